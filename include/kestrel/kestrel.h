@@ -1,0 +1,18 @@
+/* Kestrel USB debug probe: the whole exported command library.
+ *
+ * Typical use:
+ *   KSTInform* probe = NULL;
+ *   if (KST_Open(&probe, 0, NULL, 0) == KST_OK) {
+ *     uint32_t fw; uint16_t hw;
+ *     KST_Version(probe, &fw, &hw);
+ *     KST_Close(&probe);
+ *   }
+ */
+#ifndef KESTREL_KESTREL_H
+#define KESTREL_KESTREL_H
+
+#include "kst_control.h"
+#include "kst_probe.h"
+#include "kst_types.h"
+
+#endif

@@ -1,0 +1,59 @@
+// Little-endian packing of the probe's wire format. Every field is written and read byte by
+// byte; no record is ever laid over the buffers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kst::wire {
+
+inline void putU16(uint8_t* at, uint16_t value) {
+  at[0] = static_cast<uint8_t>(value);
+  at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+inline void putU32(uint8_t* at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+inline uint16_t getU16(const uint8_t* at) {
+  return static_cast<uint16_t>(at[0] | (static_cast<uint16_t>(at[1]) << 8));
+}
+
+inline uint32_t getU32(const uint8_t* at) {
+  return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
+         (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
+
+// Reads fields in order from a bounded span. Reading past the end yields zeros and marks
+// the reader as short instead of touching memory outside the span.
+class Reader {
+ public:
+  Reader(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  uint8_t u8() { return take(1) ? data_[pos_ - 1] : 0; }
+  uint16_t u16() { return take(2) ? getU16(data_ + pos_ - 2) : 0; }
+  uint32_t u32() { return take(4) ? getU32(data_ + pos_ - 4) : 0; }
+  // Pointer to the next count bytes, or null when fewer remain.
+  const uint8_t* bytes(std::size_t count) { return take(count) ? data_ + pos_ - count : nullptr; }
+
+  bool ok() const { return !short_; }
+  std::size_t remaining() const { return size_ - pos_; }
+
+ private:
+  bool take(std::size_t count) {
+    if (count > size_ - pos_) {
+      short_ = true;
+      return false;
+    }
+    pos_ += count;
+    return true;
+  }
+
+  const uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  bool short_ = false;
+};
+
+}  // namespace kst::wire

@@ -1,0 +1,55 @@
+// kestrel info: open the probe, show its firmware and hardware, run the echo self-test.
+#include <cstdio>
+#include <vector>
+
+#include "commands.h"
+#include "kestrel/kestrel.h"
+#include "result_text.h"
+
+namespace tool {
+namespace {
+
+// The firmware version word carries major, minor, patch and build, most significant first.
+void printVersion(uint32_t version) {
+  std::printf("firmware version  %x.%x.%x.%x\n", (version >> 24) & 0xFF, (version >> 16) & 0xFF,
+              (version >> 8) & 0xFF, version & 0xFF);
+}
+
+bool echoTest(KSTInform* probe, uint32_t size) {
+  std::vector<uint8_t> sent(size), received(size);
+  for (uint32_t i = 0; i < size; ++i) sent[i] = static_cast<uint8_t>(i * 7 + 1);
+  const int32_t result = KST_Echo(probe, sent.data(), received.data(), size);
+  const bool ok = result == KST_OK && received == sent;
+  std::printf(" %u:%s", size, ok ? "ok" : result != KST_OK ? resultText(result).c_str() : "mismatch");
+  return ok;
+}
+
+}  // namespace
+
+int runInfo(const Options& options) {
+  KSTInform* probe = nullptr;
+  const int32_t opened =
+      KST_Open(&probe, options.index, options.serial.empty() ? nullptr : options.serial.c_str(), 0);
+  if (opened != KST_OK) {
+    std::fprintf(stderr, "kestrel: cannot open a probe: %s\n", resultText(opened).c_str());
+    return 1;
+  }
+  std::printf("probe             USB %04x:%04x\n", probe->vendorId, probe->productId);
+  uint32_t firmware = 0;
+  uint16_t hardware = 0;
+  const int32_t version = KST_Version(probe, &firmware, &hardware);
+  bool ok = version == KST_OK;
+  if (ok) {
+    printVersion(firmware);
+    std::printf("hardware id       0x%04x\n", hardware);
+  } else {
+    std::printf("version           %s\n", resultText(version).c_str());
+  }
+  std::printf("echo self-test   ");
+  for (const uint32_t size : {1u, 64u, 4344u}) ok = echoTest(probe, size) && ok;
+  std::printf("\n");
+  KST_Close(&probe);
+  return ok ? 0 : 1;
+}
+
+}  // namespace tool

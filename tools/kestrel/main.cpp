@@ -1,0 +1,43 @@
+// kestrel: the command-line tool for the Kestrel USB debug probe.
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+#include "options.h"
+#include "sim_loader.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: kestrel [--sim] [--index N] [--serial TEXT] COMMAND\n"
+    "\n"
+    "commands:\n"
+    "  info          show the probe's firmware and hardware and run the echo self-test\n"
+    "\n"
+    "options:\n"
+    "  --sim         use the virtual probe instead of the USB bus\n"
+    "  --index N     the N-th probe of its kind (default 0)\n"
+    "  --serial TEXT the probe with this serial number\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  tool::Options options;
+  std::string error;
+  if (!tool::parseOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "kestrel: %s\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+  if (options.words.empty() || options.words[0] == "help") {
+    std::fputs(kUsage, options.words.empty() ? stderr : stdout);
+    return options.words.empty() ? 2 : 0;
+  }
+  if (options.sim && !tool::loadVirtualProbe(error)) {
+    std::fprintf(stderr, "kestrel: %s\n", error.c_str());
+    return 1;
+  }
+  const std::string& command = options.words[0];
+  if (command == "info" && options.words.size() == 1) return tool::runInfo(options);
+  std::fprintf(stderr, "kestrel: unknown command '%s'\n%s", command.c_str(), kUsage);
+  return 2;
+}

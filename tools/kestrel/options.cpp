@@ -1,0 +1,42 @@
+#include "options.h"
+
+#include <cstdlib>
+
+namespace tool {
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) {
+        error = "option " + word + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    if (word == "--sim") {
+      options.sim = true;
+    } else if (word == "--serial") {
+      if (!value(options.serial)) return false;
+    } else if (word == "--index") {
+      std::string text;
+      if (!value(text)) return false;
+      char* end = nullptr;
+      const unsigned long index = std::strtoul(text.c_str(), &end, 0);
+      if (text.empty() || *end != '\0' || index > UINT32_MAX) {
+        error = "--index takes a number, not '" + text + "'";
+        return false;
+      }
+      options.index = static_cast<uint32_t>(index);
+    } else if (word.size() > 1 && word[0] == '-') {
+      error = "unknown option " + word;
+      return false;
+    } else {
+      options.words.push_back(word);
+    }
+  }
+  return true;
+}
+
+}  // namespace tool

@@ -1,0 +1,40 @@
+#include "sim_loader.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+namespace tool {
+namespace {
+
+std::string programDirectory() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return ".";
+  path[length] = '\0';
+  std::string text(path);
+  const auto slash = text.rfind('/');
+  return slash == std::string::npos ? "." : text.substr(0, slash);
+}
+
+}  // namespace
+
+bool loadVirtualProbe(std::string& error) {
+  const std::string path = programDirectory() + "/../sim/libusb-1.0.so.0";
+  // Loaded globally under the soname libusb-1.0.so.0: the library's own lookup of that
+  // name then finds this module instead of the system's libusb.
+  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (module == nullptr) {
+    error = "cannot load the virtual probe " + path;
+    return false;
+  }
+  auto install = reinterpret_cast<void (*)()>(dlsym(module, "ksim_install_default_bus"));
+  if (install == nullptr) {
+    error = path + " is not the Kestrel virtual probe";
+    return false;
+  }
+  install();
+  return true;
+}
+
+}  // namespace tool

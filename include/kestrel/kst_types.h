@@ -39,12 +39,12 @@
  * commandBuffer: '*', u16 length L (bytes after this field), command code, arguments.
  * replyBuffer:   '*', u16 length R (4 + data bytes), i32 result, reply data. */
 typedef struct KSTInform {
-  uint32_t openFlag;                    /* 1 while the USB device is open and claimed */
-  void* usbDevice;                      /* transport record; all-ones when there is none */
+  uint32_t openFlag; /* 1 while the USB device is open and claimed */
+  void* usbDevice;   /* transport record; all-ones when there is none */
   uint8_t commandBuffer[KST_PACKET_SIZE];
   uint8_t replyBuffer[KST_PACKET_SIZE];
-  uint32_t tclkFrequency;               /* test clock in hertz; 1000000 after KST_Open */
-  uint16_t vendorId;                    /* USB identity of the opened device */
+  uint32_t tclkFrequency; /* test clock in hertz; 1000000 after KST_Open */
+  uint16_t vendorId;      /* USB identity of the opened device */
   uint16_t productId;
 } KSTInform;
 

@@ -36,13 +36,15 @@ void queueReply(SimDevice& device, std::vector<uint8_t> frame, const FaultSpec* 
       device.present = false;
       return;
     case Fault::ShortReply:
-      frame.resize(frame.size() - std::min<std::size_t>(frame.size(), fault->value ? fault->value : 1));
+      frame.resize(frame.size() -
+                   std::min<std::size_t>(frame.size(), fault->value ? fault->value : 1));
       break;
     case Fault::LongReply:
       frame.resize(frame.size() + (fault->value ? fault->value : 4), 0xEE);
       break;
     case Fault::SplitReply: {
-      const std::size_t first = fault->value > 0 ? std::min<std::size_t>(fault->value, frame.size()) : half;
+      const std::size_t first =
+          fault->value > 0 ? std::min<std::size_t>(fault->value, frame.size()) : half;
       device.replyChunks.emplace_back(frame.begin(), frame.begin() + first);
       frame.erase(frame.begin(), frame.begin() + first);
       break;
@@ -66,8 +68,8 @@ void queueReply(SimDevice& device, std::vector<uint8_t> frame, const FaultSpec* 
 }  // namespace
 
 BusState& bus() {
-  static BusState* state = new BusState();  // never destroyed: libusb calls may come late
-  return *state;
+  static BusState state;
+  return state;
 }
 
 SimDevice* findDevice(BusState& state, DeviceId id) {

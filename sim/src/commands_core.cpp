@@ -24,7 +24,9 @@ void connectPowerMeasurement(ProbeState& probe, Args&, Reply&) {
   probe.powerMeasurement = true;
 }
 
-void disconnect(ProbeState& probe, Args&, Reply&) { probe.connected = false; }
+void disconnect(ProbeState& probe, Args&, Reply&) {
+  probe.connected = false;
+}
 
 void version(ProbeState& probe, Args&, Reply& reply) {
   reply.u32(probe.spec.firmwareVersion);
@@ -32,15 +34,14 @@ void version(ProbeState& probe, Args&, Reply& reply) {
 }
 
 constexpr CommandHandler kHandlers[] = {
-    {0, kVariableArguments, echo},
-    {1, 0, connect},
-    {2, 0, disconnect},
-    {3, 0, version},
+    {0, kVariableArguments, echo},    {1, 0, connect}, {2, 0, disconnect}, {3, 0, version},
     {40, 0, connectPowerMeasurement},
 };
 
 }  // namespace
 
-HandlerTable coreHandlers() { return {kHandlers, sizeof kHandlers / sizeof kHandlers[0]}; }
+HandlerTable coreHandlers() {
+  return {kHandlers, sizeof kHandlers / sizeof kHandlers[0]};
+}
 
 }  // namespace ksim

@@ -28,8 +28,8 @@ DeviceId attachProbe(const ProbeSpec& spec) {
   device->productId = spec.productId;
   device->isProbe = true;
   device->probe.spec = spec;
-  device->layout = kst::usesCompactLayout(spec.vendorId, spec.productId) ? kCompactLayout
-                                                                         : kCompositeLayout;
+  device->layout =
+      kst::usesCompactLayout(spec.vendorId, spec.productId) ? kCompactLayout : kCompositeLayout;
   device->kernelDriver[device->layout.commandInterface] = spec.kernelDriverActive;
   device->kernelDriver[device->layout.dataInterface] = spec.kernelDriverActive;
   const DeviceId id = device->id;

@@ -58,7 +58,9 @@ struct Reply {
   void u32(uint32_t value) {
     for (int i = 0; i < 4; ++i) u8(static_cast<uint8_t>(value >> (8 * i)));
   }
-  void bytes(const uint8_t* from, std::size_t count) { data.insert(data.end(), from, from + count); }
+  void bytes(const uint8_t* from, std::size_t count) {
+    data.insert(data.end(), from, from + count);
+  }
 };
 
 using HandlerFn = void (*)(ProbeState& probe, Args& args, Reply& reply);

@@ -221,8 +221,8 @@ KSIM_EXPORT int libusb_get_string_descriptor_ascii(libusb_device_handle* handle,
   if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
   const std::string text = stringDescriptor(*sim, index);
   if (text.empty()) return LIBUSB_ERROR_PIPE;  // the device stalls an unknown string
-  const int count = static_cast<int>(text.size()) < length - 1 ? static_cast<int>(text.size())
-                                                               : length - 1;
+  const int count =
+      static_cast<int>(text.size()) < length - 1 ? static_cast<int>(text.size()) : length - 1;
   std::memcpy(data, text.data(), static_cast<std::size_t>(count));
   data[count] = '\0';
   return count;
@@ -235,8 +235,9 @@ KSIM_EXPORT int libusb_claim_interface(libusb_device_handle* handle, int number)
   if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
   if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
   if (sim->kernelDriver[number]) return LIBUSB_ERROR_BUSY;
-  if (sim->isProbe && ((number == sim->layout.commandInterface && sim->probe.spec.failClaimCommand) ||
-                       (number == sim->layout.dataInterface && sim->probe.spec.failClaimData)))
+  if (sim->isProbe &&
+      ((number == sim->layout.commandInterface && sim->probe.spec.failClaimCommand) ||
+       (number == sim->layout.dataInterface && sim->probe.spec.failClaimData)))
     return LIBUSB_ERROR_BUSY;
   sim->claimed[number] = true;
   return LIBUSB_SUCCESS;
@@ -283,18 +284,23 @@ KSIM_EXPORT int libusb_detach_kernel_driver(libusb_device_handle* handle, int nu
 
 KSIM_EXPORT libusb_transfer* libusb_alloc_transfer(int isoPackets) {
   if (isoPackets < 0) return nullptr;
-  const std::size_t size =
-      sizeof(libusb_transfer) + sizeof(libusb_iso_packet_descriptor) * static_cast<std::size_t>(isoPackets);
+  const std::size_t size = sizeof(libusb_transfer) + sizeof(libusb_iso_packet_descriptor) *
+                                                         static_cast<std::size_t>(isoPackets);
   return static_cast<libusb_transfer*>(std::calloc(1, size));
 }
 
-KSIM_EXPORT int libusb_cancel_transfer(libusb_transfer*) { return LIBUSB_ERROR_NOT_FOUND; }
+KSIM_EXPORT int libusb_cancel_transfer(libusb_transfer*) {
+  return LIBUSB_ERROR_NOT_FOUND;
+}
 
-KSIM_EXPORT void libusb_free_transfer(libusb_transfer* transfer) { std::free(transfer); }
+KSIM_EXPORT void libusb_free_transfer(libusb_transfer* transfer) {
+  std::free(transfer);
+}
 
 KSIM_EXPORT int libusb_control_transfer(libusb_device_handle* handle, uint8_t requestType,
                                         uint8_t request, uint16_t value, uint16_t index,
-                                        unsigned char* data, uint16_t length, unsigned int timeout) {
+                                        unsigned char* data, uint16_t length,
+                                        unsigned int timeout) {
   (void)requestType;
   (void)request;
   (void)value;
@@ -318,8 +324,8 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
   std::lock_guard<std::mutex> lock(state.mutex);
   SimDevice* sim = deviceOf(state, handle);
   int count = 0;
-  const int result = sim != nullptr ? bulk(*sim, endpoint, data, length, count)
-                                    : LIBUSB_ERROR_NO_DEVICE;
+  const int result =
+      sim != nullptr ? bulk(*sim, endpoint, data, length, count) : LIBUSB_ERROR_NO_DEVICE;
   if (transferred != nullptr) *transferred = count;
   const bool in = (endpoint & LIBUSB_ENDPOINT_IN) != 0;
   logEvent(state, handle->id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut, endpoint,

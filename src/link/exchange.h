@@ -11,8 +11,8 @@
 namespace kst::link {
 
 constexpr uint32_t kCommandTimeoutMs = 4000;
-constexpr uint32_t kFrameHeadSize = 3;   // '*' and the u16 length
-constexpr uint32_t kReplyHeadSize = 7;   // frame head and the i32 result
+constexpr uint32_t kFrameHeadSize = 3;    // '*' and the u16 length
+constexpr uint32_t kReplyHeadSize = 7;    // frame head and the i32 result
 constexpr uint32_t kArgumentsOffset = 4;  // after the frame head and the command code
 constexpr uint8_t kStartOfFrame = '*';
 

@@ -58,8 +58,8 @@ using ClearHaltFn = int(KST_LIBUSB_CALL*)(DeviceHandle*, unsigned char);
 using AllocTransferFn = Transfer*(KST_LIBUSB_CALL*)(int);
 using CancelTransferFn = int(KST_LIBUSB_CALL*)(Transfer*);
 using FreeTransferFn = void(KST_LIBUSB_CALL*)(Transfer*);
-using ControlTransferFn = int(KST_LIBUSB_CALL*)(DeviceHandle*, uint8_t, uint8_t, uint16_t,
-                                                uint16_t, unsigned char*, uint16_t, unsigned int);
+using ControlTransferFn = int(KST_LIBUSB_CALL*)(DeviceHandle*, uint8_t, uint8_t, uint16_t, uint16_t,
+                                                unsigned char*, uint16_t, unsigned int);
 using BulkTransferFn = int(KST_LIBUSB_CALL*)(DeviceHandle*, unsigned char, unsigned char*, int,
                                              int*, unsigned int);
 

@@ -18,7 +18,8 @@ struct Entry {
   bool required;
 };
 
-#define KST_LIBUSB_ENTRY(field, name, required) {name, offsetof(Binding, field), required}
+#define KST_LIBUSB_ENTRY(field, name, required) \
+  { name, offsetof(Binding, field), required }
 constexpr Entry kEntries[] = {
     KST_LIBUSB_ENTRY(init, "libusb_init", true),
     KST_LIBUSB_ENTRY(exit, "libusb_exit", true),
@@ -106,10 +107,16 @@ bool ensureProcessBinding() {
   return true;
 }
 
-bool processBindingLoaded() { return g_binding != nullptr; }
+bool processBindingLoaded() {
+  return g_binding != nullptr;
+}
 
-int init(Context** context) { return g_binding->init(context); }
-void exit(Context* context) { g_binding->exit(context); }
+int init(Context** context) {
+  return g_binding->init(context);
+}
+void exit(Context* context) {
+  g_binding->exit(context);
+}
 int hasCapability(uint32_t capability) {
   return g_binding->hasCapability != nullptr ? g_binding->hasCapability(capability) : 0;
 }
@@ -122,12 +129,15 @@ void freeDeviceList(Device** list, int unrefDevices) {
 int getDeviceDescriptor(Device* device, DeviceDescriptor* descriptor) {
   return g_binding->getDeviceDescriptor(device, descriptor);
 }
-int getStringDescriptorAscii(DeviceHandle* handle, uint8_t index, unsigned char* data,
-                             int length) {
+int getStringDescriptorAscii(DeviceHandle* handle, uint8_t index, unsigned char* data, int length) {
   return g_binding->getStringDescriptorAscii(handle, index, data, length);
 }
-int open(Device* device, DeviceHandle** handle) { return g_binding->open(device, handle); }
-void close(DeviceHandle* handle) { g_binding->close(handle); }
+int open(Device* device, DeviceHandle** handle) {
+  return g_binding->open(device, handle);
+}
+void close(DeviceHandle* handle) {
+  g_binding->close(handle);
+}
 int claimInterface(DeviceHandle* handle, int interfaceNumber) {
   return g_binding->claimInterface(handle, interfaceNumber);
 }

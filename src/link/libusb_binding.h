@@ -48,8 +48,7 @@ int hasCapability(uint32_t capability);  // 0 when libusb lacks libusb_has_capab
 std::ptrdiff_t getDeviceList(Context* context, Device*** list);
 void freeDeviceList(Device** list, int unrefDevices);
 int getDeviceDescriptor(Device* device, DeviceDescriptor* descriptor);
-int getStringDescriptorAscii(DeviceHandle* handle, uint8_t index, unsigned char* data,
-                             int length);
+int getStringDescriptorAscii(DeviceHandle* handle, uint8_t index, unsigned char* data, int length);
 int open(Device* device, DeviceHandle** handle);
 void close(DeviceHandle* handle);
 int claimInterface(DeviceHandle* handle, int interfaceNumber);

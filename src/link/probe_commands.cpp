@@ -18,7 +18,9 @@ constexpr uint32_t kDefaultTclkHz = 1000000;
 
 }  // namespace
 
-KST_API int32_t KST_Connect(KSTInform* context) { return Command(context, kst::KST_CONNECT).run(); }
+KST_API int32_t KST_Connect(KSTInform* context) {
+  return Command(context, kst::KST_CONNECT).run();
+}
 
 KST_API int32_t KST_Disconnect(KSTInform* context) {
   return Command(context, kst::KST_DISCONNECT).run();
@@ -56,8 +58,8 @@ KST_API int32_t KST_Execute(KSTInform* context, uint32_t packetSize, uint32_t re
                             uint32_t attempts, uint32_t timeoutMs) {
   if (context == nullptr) return KST_ERR_BAD_ARGUMENT;
   const bool sizesValid = packetSize >= kst::link::kArgumentsOffset &&
-                          packetSize <= KST_PACKET_SIZE &&
-                          replySize >= kst::link::kReplyHeadSize && replySize <= KST_PACKET_SIZE;
+                          packetSize <= KST_PACKET_SIZE && replySize >= kst::link::kReplyHeadSize &&
+                          replySize <= KST_PACKET_SIZE;
   return kst::link::tracedExchange(*context, packetSize, replySize, attempts, timeoutMs,
                                    sizesValid);
 }

@@ -21,7 +21,9 @@ struct UsbDevice {
 };
 
 // Stands in the context's record field when there is no device.
-inline void* noUsbDevice() { return reinterpret_cast<void*>(~static_cast<uintptr_t>(0)); }
+inline void* noUsbDevice() {
+  return reinterpret_cast<void*>(~static_cast<uintptr_t>(0));
+}
 
 // The context's device record, or null when it holds none.
 UsbDevice* usbDeviceOf(const KSTInform& context);

@@ -106,6 +106,8 @@ void pause(uint32_t count) {
   }
 }
 
-uint32_t tickMicroseconds() { return os::tickMilliseconds() * 1000u; }
+uint32_t tickMicroseconds() {
+  return os::tickMilliseconds() * 1000u;
+}
 
 }  // namespace kst::platform

@@ -23,7 +23,9 @@ ModuleHandle loadLibrary(const char* pathOrName) {
   return dlopen(pathOrName, RTLD_NOW | RTLD_LOCAL);
 }
 
-bool freeLibrary(ModuleHandle module) { return module != nullptr && dlclose(module) == 0; }
+bool freeLibrary(ModuleHandle module) {
+  return module != nullptr && dlclose(module) == 0;
+}
 
 void sleepMs(uint32_t milliseconds) {
   timespec remaining{static_cast<time_t>(milliseconds / 1000),
@@ -37,7 +39,9 @@ namespace os {
 const char* const kDirectorySeparators = "/";
 const char kDriveColonSeparator = '\0';
 
-void* findSymbol(ModuleHandle module, const char* name) { return dlsym(module, name); }
+void* findSymbol(ModuleHandle module, const char* name) {
+  return dlsym(module, name);
+}
 
 bool moduleFileName(const char* moduleName, char* out, std::size_t outSize) {
   if (moduleName == nullptr || out == nullptr || outSize == 0) return false;
@@ -46,8 +50,8 @@ bool moduleFileName(const char* moduleName, char* out, std::size_t outSize) {
   void* module = dlopen(moduleName, RTLD_LAZY | RTLD_NOLOAD);
   if (module == nullptr) return false;
   link_map* map = nullptr;
-  const bool found = dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
-                     map->l_name != nullptr;
+  const bool found =
+      dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr;
   std::size_t length = found ? std::strlen(map->l_name) : 0;
   const bool fits = length > 0 && length < outSize;
   if (fits) std::memcpy(out, map->l_name, length + 1);
@@ -61,7 +65,9 @@ uint64_t readCounter() {
   return static_cast<uint64_t>(now.tv_sec) * 1000000000ull + static_cast<uint64_t>(now.tv_nsec);
 }
 
-uint64_t counterFrequency() { return 1000000000ull; }
+uint64_t counterFrequency() {
+  return 1000000000ull;
+}
 
 uint32_t tickMilliseconds() {
   timespec now{};

@@ -24,7 +24,9 @@ bool freeLibrary(ModuleHandle module) {
   return module != nullptr && FreeLibrary(reinterpret_cast<HMODULE>(module)) != 0;
 }
 
-void sleepMs(uint32_t milliseconds) { Sleep(milliseconds); }
+void sleepMs(uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
 
 namespace os {
 
@@ -55,7 +57,9 @@ uint64_t counterFrequency() {
   return static_cast<uint64_t>(frequency.QuadPart);
 }
 
-uint32_t tickMilliseconds() { return GetTickCount(); }
+uint32_t tickMilliseconds() {
+  return GetTickCount();
+}
 
 }  // namespace os
 }  // namespace kst::platform

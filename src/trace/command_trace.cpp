@@ -3,7 +3,9 @@
 namespace kst::trace {
 
 // No logger is bound yet: nothing is ever traced, so the gate is one test per command.
-bool gate(KSTInform&) { return false; }
+bool gate(KSTInform&) {
+  return false;
+}
 void begin(const KSTInform&) {}
 void end(KSTInform&, int32_t) {}
 

@@ -1,5 +1,6 @@
 // kestrel info: open the probe, show its firmware and hardware, run the echo self-test.
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "commands.h"
@@ -20,7 +21,9 @@ bool echoTest(KSTInform* probe, uint32_t size) {
   for (uint32_t i = 0; i < size; ++i) sent[i] = static_cast<uint8_t>(i * 7 + 1);
   const int32_t result = KST_Echo(probe, sent.data(), received.data(), size);
   const bool ok = result == KST_OK && received == sent;
-  std::printf(" %u:%s", size, ok ? "ok" : result != KST_OK ? resultText(result).c_str() : "mismatch");
+  const std::string outcome = ok ? "ok" : result != KST_OK ? resultText(result) : "mismatch";
+  std::printf("%s%u byte%s %s", size == 1 ? " " : ", ", size, size == 1 ? "" : "s",
+              outcome.c_str());
   return ok;
 }
 

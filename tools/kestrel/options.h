@@ -8,9 +8,9 @@
 namespace tool {
 
 struct Options {
-  bool sim = false;         // run on the virtual probe instead of the real USB bus
-  uint32_t index = 0;       // probe index among probes of one identity
-  std::string serial;       // probe serial number (empty: by index)
+  bool sim = false;                // run on the virtual probe instead of the real USB bus
+  uint32_t index = 0;              // probe index among probes of one identity
+  std::string serial;              // probe serial number (empty: by index)
   std::vector<std::string> words;  // the subcommand and its arguments
 };
 

@@ -26,10 +26,10 @@ struct ProbeSpec {
   std::string serial = "KST00001";
   uint32_t firmwareVersion = 0x03000029;  // bytes major.minor.patch.build
   uint16_t hardwareId = 0x0002;
-  bool failOpen = false;              // libusb_open answers LIBUSB_ERROR_ACCESS
-  bool failClaimCommand = false;      // the command interface is busy
-  bool failClaimData = false;         // the data interface is busy
-  bool kernelDriverActive = false;    // both interfaces start bound to a kernel driver
+  bool failOpen = false;            // libusb_open answers LIBUSB_ERROR_ACCESS
+  bool failClaimCommand = false;    // the command interface is busy
+  bool failClaimData = false;       // the data interface is busy
+  bool kernelDriverActive = false;  // both interfaces start bound to a kernel driver
 };
 
 enum class Fault {
@@ -98,5 +98,5 @@ extern "C" KSIM_API void ksim_install_default_bus(void);
 
 // Plain C entry for tools that reach the virtual probe through dlsym: attaches a probe and
 // returns its device id.
-extern "C" KSIM_API int ksim_attach_probe(uint16_t vendorId, uint16_t productId,
-                                          const char* serial, int kernelDriverActive);
+extern "C" KSIM_API int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,
+                                          int kernelDriverActive);

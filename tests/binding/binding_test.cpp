@@ -1,0 +1,84 @@
+// Which libusb the library binds, in separate processes over prepared directory layouts:
+// <root>/lib/libjsckestrel.so, with libusb candidates in <root>/bin and <root>/lib.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class BindingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kestrel-binding-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root_ = pattern;
+    fs::create_directories(root_ / "lib");
+    fs::create_directories(root_ / "bin");
+    fs::copy_file(KESTREL_LIBRARY, root_ / "lib" / "libjsckestrel.so");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  void place(const char* file, const char* directory) {
+    fs::copy_file(file, root_ / directory / "libusb-1.0.so.0");
+  }
+
+  // Runs the probe program and returns what it printed.
+  std::string run(const char* extra = "") {
+    const std::string command = std::string(BINDING_PROBE) + " " +
+                                (root_ / "lib" / "libjsckestrel.so").string() + " " + extra;
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    std::array<char, 512> buffer;
+    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    return output;
+  }
+
+  std::string path(const char* directory) const {
+    return (root_ / directory / "libusb-1.0.so.0").string();
+  }
+
+  fs::path root_;
+};
+
+TEST_F(BindingTest, TheBinDirectoryBesideTheLibraryWinsOverItsOwnDirectory) {
+  place(SIM_LIBUSB, "bin");
+  place(SIM_LIBUSB, "lib");
+  EXPECT_EQ(run(), "open=-260\nlibusb=" + path("bin") + "\n");
+}
+
+TEST_F(BindingTest, TheLibrarysOwnDirectoryComesNext) {
+  place(SIM_LIBUSB, "lib");
+  EXPECT_EQ(run(), "open=-260\nlibusb=" + path("lib") + "\n");
+}
+
+TEST_F(BindingTest, TheSystemLibusbFindsNoProbe) {
+  const std::string output = run();
+  EXPECT_EQ(output.rfind("open=-260\nlibusb=/", 0), 0u) << output;
+  EXPECT_EQ(output.find(root_.string()), std::string::npos) << output;
+}
+
+TEST_F(BindingTest, ALibraryMissingRequiredFunctionsIsRefused) {
+  place(NOT_LIBUSB, "bin");
+  place(SIM_LIBUSB, "lib");  // not tried: the first candidate that loads is the one used
+  EXPECT_EQ(run().rfind("open=-600\n", 0), 0u);
+}
+
+TEST_F(BindingTest, KernelDriversAreDetachedWhereLibusbCanSayItCan) {
+  place(SIM_LIBUSB, "bin");
+  EXPECT_EQ(run("attach"), "open=-260\nlibusb=" + path("bin") + "\nopen=0\n");
+}
+
+TEST_F(BindingTest, ALibusbWithoutHasCapabilityIsAcceptedButDetachesNothing) {
+  place(SIM_NOCAP_LIBUSB, "bin");
+  EXPECT_EQ(run("attach"), "open=-260\nlibusb=" + path("bin") + "\nopen=-260\n");
+}
+
+}  // namespace

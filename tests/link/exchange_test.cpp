@@ -1,0 +1,183 @@
+// The command exchange: framing, reply validation, the attempt loop and the size limits.
+#include <cstring>
+
+#include "probe_fixture.h"
+
+namespace kstest {
+namespace {
+
+using ksim::EventKind;
+using ksim::Fault;
+
+class ExchangeTest : public ProbeTest {};
+
+TEST_F(ExchangeTest, EchoAtThePacketLimitFillsBothBuffers) {
+  attachAndOpen();
+  Bytes data(4344), output(4344, 0);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 31);
+  ASSERT_EQ(KST_Echo(probe_, data.data(), output.data(), 4344), KST_OK);
+  EXPECT_EQ(output, data);
+  const auto out = eventsOf(EventKind::BulkOut);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].data.size(), 4352u);
+  EXPECT_EQ(Bytes(out[0].data.begin(), out[0].data.begin() + 8),
+            (Bytes{'*', 0xFD, 0x10, 0x00, 0xF8, 0x10, 0x00, 0x00}));
+  const auto in = eventsOf(EventKind::BulkIn);
+  ASSERT_EQ(in.size(), 1u);
+  EXPECT_EQ(in[0].lengthAsked, 4351);
+  EXPECT_EQ(in[0].timeoutMs, 4000u);
+}
+
+TEST_F(ExchangeTest, EchoPastThePacketLimitIsRefusedWithoutTraffic) {
+  attachAndOpen();
+  Bytes data(4345), output(4345, 0xCC);
+  EXPECT_EQ(KST_Echo(probe_, data.data(), output.data(), 4345), KST_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(KST_Echo(probe_, nullptr, output.data(), 4), KST_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(KST_Echo(probe_, data.data(), nullptr, 4), KST_ERR_BAD_ARGUMENT);
+  EXPECT_TRUE(ksim::events().empty());
+  EXPECT_EQ(output, Bytes(4345, 0xCC));
+}
+
+TEST_F(ExchangeTest, CoreCommandsSendTheirPacketsAndReadTheirReplies) {
+  attachAndOpen({.vendorId = 0x1209,
+                 .productId = 0x4B01,
+                 .serial = "S1",
+                 .firmwareVersion = 0x03020115,
+                 .hardwareId = 0xBEEF});
+  uint32_t firmware = 0;
+  uint16_t hardware = 0;
+  ASSERT_EQ(KST_Version(probe_, &firmware, &hardware), KST_OK);
+  EXPECT_EQ(firmware, 0x03020115u);
+  EXPECT_EQ(hardware, 0xBEEF);
+  ASSERT_EQ(KST_Disconnect(probe_), KST_OK);
+  EXPECT_FALSE(ksim::probeConnected(device_));
+  ASSERT_EQ(KST_Connect(probe_), KST_OK);
+  EXPECT_TRUE(ksim::probeConnected(device_));
+  EXPECT_EQ(packets(), (std::vector<Bytes>{packet(3), packet(2), packet(1)}));
+}
+
+// Each way a single reply can go wrong, seen through KST_Version (one attempt).
+TEST_F(ExchangeTest, ReplyFaultsGiveNoReplyOrThePassedThroughCodeAndLeaveOutputsAlone) {
+  const struct {
+    const char* name;
+    ksim::FaultSpec fault;
+    int32_t expected;
+  } cases[] = {
+      {"no reply", {Fault::NoReply}, KST_ERR_NO_REPLY},
+      {"one byte short", {Fault::ShortReply}, KST_ERR_NO_REPLY},
+      {"four bytes long", {Fault::LongReply}, KST_ERR_NO_REPLY},
+      {"bad start byte", {Fault::BadStartByte}, KST_ERR_NO_REPLY},
+      {"bad length field", {Fault::BadLengthField}, KST_ERR_NO_REPLY},
+      {"probe error", {Fault::FirmwareError, ksim::kAnyCommand, 1, 0x5A5A}, 0x5A5A},
+      {"negative probe error", {Fault::FirmwareError, ksim::kAnyCommand, 1, -7}, -7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    attachAndOpen();
+    ksim::injectFault(device_, c.fault);
+    uint32_t firmware = 0xAAAAAAAA;
+    uint16_t hardware = 0xBBBB;
+    EXPECT_EQ(KST_Version(probe_, &firmware, &hardware), c.expected);
+    EXPECT_EQ(firmware, 0xAAAAAAAAu);
+    EXPECT_EQ(hardware, 0xBBBB);
+    EXPECT_EQ(packets().size(), 1u) << "command functions make one attempt";
+    // The next command starts afresh.
+    EXPECT_EQ(KST_Version(probe_, &firmware, &hardware), KST_OK);
+    EXPECT_EQ(firmware, 0x03000029u);
+    KST_Close(&probe_);
+  }
+}
+
+// KST_Execute's attempt loop: a lost transfer costs an attempt, a bad frame ends it all.
+TEST_F(ExchangeTest, ExecuteRetriesLostRepliesButNotBadFrames) {
+  const struct {
+    const char* name;
+    ksim::FaultSpec fault;
+    uint32_t attempts;
+    int32_t expected;
+    std::size_t sends;
+  } cases[] = {
+      {"two lost of three", {Fault::NoReply, 3, 2}, 3, KST_OK, 3},
+      {"three lost of three", {Fault::NoReply, 3, 3}, 3, KST_ERR_NO_REPLY, 3},
+      {"short then whole", {Fault::ShortReply, 3, 1}, 2, KST_OK, 2},
+      {"long then whole", {Fault::LongReply, 3, 1}, 2, KST_OK, 2},
+      {"bad start ends it", {Fault::BadStartByte, 3, 1}, 3, KST_ERR_NO_REPLY, 1},
+      {"bad length ends it", {Fault::BadLengthField, 3, 1}, 3, KST_ERR_NO_REPLY, 1},
+      {"probe error ends it", {Fault::FirmwareError, 3, 1, 99}, 3, 99, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    attachAndOpen();
+    ksim::injectFault(device_, c.fault);
+    probe_->commandBuffer[3] = 3;  // KST_VERSION
+    EXPECT_EQ(KST_Execute(probe_, 4, 13, c.attempts, 1000), c.expected);
+    EXPECT_EQ(packets().size(), c.sends);
+    for (const Bytes& sent : packets()) EXPECT_EQ(sent, packet(3));
+    KST_Close(&probe_);
+  }
+}
+
+TEST_F(ExchangeTest, ExecuteLeavesTheReplyInTheReplyBuffer) {
+  attachAndOpen();
+  const uint8_t arguments[] = {3, 0, 0, 0, 'a', 'b', 'c'};
+  probe_->commandBuffer[3] = 0;
+  std::memcpy(probe_->commandBuffer + 4, arguments, sizeof arguments);
+  ASSERT_EQ(KST_Execute(probe_, 11, 10, 1, 0), KST_OK);
+  EXPECT_EQ(Bytes(probe_->replyBuffer, probe_->replyBuffer + 10),
+            (Bytes{'*', 7, 0, 0, 0, 0, 0, 'a', 'b', 'c'}));
+  EXPECT_EQ(eventsOf(EventKind::BulkIn).at(0).timeoutMs, 5000u) << "a time-out of 0 is 5000 ms";
+}
+
+TEST_F(ExchangeTest, ExecuteRefusesSizesOutsideThePacketLimits) {
+  attachAndOpen();
+  const struct {
+    uint32_t packetSize, replySize;
+  } cases[] = {{3, 7}, {4353, 7}, {4, 6}, {4, 4353}, {0, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(KST_Execute(probe_, c.packetSize, c.replySize, 1, 0), KST_ERR_BAD_ARGUMENT)
+        << c.packetSize << "/" << c.replySize;
+  EXPECT_EQ(KST_Execute(nullptr, 4, 7, 1, 0), KST_ERR_BAD_ARGUMENT);
+  EXPECT_TRUE(ksim::events().empty());
+}
+
+TEST_F(ExchangeTest, ExecuteWithNoAttemptsJudgesTheReplyBufferAsItStands) {
+  KSTInform fresh{};  // zero-filled: not a valid reply, and never sent anything
+  EXPECT_EQ(KST_Execute(&fresh, 4, 7, 0, 0), KST_ERR_NO_REPLY);
+
+  attachAndOpen();  // the reply buffer holds the connect reply: '*', 4, 0, result 0
+  probe_->replyBuffer[3] = 0x21;
+  EXPECT_EQ(KST_Execute(probe_, 4, 7, 0, 0), 0x21);
+  EXPECT_EQ(KST_Execute(probe_, 4, 8, 0, 0), KST_ERR_NO_REPLY);
+  EXPECT_TRUE(ksim::events().empty());
+}
+
+TEST_F(ExchangeTest, AShortWellFormedErrorReplyIsStillNoReply) {
+  attachAndOpen();
+  probe_->commandBuffer[3] = 77;  // a code the firmware does not know: it answers 7 bytes
+  EXPECT_EQ(KST_Execute(probe_, 4, 11, 1, 0), KST_ERR_NO_REPLY);
+  const auto in = eventsOf(EventKind::BulkIn);
+  ASSERT_EQ(in.size(), 2u);
+  EXPECT_EQ(in[0].data.size(), 7u);
+  EXPECT_EQ(in[1].lengthAsked, 4352 - 7);
+  EXPECT_EQ(in[1].timeoutMs, 500u);
+}
+
+TEST_F(ExchangeTest, CommandsRefuseANullContext) {
+  uint32_t firmware = 0;
+  uint16_t hardware = 0;
+  uint8_t byte = 0;
+  EXPECT_EQ(KST_Connect(nullptr), KST_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(KST_Disconnect(nullptr), KST_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(KST_ConnectPMON(nullptr), KST_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(KST_Version(nullptr, &firmware, &hardware), KST_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(KST_Echo(nullptr, &byte, &byte, 1), KST_ERR_BAD_ARGUMENT);
+  attachAndOpen();
+  EXPECT_EQ(KST_Version(probe_, nullptr, &hardware), KST_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(KST_Version(probe_, &firmware, nullptr), KST_ERR_BAD_ARGUMENT);
+  EXPECT_TRUE(ksim::events().empty());
+}
+
+}  // namespace
+}  // namespace kstest

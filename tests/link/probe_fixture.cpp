@@ -1,0 +1,62 @@
+#include "probe_fixture.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kstest {
+
+std::string hex(const Bytes& bytes) {
+  std::string text;
+  char byte[4];
+  for (const uint8_t b : bytes) {
+    std::snprintf(byte, sizeof byte, "%02X ", b);
+    text += byte;
+  }
+  return text;
+}
+
+Bytes packet(uint8_t code, const Bytes& arguments) {
+  const std::size_t length = arguments.size() + 1;
+  Bytes bytes(4 + arguments.size());
+  bytes[0] = '*';
+  bytes[1] = static_cast<uint8_t>(length);
+  bytes[2] = static_cast<uint8_t>(length >> 8);
+  bytes[3] = code;
+  std::copy(arguments.begin(), arguments.end(), bytes.begin() + 4);
+  return bytes;
+}
+
+void ProbeTest::SetUp() {
+  ksim::reset();
+}
+
+void ProbeTest::TearDown() {
+  if (probe_ != nullptr) {
+    EXPECT_EQ(KST_Close(&probe_), KST_OK);
+  }
+  const ksim::Resources live = ksim::resources();
+  EXPECT_EQ(live.contexts, 0);
+  EXPECT_EQ(live.deviceLists, 0);
+  EXPECT_EQ(live.devices, 0);
+  EXPECT_EQ(live.handles, 0);
+}
+
+ksim::DeviceId ProbeTest::attach(const ksim::ProbeSpec& spec) {
+  device_ = ksim::attachProbe(spec);
+  return device_;
+}
+
+void ProbeTest::attachAndOpen(const ksim::ProbeSpec& spec) {
+  attach(spec);
+  ASSERT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_OK);
+  ksim::clearEvents();
+}
+
+std::vector<ksim::Event> ProbeTest::eventsOf(ksim::EventKind kind) const {
+  std::vector<ksim::Event> selected;
+  for (const ksim::Event& event : ksim::events())
+    if (event.kind == kind) selected.push_back(event);
+  return selected;
+}
+
+}  // namespace kstest

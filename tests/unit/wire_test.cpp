@@ -1,0 +1,45 @@
+#include "link/wire.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "link/command_codes.h"
+
+namespace {
+
+TEST(WireReader, ReadsLittleEndianFieldsAndStopsAtTheEnd) {
+  const uint8_t bytes[] = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xAA};
+  kst::wire::Reader reader(bytes, sizeof bytes);
+  EXPECT_EQ(reader.u8(), 0x01);
+  EXPECT_EQ(reader.u16(), 0x1234);
+  EXPECT_EQ(reader.u32(), 0x12345678u);
+  EXPECT_TRUE(reader.ok());
+  EXPECT_EQ(reader.u16(), 0) << "only one byte is left";
+  EXPECT_FALSE(reader.ok());
+  EXPECT_EQ(reader.bytes(2), nullptr);
+  EXPECT_NE(reader.bytes(1), nullptr);
+  EXPECT_EQ(reader.remaining(), 0u);
+}
+
+TEST(CommandNames, EveryCodeHasItsOwnNameAndTheGapsAreUnknown) {
+  std::set<std::string> seen;
+  for (int code = 0; code <= 255; ++code) {
+    const std::string name = kst::commandName(static_cast<uint8_t>(code));
+    const bool unknown = (code >= 75 && code <= 79) || code > 89;
+    if (unknown) {
+      EXPECT_EQ(name, "unknown command") << code;
+    } else {
+      EXPECT_NE(name, "unknown command") << code;
+      EXPECT_TRUE(seen.insert(name).second) << "duplicate name " << name;
+    }
+  }
+  EXPECT_EQ(seen.size(), 85u);
+  EXPECT_STREQ(kst::commandName(kst::KST_SENDRECVSCAN), "KST_SENDRECVSCAN");
+  EXPECT_STREQ(kst::commandName(kst::KST_GETLOG), "KST_GETLOG");
+  EXPECT_STREQ(kst::commandName(kst::SECAP_BULKWRITE), "SECAP_BULKWRITE");
+  EXPECT_STREQ(kst::commandName(kst::TRXSPI_OPREAD), "TRXSPI_OPREAD");
+}
+
+}  // namespace

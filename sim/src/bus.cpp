@@ -9,8 +9,8 @@ namespace ksim {
 namespace {
 
 // Takes the first fault of the given kinds that matches the command, counting it down.
-const FaultSpec* takeFault(SimDevice& device, int code, std::initializer_list<Fault> kinds,
-                           FaultSpec& taken) {
+const FaultRule* takeFault(SimDevice& device, int code, std::initializer_list<Fault> kinds,
+                           FaultRule& taken) {
   for (auto it = device.faults.begin(); it != device.faults.end(); ++it) {
     if (std::find(kinds.begin(), kinds.end(), it->kind) == kinds.end()) continue;
     if (it->command != kAnyCommand && it->command != code) continue;
@@ -22,7 +22,7 @@ const FaultSpec* takeFault(SimDevice& device, int code, std::initializer_list<Fa
 }
 
 // Bends a well-formed reply frame as the fault says and queues what is left of it.
-void queueReply(SimDevice& device, std::vector<uint8_t> frame, const FaultSpec* fault) {
+void queueReply(SimDevice& device, std::vector<uint8_t> frame, const FaultRule* fault) {
   if (fault == nullptr) {
     device.replyChunks.push_back(std::move(frame));
     return;
@@ -81,7 +81,7 @@ SimDevice* findDevice(BusState& state, DeviceId id) {
 int commandOut(SimDevice& device, const uint8_t* data, int length) {
   if (device.outHalted) return LIBUSB_ERROR_PIPE;
   const int code = length >= 4 ? data[3] : -1;
-  FaultSpec fault{};
+  FaultRule fault{};
   if (takeFault(device, code, {Fault::OutPipe}, fault) != nullptr) {
     device.outHalted = true;
     return LIBUSB_ERROR_PIPE;
@@ -89,7 +89,7 @@ int commandOut(SimDevice& device, const uint8_t* data, int length) {
   int parsedCode = -1;
   std::vector<uint8_t> frame =
       runPacket(device.probe, data, static_cast<std::size_t>(length), parsedCode);
-  const FaultSpec* replyFault =
+  const FaultRule* replyFault =
       takeFault(device, parsedCode,
                 {Fault::NoReply, Fault::ShortReply, Fault::LongReply, Fault::SplitReply,
                  Fault::BadStartByte, Fault::BadLengthField, Fault::FirmwareError, Fault::Vanish},

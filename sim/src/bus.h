@@ -35,7 +35,7 @@ struct SimDevice {
   bool kernelDriver[kMaxInterfaces] = {};
   std::deque<std::vector<uint8_t>> replyChunks;  // one entry per IN transfer
   std::deque<uint8_t> dataPort;
-  std::vector<FaultSpec> faults;
+  std::vector<FaultRule> faults;
   bool outHalted = false;
 };
 

@@ -29,8 +29,8 @@ void disconnect(ProbeState& probe, Args&, Reply&) {
 }
 
 void version(ProbeState& probe, Args&, Reply& reply) {
-  reply.u32(probe.spec.firmwareVersion);
-  reply.u16(probe.spec.hardwareId);
+  reply.u32(probe.config.firmwareVersion);
+  reply.u16(probe.config.hardwareId);
 }
 
 constexpr CommandHandler kHandlers[] = {

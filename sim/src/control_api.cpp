@@ -19,19 +19,19 @@ void reset() {
   state.events.clear();
 }
 
-DeviceId attachProbe(const ProbeSpec& spec) {
+DeviceId attachProbe(const ProbeConfig& config) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
   auto device = std::make_unique<SimDevice>();
   device->id = state.nextId++;
-  device->vendorId = spec.vendorId;
-  device->productId = spec.productId;
+  device->vendorId = config.vendorId;
+  device->productId = config.productId;
   device->isProbe = true;
-  device->probe.spec = spec;
+  device->probe.config = config;
   device->layout =
-      kst::usesCompactLayout(spec.vendorId, spec.productId) ? kCompactLayout : kCompositeLayout;
-  device->kernelDriver[device->layout.commandInterface] = spec.kernelDriverActive;
-  device->kernelDriver[device->layout.dataInterface] = spec.kernelDriverActive;
+      kst::usesCompactLayout(config.vendorId, config.productId) ? kCompactLayout : kCompositeLayout;
+  device->kernelDriver[device->layout.commandInterface] = config.kernelDriverActive;
+  device->kernelDriver[device->layout.dataInterface] = config.kernelDriverActive;
   const DeviceId id = device->id;
   state.devices.push_back(std::move(device));
   return id;
@@ -55,7 +55,7 @@ void detach(DeviceId id) {
   if (SimDevice* device = findDevice(state, id)) device->present = false;
 }
 
-void injectFault(DeviceId id, const FaultSpec& fault) {
+void injectFault(DeviceId id, const FaultRule& fault) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
   if (SimDevice* device = findDevice(state, id); device != nullptr && fault.times > 0)
@@ -112,15 +112,15 @@ void pushDataPort(DeviceId id, const std::vector<uint8_t>& bytes) {
 
 extern "C" void ksim_install_default_bus(void) {
   ksim::reset();
-  ksim::attachProbe(ksim::ProbeSpec{});
+  ksim::attachProbe(ksim::ProbeConfig{});
 }
 
 extern "C" int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,
                                  int kernelDriverActive) {
-  ksim::ProbeSpec spec;
-  spec.vendorId = vendorId;
-  spec.productId = productId;
-  if (serial != nullptr) spec.serial = serial;
-  spec.kernelDriverActive = kernelDriverActive != 0;
-  return ksim::attachProbe(spec);
+  ksim::ProbeConfig config;
+  config.vendorId = vendorId;
+  config.productId = productId;
+  if (serial != nullptr) config.serial = serial;
+  config.kernelDriverActive = kernelDriverActive != 0;
+  return ksim::attachProbe(config);
 }

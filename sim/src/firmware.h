@@ -11,7 +11,7 @@ namespace ksim {
 
 // What the firmware knows about itself and the target behind it.
 struct ProbeState {
-  ProbeSpec spec;
+  ProbeConfig config;
   bool connected = false;
   bool powerMeasurement = false;
 };

@@ -54,7 +54,7 @@ std::string stringDescriptor(const SimDevice& device, uint8_t index) {
     case 2:
       return device.isProbe ? "Kestrel USB Debug Probe" : "USB Device";
     case 3:
-      return device.isProbe ? device.probe.spec.serial : "0000";
+      return device.isProbe ? device.probe.config.serial : "0000";
     default:
       return {};
   }
@@ -193,7 +193,7 @@ KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle
   std::lock_guard<std::mutex> lock(state.mutex);
   const SimDevice* sim = ksim::findDevice(state, device->id);
   if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
-  if (sim->isProbe && sim->probe.spec.failOpen) return LIBUSB_ERROR_ACCESS;
+  if (sim->isProbe && sim->probe.config.failOpen) return LIBUSB_ERROR_ACCESS;
   ++device->references;
   *handle = new libusb_device_handle{device->id, device};
   ++state.live.handles;
@@ -236,8 +236,8 @@ KSIM_EXPORT int libusb_claim_interface(libusb_device_handle* handle, int number)
   if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
   if (sim->kernelDriver[number]) return LIBUSB_ERROR_BUSY;
   if (sim->isProbe &&
-      ((number == sim->layout.commandInterface && sim->probe.spec.failClaimCommand) ||
-       (number == sim->layout.dataInterface && sim->probe.spec.failClaimData)))
+      ((number == sim->layout.commandInterface && sim->probe.config.failClaimCommand) ||
+       (number == sim->layout.dataInterface && sim->probe.config.failClaimData)))
     return LIBUSB_ERROR_BUSY;
   sim->claimed[number] = true;
   return LIBUSB_SUCCESS;

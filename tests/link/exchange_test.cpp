@@ -60,7 +60,7 @@ TEST_F(ExchangeTest, CoreCommandsSendTheirPacketsAndReadTheirReplies) {
 TEST_F(ExchangeTest, ReplyFaultsGiveNoReplyOrThePassedThroughCodeAndLeaveOutputsAlone) {
   const struct {
     const char* name;
-    ksim::FaultSpec fault;
+    ksim::FaultRule fault;
     int32_t expected;
   } cases[] = {
       {"no reply", {Fault::NoReply}, KST_ERR_NO_REPLY},
@@ -93,7 +93,7 @@ TEST_F(ExchangeTest, ReplyFaultsGiveNoReplyOrThePassedThroughCodeAndLeaveOutputs
 TEST_F(ExchangeTest, ExecuteRetriesLostRepliesButNotBadFrames) {
   const struct {
     const char* name;
-    ksim::FaultSpec fault;
+    ksim::FaultRule fault;
     uint32_t attempts;
     int32_t expected;
     std::size_t sends;

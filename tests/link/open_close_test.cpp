@@ -9,12 +9,12 @@ namespace {
 
 using ksim::EventKind;
 
-ksim::ProbeSpec probeAt(uint16_t vendorId, uint16_t productId, const char* serial) {
-  ksim::ProbeSpec spec;
-  spec.vendorId = vendorId;
-  spec.productId = productId;
-  spec.serial = serial;
-  return spec;
+ksim::ProbeConfig probeAt(uint16_t vendorId, uint16_t productId, const char* serial) {
+  ksim::ProbeConfig config;
+  config.vendorId = vendorId;
+  config.productId = productId;
+  config.serial = serial;
+  return config;
 }
 
 class OpenCloseTest : public ProbeTest {};
@@ -23,7 +23,7 @@ class OpenCloseTest : public ProbeTest {};
 TEST_F(OpenCloseTest, IndexAndSerialSelectAcrossIdentityRows) {
   const struct {
     const char* name;
-    std::vector<ksim::ProbeSpec> bus;
+    std::vector<ksim::ProbeConfig> bus;
     uint32_t index;
     const char* serial;
     const char* opened;  // serial of the probe expected to be connected, null: -260
@@ -73,7 +73,7 @@ TEST_F(OpenCloseTest, IndexAndSerialSelectAcrossIdentityRows) {
     ksim::reset();
     ksim::attachDevice(0x046D, 0xC52B);  // some other device on the bus
     std::vector<std::pair<ksim::DeviceId, std::string>> ids;
-    for (const auto& spec : c.bus) ids.emplace_back(ksim::attachProbe(spec), spec.serial);
+    for (const auto& config : c.bus) ids.emplace_back(ksim::attachProbe(config), config.serial);
     KSTInform* probe = nullptr;
     const int32_t result = KST_Open(&probe, c.index, c.serial, 0);
     if (c.opened == nullptr) {
@@ -118,28 +118,28 @@ TEST_F(OpenCloseTest, EachIdentityRowUsesItsInterfaceLayout) {
 }
 
 TEST_F(OpenCloseTest, OnlyTheCommandInterfaceClaimDecides) {
-  ksim::ProbeSpec busyData;
+  ksim::ProbeConfig busyData;
   busyData.failClaimData = true;
   attach(busyData);
   ASSERT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_OK);
   KST_Close(&probe_);
 
   ksim::reset();
-  ksim::ProbeSpec busyCommand;
+  ksim::ProbeConfig busyCommand;
   busyCommand.failClaimCommand = true;
   attach(busyCommand);
   EXPECT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_ERR_NO_PROBE);
 }
 
 TEST_F(OpenCloseTest, AnActiveKernelDriverIsDetached) {
-  ksim::ProbeSpec bound;
+  ksim::ProbeConfig bound;
   bound.kernelDriverActive = true;
   attach(bound);
   ASSERT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_OK);
 }
 
 TEST_F(OpenCloseTest, ADeviceThatCannotBeOpenedIsNotCounted) {
-  ksim::ProbeSpec locked = probeAt(0x1209, 0x4B01, "locked");
+  ksim::ProbeConfig locked = probeAt(0x1209, 0x4B01, "locked");
   locked.failOpen = true;
   ksim::attachProbe(locked);
   const ksim::DeviceId good = attach(probeAt(0x1209, 0x4B01, "good"));

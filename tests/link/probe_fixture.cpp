@@ -41,13 +41,13 @@ void ProbeTest::TearDown() {
   EXPECT_EQ(live.handles, 0);
 }
 
-ksim::DeviceId ProbeTest::attach(const ksim::ProbeSpec& spec) {
-  device_ = ksim::attachProbe(spec);
+ksim::DeviceId ProbeTest::attach(const ksim::ProbeConfig& config) {
+  device_ = ksim::attachProbe(config);
   return device_;
 }
 
-void ProbeTest::attachAndOpen(const ksim::ProbeSpec& spec) {
-  attach(spec);
+void ProbeTest::attachAndOpen(const ksim::ProbeConfig& config) {
+  attach(config);
   ASSERT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_OK);
   ksim::clearEvents();
 }

@@ -24,9 +24,9 @@ class ProbeTest : public ::testing::Test {
   // Closes what the test left open and checks that no libusb resource is still held.
   void TearDown() override;
 
-  ksim::DeviceId attach(const ksim::ProbeSpec& spec = {});
+  ksim::DeviceId attach(const ksim::ProbeConfig& config = {});
   // Attaches a default probe, opens it and forgets the traffic of the open.
-  void attachAndOpen(const ksim::ProbeSpec& spec = {});
+  void attachAndOpen(const ksim::ProbeConfig& config = {});
 
   std::vector<ksim::Event> eventsOf(ksim::EventKind kind) const;
   std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }

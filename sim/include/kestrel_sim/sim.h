@@ -20,7 +20,7 @@ constexpr int32_t kFirmwareBadFrame = 0x0101;
 constexpr int32_t kFirmwareUnknownCommand = 0x0102;
 constexpr int32_t kFirmwareBadArguments = 0x0103;
 
-struct ProbeSpec {
+struct ProbeConfig {
   uint16_t vendorId = 0x1209;
   uint16_t productId = 0x4B01;
   std::string serial = "KST00001";
@@ -46,7 +46,7 @@ enum class Fault {
 
 constexpr int kAnyCommand = -1;
 
-struct FaultSpec {
+struct FaultRule {
   Fault kind;
   int command = kAnyCommand;  // command code the fault applies to
   uint32_t times = 1;         // how many matching commands (or OUT writes) it affects
@@ -75,10 +75,10 @@ struct Resources {
 };
 
 KSIM_API void reset();  // empty bus, no faults, empty log; libusb_has_capability answers 1
-KSIM_API DeviceId attachProbe(const ProbeSpec& spec);
+KSIM_API DeviceId attachProbe(const ProbeConfig& config);
 KSIM_API DeviceId attachDevice(uint16_t vendorId, uint16_t productId);  // not a probe
 KSIM_API void detach(DeviceId device);
-KSIM_API void injectFault(DeviceId device, const FaultSpec& fault);
+KSIM_API void injectFault(DeviceId device, const FaultRule& fault);
 
 KSIM_API std::vector<Event> events();
 KSIM_API void clearEvents();

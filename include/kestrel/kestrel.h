@@ -12,6 +12,7 @@
 #define KESTREL_KESTREL_H
 
 #include "kst_control.h"
+#include "kst_jtag.h"
 #include "kst_probe.h"
 #include "kst_types.h"
 

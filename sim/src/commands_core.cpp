@@ -15,17 +15,17 @@ void echo(ProbeState&, Args& args, Reply& reply) {
 }
 
 void connect(ProbeState& probe, Args&, Reply&) {
-  probe.connected = true;
-  probe.powerMeasurement = false;
+  probe.status.connected = true;
+  probe.status.powerMeasurement = false;
 }
 
 void connectPowerMeasurement(ProbeState& probe, Args&, Reply&) {
-  probe.connected = true;
-  probe.powerMeasurement = true;
+  probe.status.connected = true;
+  probe.status.powerMeasurement = true;
 }
 
 void disconnect(ProbeState& probe, Args&, Reply&) {
-  probe.connected = false;
+  probe.status.connected = false;
 }
 
 void version(ProbeState& probe, Args&, Reply& reply) {

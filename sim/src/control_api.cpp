@@ -27,7 +27,7 @@ DeviceId attachProbe(const ProbeConfig& config) {
   device->vendorId = config.vendorId;
   device->productId = config.productId;
   device->isProbe = true;
-  device->probe.config = config;
+  device->probe = ProbeState(config);
   device->layout =
       kst::usesCompactLayout(config.vendorId, config.productId) ? kCompactLayout : kCompositeLayout;
   device->kernelDriver[device->layout.commandInterface] = config.kernelDriverActive;
@@ -94,11 +94,38 @@ Resources resources() {
   return state.live;
 }
 
-bool probeConnected(DeviceId id) {
+ProbeStatus probeStatus(DeviceId id) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
   const SimDevice* device = findDevice(state, id);
-  return device != nullptr && device->probe.connected;
+  if (device == nullptr) return {};
+  ProbeStatus status = device->probe.status;
+  status.tapState = device->probe.chain.state();
+  status.tapVisible.clear();
+  for (std::size_t i = 0; i < device->probe.chain.size(); ++i)
+    status.tapVisible.push_back(device->probe.chain.visible(i));
+  return status;
+}
+
+std::vector<uint8_t> eeprom(DeviceId id) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  const SimDevice* device = findDevice(state, id);
+  return device != nullptr ? device->probe.eeprom : std::vector<uint8_t>{};
+}
+
+std::vector<TapConfig> demoChain() {
+  TapConfig arm;  // an ARM debug port: IR 4
+  arm.irLength = 4;
+  arm.idcode = 0x4BA00477;
+  TapConfig dsp;  // a DSP core with a user data register
+  dsp.irLength = 6;
+  dsp.idcode = 0x0B97C02F;
+  dsp.userRegisters = {{0x02, 16, 0xC0DE}};
+  TapConfig boundary;  // a TAP without IDCODE: BYPASS after reset
+  boundary.irLength = 5;
+  boundary.hasIdcode = false;
+  return {arm, dsp, boundary};
 }
 
 void pushDataPort(DeviceId id, const std::vector<uint8_t>& bytes) {
@@ -112,7 +139,9 @@ void pushDataPort(DeviceId id, const std::vector<uint8_t>& bytes) {
 
 extern "C" void ksim_install_default_bus(void) {
   ksim::reset();
-  ksim::attachProbe(ksim::ProbeConfig{});
+  ksim::ProbeConfig config;
+  config.chain = ksim::demoChain();
+  ksim::attachProbe(config);
 }
 
 extern "C" int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,

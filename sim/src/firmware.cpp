@@ -9,7 +9,7 @@ using Dispatch = std::array<const CommandHandler*, 256>;
 
 Dispatch buildDispatch() {
   Dispatch dispatch{};
-  for (const HandlerTable table : {coreHandlers()}) {
+  for (const HandlerTable table : {coreHandlers(), jtagHandlers(), controlHandlers()}) {
     for (std::size_t i = 0; i < table.count; ++i)
       dispatch[table.entries[i].code] = &table.entries[i];
   }

@@ -6,14 +6,22 @@
 #include <vector>
 
 #include "kestrel_sim/sim.h"
+#include "tap_chain.h"
 
 namespace ksim {
 
-// What the firmware knows about itself and the target behind it.
+constexpr std::size_t kEepromSize = 65536;
+
+// What the firmware knows about itself and the target behind it. It lives as long as the
+// probe is on the bus, so settings and the EEPROM persist across opens.
 struct ProbeState {
+  explicit ProbeState(const ProbeConfig& probeConfig = {})
+      : config(probeConfig), chain(probeConfig.chain), eeprom(kEepromSize, 0xFF) {}
+
   ProbeConfig config;
-  bool connected = false;
-  bool powerMeasurement = false;
+  ProbeStatus status;
+  TapChain chain;
+  std::vector<uint8_t> eeprom;
 };
 
 // Arguments of one command, read in order; reading past the end marks them short.
@@ -81,6 +89,8 @@ struct HandlerTable {
 
 // One table per command family.
 HandlerTable coreHandlers();
+HandlerTable jtagHandlers();
+HandlerTable controlHandlers();
 
 // Runs one command packet and returns the reply frame. code receives the packet's command
 // code, or -1 when the frame could not be parsed.

@@ -89,7 +89,7 @@ Command& Command::u32(uint32_t value) {
 }
 
 Command& Command::bytes(const void* data, uint32_t count) {
-  if (data == nullptr && count != 0) valid_ = false;
+  require(data, count);
   if (reserve(count) && count != 0) {
     std::memcpy(context_->commandBuffer + size_, data, count);
     size_ += count;
@@ -110,6 +110,11 @@ Command& Command::timeout(uint32_t milliseconds) {
 
 Command& Command::require(const void* pointer) {
   if (pointer == nullptr) valid_ = false;
+  return *this;
+}
+
+Command& Command::require(const void* buffer, uint32_t byteCount) {
+  if (buffer == nullptr && byteCount != 0) valid_ = false;
   return *this;
 }
 

@@ -56,6 +56,8 @@ class Command {
   Command& timeout(uint32_t milliseconds);
   // Refuses the command when pointer is null (an output or input the caller must give).
   Command& require(const void* pointer);
+  // Refuses the command when a buffer of byteCount bytes (more than 0) is null.
+  Command& require(const void* buffer, uint32_t byteCount);
 
   int32_t run();
 

@@ -26,10 +26,6 @@ KST_API int32_t KST_Disconnect(KSTInform* context) {
   return Command(context, kst::KST_DISCONNECT).run();
 }
 
-KST_API int32_t KST_ConnectPMON(KSTInform* context) {
-  return Command(context, kst::KST_CONNECTPMON).run();
-}
-
 KST_API int32_t KST_Version(KSTInform* context, uint32_t* firmwareVersion,
                             uint16_t* hardwareVersion) {
   return Command(context, kst::KST_VERSION)
@@ -48,10 +44,7 @@ KST_API int32_t KST_Echo(KSTInform* context, const void* data, void* output, uin
       .u32(byteCount)
       .reply(byteCount)
       .bytes(data, byteCount)
-      .run([&](kst::wire::Reader& reply) {
-        const uint8_t* echoed = reply.bytes(byteCount);
-        if (byteCount != 0) std::memcpy(output, echoed, byteCount);
-      });
+      .run([&](kst::wire::Reader& reply) { reply.copyTo(output, byteCount); });
 }
 
 KST_API int32_t KST_Execute(KSTInform* context, uint32_t packetSize, uint32_t replySize,

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace kst::wire {
 
@@ -36,6 +37,16 @@ class Reader {
   uint32_t u32() { return take(4) ? getU32(data_ + pos_ - 4) : 0; }
   // Pointer to the next count bytes, or null when fewer remain.
   const uint8_t* bytes(std::size_t count) { return take(count) ? data_ + pos_ - count : nullptr; }
+
+  // Copies the next count bytes to out (zeros past the end, as the other readers).
+  void copyTo(void* out, std::size_t count) {
+    if (count == 0) return;
+    const uint8_t* from = bytes(count);
+    if (from != nullptr)
+      std::memcpy(out, from, count);
+    else
+      std::memset(out, 0, count);
+  }
 
   bool ok() const { return !short_; }
   std::size_t remaining() const { return size_ - pos_; }

@@ -8,5 +8,6 @@ bool gate(KSTInform&) {
 }
 void begin(const KSTInform&) {}
 void end(KSTInform&, int32_t) {}
+void propertyLine(uint32_t, uint32_t) {}
 
 }  // namespace kst::trace

@@ -15,4 +15,7 @@ void begin(const KSTInform& context);
 // Writes the "Executed" line and, when due, fetches and writes the probe's log.
 void end(KSTInform& context, int32_t result);
 
+// Writes the property line of KST_SetProperty (called only when the gate said true).
+void propertyLine(uint32_t id, uint32_t value);
+
 }  // namespace kst::trace

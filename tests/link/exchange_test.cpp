@@ -39,20 +39,19 @@ TEST_F(ExchangeTest, EchoPastThePacketLimitIsRefusedWithoutTraffic) {
 }
 
 TEST_F(ExchangeTest, CoreCommandsSendTheirPacketsAndReadTheirReplies) {
-  attachAndOpen({.vendorId = 0x1209,
-                 .productId = 0x4B01,
-                 .serial = "S1",
-                 .firmwareVersion = 0x03020115,
-                 .hardwareId = 0xBEEF});
+  ksim::ProbeConfig config;
+  config.firmwareVersion = 0x03020115;
+  config.hardwareId = 0xBEEF;
+  attachAndOpen(config);
   uint32_t firmware = 0;
   uint16_t hardware = 0;
   ASSERT_EQ(KST_Version(probe_, &firmware, &hardware), KST_OK);
   EXPECT_EQ(firmware, 0x03020115u);
   EXPECT_EQ(hardware, 0xBEEF);
   ASSERT_EQ(KST_Disconnect(probe_), KST_OK);
-  EXPECT_FALSE(ksim::probeConnected(device_));
+  EXPECT_FALSE(ksim::probeStatus(device_).connected);
   ASSERT_EQ(KST_Connect(probe_), KST_OK);
-  EXPECT_TRUE(ksim::probeConnected(device_));
+  EXPECT_TRUE(ksim::probeStatus(device_).connected);
   EXPECT_EQ(packets(), (std::vector<Bytes>{packet(3), packet(2), packet(1)}));
 }
 

@@ -84,7 +84,7 @@ TEST_F(OpenCloseTest, IndexAndSerialSelectAcrossIdentityRows) {
     }
     ASSERT_EQ(result, KST_OK);
     for (const auto& [id, serial] : ids)
-      EXPECT_EQ(ksim::probeConnected(id), serial == c.opened) << serial;
+      EXPECT_EQ(ksim::probeStatus(id).connected, serial == c.opened) << serial;
     EXPECT_EQ(probe->openFlag, 1u);
     EXPECT_EQ(probe->tclkFrequency, 1000000u);
     KST_Close(&probe);
@@ -144,7 +144,7 @@ TEST_F(OpenCloseTest, ADeviceThatCannotBeOpenedIsNotCounted) {
   ksim::attachProbe(locked);
   const ksim::DeviceId good = attach(probeAt(0x1209, 0x4B01, "good"));
   ASSERT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_OK);
-  EXPECT_TRUE(ksim::probeConnected(good));
+  EXPECT_TRUE(ksim::probeStatus(good).connected);
 }
 
 TEST_F(OpenCloseTest, ThePowerMeasurementFlagConnectsWithItsOwnCommand) {

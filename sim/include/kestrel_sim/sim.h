@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,46 @@ constexpr int32_t kFirmwareBadFrame = 0x0101;
 constexpr int32_t kFirmwareUnknownCommand = 0x0102;
 constexpr int32_t kFirmwareBadArguments = 0x0103;
 
+// TAP controller states, numbered as the probe firmware numbers them.
+enum class TapState : uint8_t {
+  TestLogicReset = 1,
+  RunTestIdle = 2,
+  ShiftDr = 3,
+  ShiftIr = 4,
+  PauseDr = 5,
+  PauseIr = 6,
+  SelectDr = 8,
+  SelectIr = 9,
+  CaptureDr = 10,
+  CaptureIr = 11,
+  Exit1Dr = 12,
+  Exit1Ir = 13,
+  Exit2Dr = 14,
+  Exit2Ir = 15,
+  UpdateDr = 16,
+  UpdateIr = 17,
+};
+
+// A data register selected by its own instruction, keeping what was last shifted in.
+struct UserRegisterConfig {
+  uint64_t opcode;
+  uint16_t length;
+  uint64_t value = 0;  // initial contents (low 64 bits)
+};
+
+// One IEEE 1149.1 TAP. BYPASS is the all-ones instruction; IDCODE is instruction 1 and is
+// selected by test-logic reset when the TAP has one (BYPASS otherwise).
+struct TapConfig {
+  uint16_t irLength = 4;
+  bool hasIdcode = true;
+  uint32_t idcode = 0x4BA00477;  // bit 0 must be 1
+  std::vector<UserRegisterConfig> userRegisters;
+  bool behindRouter = false;  // hidden until a router selects it
+};
+
+// A three-TAP chain of different IR lengths, nearest TDO first.
+KSIM_API std::vector<TapConfig> demoChain();
+
 struct ProbeConfig {
   uint16_t vendorId = 0x1209;
   uint16_t productId = 0x4B01;
@@ -30,6 +71,29 @@ struct ProbeConfig {
   bool failClaimCommand = false;    // the command interface is busy
   bool failClaimData = false;       // the data interface is busy
   bool kernelDriverActive = false;  // both interfaces start bound to a kernel driver
+  std::vector<TapConfig> chain;     // the target's scan chain, position 0 nearest TDO
+};
+
+// What the probe's lines, switches and registers hold, for tests to check.
+struct ProbeStatus {
+  bool connected = false;
+  bool powerMeasurement = false;
+  uint8_t trst = 1;  // 0 holds the TAPs in test-logic reset
+  uint8_t srst = 1;
+  uint32_t tclkDelay = 0;
+  uint32_t supplyMillivolts = 0;
+  uint8_t supplyFlag = 0;
+  bool jtagIsolated = false;
+  uint8_t powerIsolate = 0;
+  bool cjtagConnected = false;
+  uint32_t cjtagFormat = 0;
+  uint32_t jtagConnectWord = 0;
+  uint32_t ambles[4] = {};  // IR first, IR second, DR first, DR second
+  uint32_t tclkCycles = 0;  // test-clock cycles run, all commands together
+  TapState tapState = TapState::TestLogicReset;
+  std::vector<bool> tapVisible;  // per TAP of the configured chain
+  std::map<uint32_t, uint32_t> properties;
+  std::map<uint32_t, uint16_t> registers;
 };
 
 enum class Fault {
@@ -86,14 +150,16 @@ KSIM_API void clearEvents();
 KSIM_API std::vector<std::vector<uint8_t>> commandPackets(DeviceId device);
 
 KSIM_API Resources resources();
-KSIM_API bool probeConnected(DeviceId device);
+KSIM_API ProbeStatus probeStatus(DeviceId device);
+KSIM_API std::vector<uint8_t> eeprom(DeviceId device);  // 64 KiB, erased to 0xFF
 
 // Bytes the probe offers on its data IN endpoint, read by KST_ReadDataPort.
 KSIM_API void pushDataPort(DeviceId device, const std::vector<uint8_t>& bytes);
 
 }  // namespace ksim
 
-// The bus the `kestrel --sim` demo runs on: one probe with current firmware.
+// The bus the `kestrel --sim` demo runs on: one probe with current firmware and the demo
+// chain behind it.
 extern "C" KSIM_API void ksim_install_default_bus(void);
 
 // Plain C entry for tools that reach the virtual probe through dlsym: attaches a probe and

@@ -1,0 +1,50 @@
+// A chain of IEEE 1149.1 TAPs sharing TCK, TMS and TRST, clocked one bit at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "kestrel_sim/sim.h"
+
+namespace ksim {
+
+class TapChain {
+ public:
+  explicit TapChain(const std::vector<TapConfig>& taps = {});
+
+  // One rising TCK edge: the current state's action, then the move by TMS. Returns TDO as
+  // it was before the edge (the chain's last bit while shifting, else 1 from the pull-up).
+  bool clock(bool tms, bool tdi);
+
+  // TRST: while asserted the TAPs stay in test-logic reset and ignore the clock.
+  void setTrstAsserted(bool asserted);
+
+  TapState state() const { return state_; }
+  std::size_t size() const { return taps_.size(); }
+  bool visible(std::size_t index) const { return taps_[index].visible; }
+  void setVisible(std::size_t index, bool visible) { taps_[index].visible = visible; }
+  // Bits a shift needs to reach every register of the visible chain.
+  std::size_t longestPath() const;
+
+ private:
+  struct Tap {
+    TapConfig config;
+    bool visible;
+    std::vector<bool> instruction;  // bit 0 nearest TDO
+    std::vector<bool> shift;        // the register being captured, shifted or updated
+    std::vector<std::vector<bool>> userValues;
+  };
+
+  void resetLogic();
+  void capture(Tap& tap, bool instructionRegister);
+  void update(Tap& tap, bool instructionRegister);
+  // The data register the current instruction selects: -2 BYPASS, -1 IDCODE, else a user one.
+  int selectedRegister(const Tap& tap) const;
+
+  std::vector<Tap> taps_;
+  TapState state_ = TapState::TestLogicReset;
+  bool trstAsserted_ = false;
+};
+
+}  // namespace ksim

@@ -6,5 +6,6 @@
 namespace tool {
 
 int runInfo(const Options& options);
+int runJtagDetect(const Options& options);
 
 }  // namespace tool

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "kestrel/kestrel.h"
+#include "probe_session.h"
 #include "result_text.h"
 
 namespace tool {
@@ -30,13 +31,9 @@ bool echoTest(KSTInform* probe, uint32_t size) {
 }  // namespace
 
 int runInfo(const Options& options) {
-  KSTInform* probe = nullptr;
-  const int32_t opened =
-      KST_Open(&probe, options.index, options.serial.empty() ? nullptr : options.serial.c_str(), 0);
-  if (opened != KST_OK) {
-    std::fprintf(stderr, "kestrel: cannot open a probe: %s\n", resultText(opened).c_str());
-    return 1;
-  }
+  ProbeSession session(options);
+  if (!session.open()) return 1;
+  KSTInform* probe = session.probe();
   std::printf("probe             USB %04x:%04x\n", probe->vendorId, probe->productId);
   uint32_t firmware = 0;
   uint16_t hardware = 0;
@@ -51,7 +48,6 @@ int runInfo(const Options& options) {
   std::printf("echo self-test   ");
   for (const uint32_t size : {1u, 64u, 4344u}) ok = echoTest(probe, size) && ok;
   std::printf("\n");
-  KST_Close(&probe);
   return ok ? 0 : 1;
 }
 

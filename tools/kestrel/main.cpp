@@ -13,6 +13,7 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  info          show the probe's firmware and hardware and run the echo self-test\n"
+    "  jtag detect   reset the scan chain and list its TAPs (IDCODE, IR length)\n"
     "\n"
     "options:\n"
     "  --sim         use the virtual probe instead of the USB bus\n"
@@ -37,7 +38,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string& command = options.words[0];
-  if (command == "info" && options.words.size() == 1) return tool::runInfo(options);
+  const std::size_t words = options.words.size();
+  if (command == "info" && words == 1) return tool::runInfo(options);
+  if (command == "jtag" && words == 2 && options.words[1] == "detect")
+    return tool::runJtagDetect(options);
   std::fprintf(stderr, "kestrel: unknown command '%s'\n%s", command.c_str(), kUsage);
   return 2;
 }

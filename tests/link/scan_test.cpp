@@ -1,0 +1,137 @@
+// Scans against the virtual TAP chain: what a real chain returns for the probe's scans.
+#include "probe_fixture.h"
+
+namespace kstest {
+namespace {
+
+constexpr uint8_t kIdle = KST_STATE_RUN_TEST_IDLE;
+
+uint32_t word(const Bytes& bytes, std::size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+         static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0) {
+  ksim::TapConfig config;
+  config.irLength = irLength;
+  config.hasIdcode = hasIdcode;
+  config.idcode = idcode;
+  return config;
+}
+
+class ScanTest : public ProbeTest {
+ protected:
+  void openWithChain(std::vector<ksim::TapConfig> chain) {
+    ksim::ProbeConfig config;
+    config.chain = std::move(chain);
+    attachAndOpen(config);
+    ASSERT_EQ(KST_GotoJtagState(probe_, KST_STATE_TEST_LOGIC_RESET, 1), KST_OK);
+    ASSERT_EQ(KST_GotoJtagState(probe_, kIdle, 1), KST_OK);
+  }
+
+  // One data or instruction scan of bits through the whole chain.
+  Bytes scan(uint8_t shiftState, uint16_t bits, const Bytes& out, uint16_t firstAmble = 0,
+             uint16_t secondAmble = 0) {
+    Bytes in(out.size(), 0);
+    const auto size = static_cast<uint16_t>(out.size());
+    EXPECT_EQ(KST_SendRecvScan(probe_, bits, shiftState, 1, kIdle, 1, firstAmble, secondAmble, 0, 1,
+                               size, size, out.data(), in.data(), size, size),
+              KST_OK);
+    return in;
+  }
+};
+
+TEST_F(ScanTest, ADataScanAfterResetReturnsTheIdcodesNearestTdoFirst) {
+  openWithChain({tap(4, true, 0x4BA00477), tap(5, false), tap(6, true, 0x0B97C02F)});
+  const Bytes in = scan(KST_STATE_SHIFT_DR, 96, Bytes(12, 0xFF));
+  EXPECT_EQ(word(in, 0), 0x4BA00477u);
+  // The BYPASS TAP gives one 0 bit, so the third IDCODE comes one bit later.
+  const uint64_t rest = (static_cast<uint64_t>(word(in, 8)) << 32) | word(in, 4);
+  EXPECT_EQ(rest & 1, 0u);
+  EXPECT_EQ(static_cast<uint32_t>(rest >> 1), 0x0B97C02Fu);
+}
+
+TEST_F(ScanTest, ShiftedBitsComeBackDelayedByTheChainLength) {
+  // Three TAPs in BYPASS: the data register chain is 3 bits long.
+  openWithChain({tap(4, false), tap(4, false), tap(4, false)});
+  const Bytes out{0x35, 0xA6};
+  const Bytes in = scan(KST_STATE_SHIFT_DR, 16, out);
+  const uint16_t sent = out[0] | out[1] << 8;
+  const uint16_t back = in[0] | in[1] << 8;
+  EXPECT_EQ(back, static_cast<uint16_t>(sent << 3)) << "three zero bits lead";
+}
+
+TEST_F(ScanTest, TheInstructionCaptureIsOneThenZerosPerTap) {
+  openWithChain({tap(4, true, 0x4BA00477), tap(5, false)});
+  const Bytes in = scan(KST_STATE_SHIFT_IR, 16, Bytes{0xFF, 0xFF});
+  // TAP 0: 1000, TAP 1: 10000, then the ones shifted in.
+  EXPECT_EQ(in[0] | in[1] << 8, 0b1111111000010001);
+}
+
+TEST_F(ScanTest, AmblesSkipTheOtherTapsBits) {
+  // Reaching the middle TAP's IDCODE: the first amble covers the BYPASS TAP nearer TDO.
+  openWithChain({tap(4, false), tap(4, true, 0x12345679), tap(4, false)});
+  const Bytes in = scan(KST_STATE_SHIFT_DR, 32, Bytes(4, 0), 1, 1);
+  EXPECT_EQ(word(in, 0), 0x12345679u);
+}
+
+TEST_F(ScanTest, RepeatsUseTheStrideOrOnePatternWhenTheStrideIsZero) {
+  ksim::TapConfig user = tap(4, true, 0x11111111);
+  user.userRegisters = {{0x2, 16, 0}};
+  openWithChain({user});
+  const Bytes selectUser{0x02, 0x00};
+  scan(KST_STATE_SHIFT_IR, 4, selectUser);
+
+  // Three repetitions at stride 2: each captures what the previous one shifted in.
+  const Bytes out{0x01, 0x10, 0x02, 0x20, 0x03, 0x30};
+  Bytes in(6, 0);
+  ASSERT_EQ(KST_SendRecvScan(probe_, 16, KST_STATE_SHIFT_DR, 1, kIdle, 1, 0, 0, 0, 3, 2, 2,
+                             out.data(), in.data(), 6, 6),
+            KST_OK);
+  EXPECT_EQ(hex(in), hex(Bytes{0x00, 0x00, 0x01, 0x10, 0x02, 0x20}));
+
+  // Stride 0: every repetition sends the same two bytes.
+  ASSERT_EQ(KST_SendScan(probe_, 16, KST_STATE_SHIFT_DR, 1, kIdle, 1, 0, 0, 0, 4, 0,
+                         Bytes{0xCD, 0xAB}.data(), 2),
+            KST_OK);
+  EXPECT_EQ(hex(scan(KST_STATE_SHIFT_DR, 16, Bytes{0, 0})), hex(Bytes{0xCD, 0xAB}));
+
+  // A fixed scan repeats its fill byte over every bit.
+  ASSERT_EQ(KST_FixedScan(probe_, 16, KST_STATE_SHIFT_DR, 1, kIdle, 1, 0, 0, 0, 1, 0x5A), KST_OK);
+  EXPECT_EQ(hex(scan(KST_STATE_SHIFT_DR, 16, Bytes{0, 0})), hex(Bytes{0x5A, 0x5A}));
+}
+
+TEST_F(ScanTest, StateMovesTrstAndTheRouterChangeWhatTheChainShows) {
+  ksim::TapConfig hidden = tap(4, true, 0x0BADC0DF);
+  hidden.behindRouter = true;
+  openWithChain({tap(4, true, 0x4BA00477), hidden});
+  uint32_t state = 0;
+  ASSERT_EQ(KST_GotoJtagState(probe_, KST_STATE_PAUSE_IR, 1), KST_OK);
+  ASSERT_EQ(KST_GetJtagState(probe_, &state), KST_OK);
+  EXPECT_EQ(state, static_cast<uint32_t>(KST_STATE_PAUSE_IR));
+  EXPECT_EQ(KST_GotoJtagState(probe_, 7, 1), ksim::kFirmwareBadArguments);
+
+  // TRST low holds the chain in reset.
+  ASSERT_EQ(KST_SetTrst(probe_, 0), KST_OK);
+  ASSERT_EQ(KST_GetJtagState(probe_, &state), KST_OK);
+  EXPECT_EQ(state, static_cast<uint32_t>(KST_STATE_TEST_LOGIC_RESET));
+  ASSERT_EQ(KST_GetTrst(probe_, &state), KST_OK);
+  EXPECT_EQ(state, 0u);
+  ASSERT_EQ(KST_SetTrst(probe_, 1), KST_OK);
+
+  ASSERT_EQ(KST_SelectTap(probe_, 1, 0, 0, 1, 0, 'C', 0, 0), KST_OK);
+  EXPECT_EQ(ksim::probeStatus(device_).tapVisible, (std::vector<bool>{true, true}));
+  const Bytes in = scan(KST_STATE_SHIFT_DR, 64, Bytes(8, 0xFF));
+  EXPECT_EQ(word(in, 4), 0x0BADC0DFu);
+  ASSERT_EQ(KST_DeselectTap(probe_, 1, 0, 0, 0, 0, 'D'), KST_OK);
+  EXPECT_EQ(ksim::probeStatus(device_).tapVisible, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ScanTest, AHugeCycleCountIsAnsweredAtOnce) {
+  openWithChain({tap(4, true, 0x4BA00477)});
+  ASSERT_EQ(KST_CycleTclk(probe_, 0xFFFFFFF0u), KST_OK);
+  EXPECT_GE(ksim::probeStatus(device_).tclkCycles, 0xFFFFFFF0u);
+}
+
+}  // namespace
+}  // namespace kstest

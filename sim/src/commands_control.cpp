@@ -65,8 +65,11 @@ void eepromWrite(ProbeState& probe, Args& args, Reply& reply) {
 }
 
 void setProperty(ProbeState& probe, Args& args, Reply&) {
+  constexpr uint32_t kLoggingEnabled = 2;
   const uint32_t id = args.u32();
-  probe.status.properties[id] = args.u32();
+  const uint32_t value = args.u32();
+  probe.status.properties[id] = value;
+  if (id == kLoggingEnabled) probe.log.setEnabled(value != 0);
 }
 
 constexpr CommandHandler kHandlers[] = {

@@ -107,6 +107,38 @@ ProbeStatus probeStatus(DeviceId id) {
   return status;
 }
 
+namespace {
+
+// Runs f on the probe's firmware state under the bus lock, when the device is a probe.
+template <class F>
+void withProbe(DeviceId id, F f) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (SimDevice* device = findDevice(state, id); device != nullptr && device->isProbe)
+    f(device->probe);
+}
+
+}  // namespace
+
+void appendProbeLog(DeviceId id, const ProbeLogRecord& record) {
+  withProbe(id, [&](ProbeState& probe) { probe.log.append(record); });
+}
+
+void appendUsageReport(DeviceId id, const uint32_t (&counters)[7]) {
+  withProbe(id, [&](ProbeState& probe) {
+    probe.log.append({8, counters[0], counters[1], counters[2], 0, 0});
+    probe.log.append({counters[3], counters[4], counters[5], counters[6], 0, 0});
+  });
+}
+
+void reportProbeLogFlag(DeviceId id, int flag) {
+  withProbe(id, [&](ProbeState& probe) { probe.log.reportFlag(flag); });
+}
+
+void reportProbeLogCount(DeviceId id, uint32_t count) {
+  withProbe(id, [&](ProbeState& probe) { probe.log.reportCountOnce(count); });
+}
+
 std::vector<uint8_t> eeprom(DeviceId id) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);

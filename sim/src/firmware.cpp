@@ -9,7 +9,8 @@ using Dispatch = std::array<const CommandHandler*, 256>;
 
 Dispatch buildDispatch() {
   Dispatch dispatch{};
-  for (const HandlerTable table : {coreHandlers(), jtagHandlers(), controlHandlers()}) {
+  for (const HandlerTable table :
+       {coreHandlers(), jtagHandlers(), controlHandlers(), logHandlers()}) {
     for (std::size_t i = 0; i < table.count; ++i)
       dispatch[table.entries[i].code] = &table.entries[i];
   }
@@ -52,7 +53,8 @@ std::vector<uint8_t> runPacket(ProbeState& probe, const uint8_t* packet, std::si
     return frameReply(errorReply(kFirmwareBadArguments));
   Reply reply;
   handler->handle(probe, args, reply);
-  if (!args.ok() || args.remaining() != 0) return frameReply(errorReply(kFirmwareBadArguments));
+  if (!args.ok() || args.remaining() != 0) reply = errorReply(kFirmwareBadArguments);
+  probe.log.commandDone(packet[3], reply.result);
   return frameReply(reply);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kestrel_sim/sim.h"
+#include "probe_log.h"
 #include "tap_chain.h"
 
 namespace ksim {
@@ -20,6 +21,7 @@ struct ProbeState {
 
   ProbeConfig config;
   ProbeStatus status;
+  ProbeLog log;
   TapChain chain;
   std::vector<uint8_t> eeprom;
 };
@@ -91,6 +93,7 @@ struct HandlerTable {
 HandlerTable coreHandlers();
 HandlerTable jtagHandlers();
 HandlerTable controlHandlers();
+HandlerTable logHandlers();
 
 // Runs one command packet and returns the reply frame. code receives the packet's command
 // code, or -1 when the frame could not be parsed.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "nimbus_logger/control.h"
+
 namespace kstest {
 
 std::string hex(const Bytes& bytes) {
@@ -27,6 +29,9 @@ Bytes packet(uint8_t code, const Bytes& arguments) {
 }
 
 void ProbeTest::SetUp() {
+  // Whatever the environment says, the logger wants nothing unless a test asks for it.
+  nimbus_logger_configure(0, nullptr);
+  nimbus::capture(0);
   ksim::reset();
 }
 

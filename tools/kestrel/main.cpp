@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "options.h"
 #include "sim_loader.h"
+#include "trace_setup.h"
 
 namespace {
 
@@ -18,7 +19,9 @@ const char kUsage[] =
     "options:\n"
     "  --sim         use the virtual probe instead of the USB bus\n"
     "  --index N     the N-th probe of its kind (default 0)\n"
-    "  --serial TEXT the probe with this serial number\n";
+    "  --serial TEXT the probe with this serial number\n"
+    "  --trace[=N]   trace every command through the logger at level N (default 3, up to 6)\n"
+    "  --trace-file FILE  write the trace to FILE instead of standard error\n";
 
 }  // namespace
 
@@ -32,6 +35,11 @@ int main(int argc, char** argv) {
   if (options.words.empty() || options.words[0] == "help") {
     std::fputs(kUsage, options.words.empty() ? stderr : stdout);
     return options.words.empty() ? 2 : 0;
+  }
+  if (options.traceLevel != 0 &&
+      !tool::configureTrace(options.traceLevel, options.traceFile, error)) {
+    std::fprintf(stderr, "kestrel: %s\n", error.c_str());
+    return 1;
   }
   if (options.sim && !tool::loadVirtualProbe(error)) {
     std::fprintf(stderr, "kestrel: %s\n", error.c_str());

@@ -3,6 +3,12 @@
 #include <cstdlib>
 
 namespace tool {
+namespace {
+
+// Command lines and their results; records of the probe's log only for failed commands.
+constexpr int kDefaultTraceLevel = 3;
+
+}  // namespace
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
@@ -17,6 +23,18 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     };
     if (word == "--sim") {
       options.sim = true;
+    } else if (word == "--trace") {
+      options.traceLevel = kDefaultTraceLevel;
+    } else if (word.rfind("--trace=", 0) == 0) {
+      const std::string level = word.substr(8);
+      if (level.size() != 1 || level[0] < '1' || level[0] > '6') {
+        error = "--trace takes a level from 1 to 6, not '" + level + "'";
+        return false;
+      }
+      options.traceLevel = level[0] - '0';
+    } else if (word == "--trace-file") {
+      if (!value(options.traceFile)) return false;
+      if (options.traceLevel == 0) options.traceLevel = kDefaultTraceLevel;
     } else if (word == "--serial") {
       if (!value(options.serial)) return false;
     } else if (word == "--index") {

@@ -11,6 +11,8 @@ struct Options {
   bool sim = false;                // run on the virtual probe instead of the real USB bus
   uint32_t index = 0;              // probe index among probes of one identity
   std::string serial;              // probe serial number (empty: by index)
+  int traceLevel = 0;              // logger level for --trace (0: leave the logger alone)
+  std::string traceFile;           // --trace-file: trace lines go there instead of stderr
   std::vector<std::string> words;  // the subcommand and its arguments
 };
 

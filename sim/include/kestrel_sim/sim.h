@@ -4,6 +4,7 @@
 // with nothing to deliver fails at once and the time-out asked for is recorded.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -96,6 +97,18 @@ struct ProbeStatus {
   std::map<uint32_t, uint16_t> registers;
 };
 
+// One record of the probe's own log, as KST_GETLOG returns it.
+struct ProbeLogRecord {
+  uint32_t type;  // 0-6 DP/AP register operations, 7 debug record, 8 usage report
+  uint32_t a, b, c, d;
+  uint8_t depth;
+};
+
+// While the probe's log is on (property 2), the firmware keeps up to 180 records and counts
+// the ones it loses beyond that; every command it carries out adds a debug record
+// (A = command code, B = result, D = file 1 and line = code). KST_GETLOG empties it.
+constexpr std::size_t kProbeLogSlots = 180;
+
 enum class Fault {
   NoReply,         // the command is taken but never answered
   ShortReply,      // value bytes fewer (default 1)
@@ -151,6 +164,15 @@ KSIM_API std::vector<std::vector<uint8_t>> commandPackets(DeviceId device);
 
 KSIM_API Resources resources();
 KSIM_API ProbeStatus probeStatus(DeviceId device);
+
+// Records the firmware adds as if a command had made them (only while its log is on).
+KSIM_API void appendProbeLog(DeviceId device, const ProbeLogRecord& record);
+// A usage report: seven counters in two slots.
+KSIM_API void appendUsageReport(DeviceId device, const uint32_t (&counters)[7]);
+// Makes KST_GETLOG report a logging flag (0 or 1) other than the real one; -1 undoes it.
+KSIM_API void reportProbeLogFlag(DeviceId device, int flag);
+// Makes the next KST_GETLOG report this record count whatever it holds (slots stay as they are).
+KSIM_API void reportProbeLogCount(DeviceId device, uint32_t count);
 KSIM_API std::vector<uint8_t> eeprom(DeviceId device);  // 64 KiB, erased to 0xFF
 
 // Bytes the probe offers on its data IN endpoint, read by KST_ReadDataPort.

@@ -1,0 +1,56 @@
+// The nimbus logger as a user installs it: level filter, file sink, several threads.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kestrel/logging.h"
+#include "nimbus_logger/control.h"
+
+extern "C" Logging::ILogger* GetLogger();
+
+namespace {
+
+TEST(NimbusLogger, FiltersByLevelAndWritesTimestampedLinesToAFile) {
+  char path[] = "/tmp/nimbus-logger-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(nimbus_logger_configure(2, path), 0);
+  Logging::ILogger* logger = GetLogger();
+  ASSERT_NE(logger, nullptr);
+  EXPECT_TRUE(logger->IsEnabled());
+  EXPECT_FALSE(logger->IsFiltered(48, 3, 2));
+  EXPECT_TRUE(logger->IsFiltered(48, 3, 3));
+  logger->Log(nullptr, 48, 3, 2, "value %d", 42);
+  logger->Log(nullptr, 48, 3, 3, "dropped");
+  logger->LogMessage(nullptr, 48, 3, 1, "100% plain");
+  ASSERT_EQ(nimbus_logger_configure(0, nullptr), 0);
+  EXPECT_FALSE(logger->IsEnabled());
+
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].substr(12), " [2] 48.3 value 42");
+  EXPECT_EQ(lines[1].substr(12), " [1] 48.3 100% plain");
+  unlink(path);
+  EXPECT_NE(nimbus_logger_configure(1, "/nonexistent-dir/trace.log"), 0);
+  nimbus_logger_configure(0, nullptr);
+}
+
+TEST(NimbusLogger, CapturesLinesFromSeveralThreads) {
+  nimbus::capture(6);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t] {
+      for (int i = 0; i < 100; ++i) GetLogger()->Log(nullptr, 48, 3, 6, "thread %d line %d", t, i);
+    });
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(nimbus::takeCaptured().size(), 400u);
+  nimbus::capture(0);
+}
+
+}  // namespace

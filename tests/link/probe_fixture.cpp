@@ -17,6 +17,14 @@ std::string hex(const Bytes& bytes) {
   return text;
 }
 
+ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode) {
+  ksim::TapConfig config;
+  config.irLength = irLength;
+  config.hasIdcode = hasIdcode;
+  config.idcode = idcode;
+  return config;
+}
+
 Bytes packet(uint8_t code, const Bytes& arguments) {
   const std::size_t length = arguments.size() + 1;
   Bytes bytes(4 + arguments.size());

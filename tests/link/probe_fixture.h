@@ -15,6 +15,9 @@ using Bytes = std::vector<uint8_t>;
 
 std::string hex(const Bytes& bytes);
 
+// A TAP of the virtual chain: IR length, and its IDCODE when it has one.
+ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0);
+
 // A command packet as the probe must see it: '*', length, code, arguments.
 Bytes packet(uint8_t code, const Bytes& arguments = {});
 

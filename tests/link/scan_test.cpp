@@ -11,14 +11,6 @@ uint32_t word(const Bytes& bytes, std::size_t at) {
          static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
-ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0) {
-  ksim::TapConfig config;
-  config.irLength = irLength;
-  config.hasIdcode = hasIdcode;
-  config.idcode = idcode;
-  return config;
-}
-
 class ScanTest : public ProbeTest {
  protected:
   void openWithChain(std::vector<ksim::TapConfig> chain) {

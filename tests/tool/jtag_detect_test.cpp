@@ -5,16 +5,11 @@
 
 #include "kestrel/kestrel.h"
 #include "kestrel_sim/sim.h"
+#include "link/probe_fixture.h"
 
 namespace {
 
-ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0) {
-  ksim::TapConfig config;
-  config.irLength = irLength;
-  config.hasIdcode = hasIdcode;
-  config.idcode = idcode;
-  return config;
-}
+using kstest::tap;
 
 tool::ChainReport detect(const std::vector<ksim::TapConfig>& chain) {
   ksim::reset();

@@ -11,6 +11,7 @@
 #ifndef KESTREL_KESTREL_H
 #define KESTREL_KESTREL_H
 
+#include "jsc.h"
 #include "kst_control.h"
 #include "kst_jtag.h"
 #include "kst_probe.h"

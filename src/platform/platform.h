@@ -15,6 +15,8 @@ extern const char* const kOwnModuleName;
 extern const char* const kLibusbFileName;
 extern const char* const kLoggerFileName;
 extern const char* const kRelativeBinDir;
+// The scan manager this library works with, as the component identity names it.
+extern const char* const kPartnerModuleName;
 
 // Longest path the library builds (own directory, libusb path).
 constexpr std::size_t kMaxPath = 260;

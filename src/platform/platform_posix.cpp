@@ -16,6 +16,7 @@ const char* const kOwnModuleName = "libjsckestrel.so";
 const char* const kLibusbFileName = "libusb-1.0.so.0";
 const char* const kLoggerFileName = "libnimbus_logger.so";
 const char* const kRelativeBinDir = "../bin/";
+const char* const kPartnerModuleName = "libkstfast3.so";
 const char* const kDefaultModuleName = "libkstboard.so";
 
 ModuleHandle loadLibrary(const char* pathOrName) {

@@ -13,6 +13,7 @@ const char* const kOwnModuleName = "jsckestrel.dll";
 const char* const kLibusbFileName = "libusb-1.0.dll";
 const char* const kLoggerFileName = "nimbus_logger.dll";
 const char* const kRelativeBinDir = "..\\bin\\";
+const char* const kPartnerModuleName = "kstfast3.dll";
 const char* const kDefaultModuleName = "kstboard.dll";
 
 ModuleHandle loadLibrary(const char* pathOrName) {

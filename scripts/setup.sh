@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine (skipped when all is there).
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libusb-1.0-0 libusb-1.0-0-dev)
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libusb-1.0-0
+  libusb-1.0-0-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

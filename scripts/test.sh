@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Set-up, then the whole suite twice: a plain build and an AddressSanitizer +
-# UndefinedBehaviorSanitizer build.
+# UndefinedBehaviorSanitizer build; then the value parsers under libFuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -9,4 +9,10 @@ scripts/build.sh build
 (cd build && ctest --output-on-failure -j2)
 scripts/build.sh build-asan -DKESTREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j2)
-echo "test suite: plain and sanitizer builds in $(( $(date +%s) - start )) s"
+# The value parsers under libFuzzer for a bounded time, from the kept corpus.
+CC=clang CXX=clang++ scripts/build.sh build-fuzz -DKESTREL_FUZZ=ON
+corpus=$(mktemp -d)
+cp fuzz/corpus/value_parsers/* "$corpus"/
+build-fuzz/fuzz/value_parsers_fuzz -max_total_time="${KESTREL_FUZZ_SECONDS:-30}" "$corpus" 2>&1 | tail -n 1
+rm -rf "$corpus"
+echo "test suite: plain and sanitizer builds and the fuzz run in $(( $(date +%s) - start )) s"

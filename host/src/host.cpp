@@ -200,24 +200,28 @@ int32_t Host::getText(uint64_t property, uint64_t* length, const char** text) {
   return 0;
 }
 
-int32_t Host::getUnsigned(uint64_t property, uint32_t* value) {
-  if (const int32_t code = failure(JSC_HOST_GET_UNSIGNED, keyOf(property))) return code;
+int32_t Host::convertNumber(int entry, uint64_t property, bool allowSign, long long minimum,
+                            long long maximum, long long& number) const {
+  if (const int32_t code = failure(entry, keyOf(property))) return code;
   const std::string* text = valueOf(property);
   if (text == nullptr) return kNoSuchProperty;
+  return readNumber(*text, allowSign, minimum, maximum, number) ? 0 : kConversionFailed;
+}
+
+int32_t Host::getUnsigned(uint64_t property, uint32_t* value) {
   long long number = 0;
-  if (!readNumber(*text, false, 0, 0xFFFFFFFFll, number)) return kConversionFailed;
-  *value = static_cast<uint32_t>(number);
-  return 0;
+  const int32_t result =
+      convertNumber(JSC_HOST_GET_UNSIGNED, property, false, 0, UINT32_MAX, number);
+  if (result == 0) *value = static_cast<uint32_t>(number);
+  return result;
 }
 
 int32_t Host::getSigned(uint64_t property, int32_t* value) {
-  if (const int32_t code = failure(JSC_HOST_GET_SIGNED, keyOf(property))) return code;
-  const std::string* text = valueOf(property);
-  if (text == nullptr) return kNoSuchProperty;
   long long number = 0;
-  if (!readNumber(*text, true, INT32_MIN, INT32_MAX, number)) return kConversionFailed;
-  *value = static_cast<int32_t>(number);
-  return 0;
+  const int32_t result =
+      convertNumber(JSC_HOST_GET_SIGNED, property, true, INT32_MIN, INT32_MAX, number);
+  if (result == 0) *value = static_cast<int32_t>(number);
+  return result;
 }
 
 int32_t Host::firstDevice(uint32_t index, uint32_t* device, uint8_t* none) {
@@ -258,13 +262,10 @@ int32_t Host::getBoolean(uint64_t property, uint8_t* value) {
 }
 
 int32_t Host::getByte(uint64_t property, uint8_t* value) {
-  if (const int32_t code = failure(JSC_HOST_GET_BYTE, keyOf(property))) return code;
-  const std::string* text = valueOf(property);
-  if (text == nullptr) return kNoSuchProperty;
   long long number = 0;
-  if (!readNumber(*text, false, 0, 255, number)) return kConversionFailed;
-  *value = static_cast<uint8_t>(number);
-  return 0;
+  const int32_t result = convertNumber(JSC_HOST_GET_BYTE, property, false, 0, 255, number);
+  if (result == 0) *value = static_cast<uint8_t>(number);
+  return result;
 }
 
 }  // namespace loomhost

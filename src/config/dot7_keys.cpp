@@ -139,14 +139,10 @@ constexpr KeyRule kDot7Keys[] = {
 #undef FOUND
 #undef KEYWORDS
 
-int32_t readDot7Keys(const GroupReader& reader, R& record) {
-  return readKeys(reader, &record, kDot7Keys);
-}
-
 }  // namespace
 
 int32_t readDot7Group(const jsc::HostServices& host, Dot7Record* record) {
-  return readGroup(host, record, readDot7Keys);
+  return readGroup(host, record, kDot7Keys);
 }
 
 }  // namespace kst::config

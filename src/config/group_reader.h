@@ -12,20 +12,18 @@ namespace kst::config {
 constexpr int32_t kBadArgument = -122;
 constexpr int32_t kNoMemory = -131;
 
-// Asks the host for the group; when it is present (and not the null group) runs body.
-template <class Record>
-int32_t readGroup(const jsc::HostServices& host, Record* record,
-                  int32_t (*body)(const GroupReader&, Record&)) {
+// Asks the host for the configuration group and stores its present flag; group is the id to
+// read keys from. 0 with present 0 when the host holds no configuration.
+int32_t openGroup(const jsc::HostServices& host, uint8_t& present, uint32_t& group);
+
+// The common frame of a group reader: the group, then the keys of rules in order.
+template <class Record, std::size_t N>
+int32_t readGroup(const jsc::HostServices& host, Record* record, const KeyRule (&rules)[N]) {
   if (!host.valid() || record == nullptr) return kBadArgument;
-  record->present = 0;
-  uint32_t nullGroup = 0, group = 0;
-  uint8_t present = 0;
-  if (const int32_t result = host.nullGroup(nullGroup)) return result;
-  if (const int32_t result = host.findGroup(group, present)) return result;
-  record->present = present;
-  if (present == 0) return 0;
-  if (group == nullGroup) return kBadArgument;
-  return body(GroupReader(host, group), *record);
+  uint32_t group = 0;
+  if (const int32_t result = openGroup(host, record->present, group)) return result;
+  if (record->present == 0) return 0;
+  return readKeys(GroupReader(host, group), record, rules, N);
 }
 
 int32_t readPodGroup(const jsc::HostServices& host, PodRecord* record);

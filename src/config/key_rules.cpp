@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "frequency.h"
+#include "group_reader.h"
 #include "rule_helpers.h"
 
 namespace kst::config {
@@ -127,6 +128,19 @@ int32_t findText(const GroupReader& reader, const char* key, uint8_t& found, uin
   if (const int32_t result = reader.text(property, text, hostLength)) return result;
   if (text == nullptr) text = "";
   length = static_cast<std::size_t>(hostLength);
+  return 0;
+}
+
+}  // namespace kst::config
+
+namespace kst::config {
+
+int32_t openGroup(const jsc::HostServices& host, uint8_t& present, uint32_t& group) {
+  present = 0;
+  uint32_t nullGroup = 0;
+  if (const int32_t result = host.nullGroup(nullGroup)) return result;
+  if (const int32_t result = host.findGroup(group, present)) return result;
+  if (present != 0 && group == nullGroup) return kBadArgument;
   return 0;
 }
 

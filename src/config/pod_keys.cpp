@@ -74,7 +74,8 @@ void checkCoreSight(const GroupReader& reader, PodRecord& record) {
     record.firstDeviceIsCoreSight = 1;
 }
 
-int32_t readPodKeys(const GroupReader& reader, PodRecord& record) {
+int32_t readPodKeys(const GroupReader& reader, void* pod, const KeyRule&) {
+  PodRecord& record = *static_cast<PodRecord*>(pod);
   TextKey ecomDriver, ecomSerial, podDriver, podSerial, supply, voltageSelection, voltage;
   uint8_t ecomPortFound = 0, ecomLegacyFound = 0, podPortFound = 0;
   uint32_t ecomPort = 0, ecomLegacyPort = 0, podPort = 0;
@@ -141,10 +142,13 @@ int32_t readPodKeys(const GroupReader& reader, PodRecord& record) {
   return 0;
 }
 
+// The pod keys depend on one another (ports only with a driver, stores after all reads).
+constexpr KeyRule kPodKeys[] = {customRule(readPodKeys)};
+
 }  // namespace
 
 int32_t readPodGroup(const jsc::HostServices& host, PodRecord* record) {
-  return readGroup(host, record, readPodKeys);
+  return readGroup(host, record, kPodKeys);
 }
 
 }  // namespace kst::config

@@ -23,7 +23,8 @@ int32_t readFlag(const GroupReader& reader, const char* key, uint8_t& value, uin
   return reader.host().getBoolean(property, value);
 }
 
-int32_t readRemoteLogKeys(const GroupReader& reader, R& r) {
+int32_t readRemoteLogKeys(const GroupReader& reader, void* record, const KeyRule&) {
+  R& r = *static_cast<R*>(record);
   uint64_t property = 0;
   if (const int32_t result =
           readHostText(reader, "HARP.RMT_HOST", r.remoteHostFound, property, r.remoteHost))
@@ -65,10 +66,13 @@ int32_t readRemoteLogKeys(const GroupReader& reader, R& r) {
   return reader.host().getText(property, r.logFile.length, r.logFile.text);
 }
 
+// The log keys are read only in log mode, and some are asked for even when absent.
+constexpr KeyRule kRemoteLogKeys[] = {customRule(readRemoteLogKeys)};
+
 }  // namespace
 
 int32_t readRemoteLogGroup(const jsc::HostServices& host, RemoteLogRecord* record) {
-  return readGroup(host, record, readRemoteLogKeys);
+  return readGroup(host, record, kRemoteLogKeys);
 }
 
 }  // namespace kst::config

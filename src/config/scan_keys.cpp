@@ -149,14 +149,10 @@ constexpr KeyRule kScanKeys[] = {
 #undef F
 #undef FOUND
 
-int32_t readScanKeys(const GroupReader& reader, R& record) {
-  return readKeys(reader, &record, kScanKeys);
-}
-
 }  // namespace
 
 int32_t readScanGroup(const jsc::HostServices& host, ScanRecord* record) {
-  return readGroup(host, record, readScanKeys);
+  return readGroup(host, record, kScanKeys);
 }
 
 }  // namespace kst::config

@@ -55,14 +55,10 @@ constexpr KeyRule kSwdKeys[] = {
     customRule(validate),
 };
 
-int32_t readSwdKeys(const GroupReader& reader, R& record) {
-  return readKeys(reader, &record, kSwdKeys);
-}
-
 }  // namespace
 
 int32_t readSwdGroup(const jsc::HostServices& host, SwdRecord* record) {
-  return readGroup(host, record, readSwdKeys);
+  return readGroup(host, record, kSwdKeys);
 }
 
 }  // namespace kst::config

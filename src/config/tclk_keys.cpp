@@ -112,43 +112,37 @@ constexpr Keyword kReferences[] = {
     {"4.0", frequencyCode(2, 0)},     {"5.0", frequencyCode(2, 16)}, {"10.0", frequencyCode(3, 16)},
 };
 
-int32_t readTclkKeys(const GroupReader& reader, R& record) {
-  static const KeyRule rules[] = {
-      keywordRule("LOOM.TCLK_PROGRAM", table(kPrograms), KST_FIELD(R, program), Width::U32,
-                  foundFlag(kTclkProgram), 5, -300),
-      keywordRule("LOOM.TCLK_BEGINNING", table(kFrequencyKeywords),
-                  KST_FIELD(R, beginningFrequency), Width::U32, foundFlag(kTclkBeginning),
-                  frequencyCode(-1, 0), -301, Form::Frequency),
-      keywordRule("LOOM.TCLK_FREQUENCY", table(kFrequencyKeywords), KST_FIELD(R, frequency),
-                  Width::U32, foundFlag(kTclkFrequency), frequencyCode(3, 19), -302,
-                  Form::Frequency),
-      rangedNumberRule("LOOM.TCLK_ADVANCE", KST_FIELD(R, advance), foundFlag(kTclkAdvance), 12,
-                       -303, 1, 63),
-      rangedNumberRule("LOOM.TCLK_RETREAT", KST_FIELD(R, retreat), foundFlag(kTclkRetreat), 8, -304,
-                       1, 63),
-      keywordRule("LOOM.TCLK_TESTMODE", table(kTestModes), KST_FIELD(R, testMode), Width::U32,
-                  foundFlag(kTclkTestMode), 0, -308),
-      keywordRule("LOOM.TCLK_OVERFLOW", table(kOverflows), KST_FIELD(R, overflow), Width::U32,
-                  foundFlag(kTclkOverflow), 0, -309),
-      keywordRule("LOOM.TCLK_REFERENCE", table(kReferences), KST_FIELD(R, referenceFrequency),
-                  Width::U32, foundFlag(kTclkReference), frequencyCode(1, 0), -305,
-                  Form::Frequency),
-      keywordRule("LOOM.TCLK_INITIAL", table(kDefaultIsTrue), KST_FIELD(R, initial), Width::U8,
-                  foundFlag(kTclkInitial), kUnchanged, -306, Form::KeywordOrBoolean),
-      keywordRule("LOOM.TCLK_TERMINAL", table(kDefaultIsTrue), KST_FIELD(R, terminal), Width::U8,
-                  foundFlag(kTclkTerminal), kUnchanged, -307, Form::KeywordOrBoolean),
-      customRule(applyBeginningRule),
-      customRule(readScanBits),
-      customRule(readIrSize),
-      customRule(readDrSize),
-  };
-  return readKeys(reader, &record, rules);
-}
+constexpr KeyRule kTclkKeys[] = {
+    keywordRule("LOOM.TCLK_PROGRAM", table(kPrograms), KST_FIELD(R, program), Width::U32,
+                foundFlag(kTclkProgram), 5, -300),
+    keywordRule("LOOM.TCLK_BEGINNING", table(kFrequencyKeywords), KST_FIELD(R, beginningFrequency),
+                Width::U32, foundFlag(kTclkBeginning), frequencyCode(-1, 0), -301, Form::Frequency),
+    keywordRule("LOOM.TCLK_FREQUENCY", table(kFrequencyKeywords), KST_FIELD(R, frequency),
+                Width::U32, foundFlag(kTclkFrequency), frequencyCode(3, 19), -302, Form::Frequency),
+    rangedNumberRule("LOOM.TCLK_ADVANCE", KST_FIELD(R, advance), foundFlag(kTclkAdvance), 12, -303,
+                     1, 63),
+    rangedNumberRule("LOOM.TCLK_RETREAT", KST_FIELD(R, retreat), foundFlag(kTclkRetreat), 8, -304,
+                     1, 63),
+    keywordRule("LOOM.TCLK_TESTMODE", table(kTestModes), KST_FIELD(R, testMode), Width::U32,
+                foundFlag(kTclkTestMode), 0, -308),
+    keywordRule("LOOM.TCLK_OVERFLOW", table(kOverflows), KST_FIELD(R, overflow), Width::U32,
+                foundFlag(kTclkOverflow), 0, -309),
+    keywordRule("LOOM.TCLK_REFERENCE", table(kReferences), KST_FIELD(R, referenceFrequency),
+                Width::U32, foundFlag(kTclkReference), frequencyCode(1, 0), -305, Form::Frequency),
+    keywordRule("LOOM.TCLK_INITIAL", table(kDefaultIsTrue), KST_FIELD(R, initial), Width::U8,
+                foundFlag(kTclkInitial), kUnchanged, -306, Form::KeywordOrBoolean),
+    keywordRule("LOOM.TCLK_TERMINAL", table(kDefaultIsTrue), KST_FIELD(R, terminal), Width::U8,
+                foundFlag(kTclkTerminal), kUnchanged, -307, Form::KeywordOrBoolean),
+    customRule(applyBeginningRule),
+    customRule(readScanBits),
+    customRule(readIrSize),
+    customRule(readDrSize),
+};
 
 }  // namespace
 
 int32_t readTclkGroup(const jsc::HostServices& host, TclkRecord* record) {
-  return readGroup(host, record, readTclkKeys);
+  return readGroup(host, record, kTclkKeys);
 }
 
 }  // namespace kst::config

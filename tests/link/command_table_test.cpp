@@ -202,6 +202,23 @@ TEST_F(CommandTableTest, ControlCommandsPackTheirArgumentsLittleEndian) {
 TEST_F(CommandTableTest, VariableSizesStopAtThePacketLimits) {
   attachAndOpen();
   Bytes data(4400, 0), received(4400, 0);
+  auto send = [&](uint32_t n) {
+    return [&, n](KSTInform* p) {
+      return KST_SendScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, data.data(), n);
+    };
+  };
+  auto exchange = [&](uint32_t n, uint32_t m) {
+    return [&, n, m](KSTInform* p) {
+      return KST_SendRecvScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, data.data(), received.data(), n,
+                              m);
+    };
+  };
+  auto write = [&](uint16_t n) {
+    return [&, n](KSTInform* p) { return KST_EEPROMWrite(p, 0, n, data.data()); };
+  };
+  auto read = [&](uint16_t n) {
+    return [&, n](KSTInform* p) { return KST_EEPROMRead(p, 0, n, received.data()); };
+  };
   const struct {
     const char* name;
     Call call;
@@ -209,48 +226,17 @@ TEST_F(CommandTableTest, VariableSizesStopAtThePacketLimits) {
     std::size_t packetSize;  // 0: nothing sent
     int replyBytes;
   } cases[] = {
-      {"SendScan 4332",
-       [&](KSTInform* p) {
-         return KST_SendScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, data.data(), 4332);
-       },
-       KST_OK, 4352, 7},
-      {"SendScan 4333",
-       [&](KSTInform* p) {
-         return KST_SendScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, data.data(), 4333);
-       },
-       KST_ERR_BAD_ARGUMENT, 0, 0},
-      {"SendRecvScan M 4345",
-       [&](KSTInform* p) {
-         return KST_SendRecvScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, data.data(), received.data(),
-                                 2, 4345);
-       },
-       KST_ERR_NO_REPLY, 24, 4352},  // the probe answers 2 bytes, not the 4345 asked for
-      {"SendRecvScan M 4346",
-       [&](KSTInform* p) {
-         return KST_SendRecvScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, data.data(), received.data(),
-                                 2, 4346);
-       },
-       KST_ERR_BAD_ARGUMENT, 0, 0},
-      {"SendRecvScan N 4330",
-       [&](KSTInform* p) {
-         return KST_SendRecvScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, data.data(), received.data(),
-                                 4330, 2);
-       },
-       KST_OK, 4352, 9},
-      {"SendRecvScan N 4331",
-       [&](KSTInform* p) {
-         return KST_SendRecvScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, data.data(), received.data(),
-                                 4331, 2);
-       },
-       KST_ERR_BAD_ARGUMENT, 0, 0},
-      {"EEPROMWrite 4344", [&](KSTInform* p) { return KST_EEPROMWrite(p, 0, 4344, data.data()); },
-       KST_OK, 4352, 7},
-      {"EEPROMWrite 4345", [&](KSTInform* p) { return KST_EEPROMWrite(p, 0, 4345, data.data()); },
-       KST_ERR_BAD_ARGUMENT, 0, 0},
-      {"EEPROMRead 4345", [&](KSTInform* p) { return KST_EEPROMRead(p, 0, 4345, received.data()); },
-       KST_OK, 8, 4352},
-      {"EEPROMRead 4346", [&](KSTInform* p) { return KST_EEPROMRead(p, 0, 4346, received.data()); },
-       KST_ERR_BAD_ARGUMENT, 0, 0},
+      {"SendScan 4332", send(4332), KST_OK, 4352, 7},
+      {"SendScan 4333", send(4333), KST_ERR_BAD_ARGUMENT, 0, 0},
+      // The probe answers the 2 bytes the scan captures, not the 4345 asked for.
+      {"SendRecvScan M 4345", exchange(2, 4345), KST_ERR_NO_REPLY, 24, 4352},
+      {"SendRecvScan M 4346", exchange(2, 4346), KST_ERR_BAD_ARGUMENT, 0, 0},
+      {"SendRecvScan N 4330", exchange(4330, 2), KST_OK, 4352, 9},
+      {"SendRecvScan N 4331", exchange(4331, 2), KST_ERR_BAD_ARGUMENT, 0, 0},
+      {"EEPROMWrite 4344", write(4344), KST_OK, 4352, 7},
+      {"EEPROMWrite 4345", write(4345), KST_ERR_BAD_ARGUMENT, 0, 0},
+      {"EEPROMRead 4345", read(4345), KST_OK, 8, 4352},
+      {"EEPROMRead 4346", read(4346), KST_ERR_BAD_ARGUMENT, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -314,6 +300,11 @@ TEST_F(CommandTableTest, NullPointersAreRefusedBeforeAnyTraffic) {
         return KST_ReadDataPort(p, nullptr, 4, &count);
       },
       [](KSTInform*) { return KST_SetProperty(nullptr, 2, 1); },
+      [](KSTInform*) { return KST_Connect(nullptr); },
+      [](KSTInform* p) {
+        uint16_t hardware;
+        return KST_Version(p, nullptr, &hardware);
+      },
       [](KSTInform*) { return KST_SetSupply(nullptr, 1, 3300); },
       [](KSTInform*) { return KST_FixedScan(nullptr, 8, 3, 1, 2, 1, 0, 0, 0, 1, 0); },
   };

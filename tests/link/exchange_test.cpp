@@ -163,20 +163,5 @@ TEST_F(ExchangeTest, AShortWellFormedErrorReplyIsStillNoReply) {
   EXPECT_EQ(in[1].timeoutMs, 500u);
 }
 
-TEST_F(ExchangeTest, CommandsRefuseANullContext) {
-  uint32_t firmware = 0;
-  uint16_t hardware = 0;
-  uint8_t byte = 0;
-  EXPECT_EQ(KST_Connect(nullptr), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(KST_Disconnect(nullptr), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(KST_ConnectPMON(nullptr), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(KST_Version(nullptr, &firmware, &hardware), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(KST_Echo(nullptr, &byte, &byte, 1), KST_ERR_BAD_ARGUMENT);
-  attachAndOpen();
-  EXPECT_EQ(KST_Version(probe_, nullptr, &hardware), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(KST_Version(probe_, &firmware, nullptr), KST_ERR_BAD_ARGUMENT);
-  EXPECT_TRUE(ksim::events().empty());
-}
-
 }  // namespace
 }  // namespace kstest

@@ -38,15 +38,6 @@ TEST_F(TransportTest, ASplitReplyIsAssembledWithAFollowUpReadOfAtMost500Ms) {
   }
 }
 
-TEST_F(TransportTest, EchoThroughASplitReplyStillSucceeds) {
-  attachAndOpen();
-  ksim::injectFault(device_, {Fault::SplitReply});
-  const Bytes data{1, 2, 3, 4, 5, 6, 7, 8, 9};
-  Bytes output(data.size());
-  EXPECT_EQ(KST_Echo(probe_, data.data(), output.data(), 9), KST_OK);
-  EXPECT_EQ(output, data);
-}
-
 TEST_F(TransportTest, AHaltedOutEndpointIsClearedAndWrittenAgainUpToThreeTimes) {
   const struct {
     uint32_t stalls;

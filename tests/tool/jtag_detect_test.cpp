@@ -66,11 +66,4 @@ TEST(JtagDetect, TheDataChainParserNeedsTheEndMarker) {
   EXPECT_FALSE(tool::parseDataChain({0x77, 0x04, 0xA0, 0x4B, 0xFF}, 40, taps)) << "cut short";
 }
 
-TEST(JtagDetect, DescribesTheIdcodeFields) {
-  EXPECT_EQ(tool::describeTap(0, {true, 0x4BA00477, 4}),
-            "TAP 0: IDCODE 0x4BA00477 (manufacturer 0x23B, part 0xBA00, version 0x4), IR 4 bits");
-  EXPECT_EQ(tool::describeTap(3, {false, 0, -1}),
-            "TAP 3: no IDCODE (BYPASS after reset), IR length unknown");
-}
-
 }  // namespace

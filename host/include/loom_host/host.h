@@ -74,6 +74,9 @@ class Host {
   // The key and value a property handle stands for; null value for an absent key.
   const std::string& keyOf(uint64_t property) const;
   const std::string* valueOf(uint64_t property) const;
+  // The host's number conversion of a property's text, for entry.
+  int32_t convertNumber(int entry, uint64_t property, bool allowSign, long long minimum,
+                        long long maximum, long long& number) const;
 
   std::map<std::string, std::string> values_;
   std::deque<std::string> handles_;  // handle n names handles_[n - 1]

@@ -1,7 +1,5 @@
 #include "keywords.h"
 
-#include <strings.h>
-
 #include <cctype>
 
 namespace kst::config {
@@ -9,6 +7,12 @@ namespace {
 
 char upper(char c) {
   return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+bool equalIgnoringCase(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b)
+    if (upper(*a) != upper(*b)) return false;
+  return *a == *b;
 }
 
 }  // namespace
@@ -36,7 +40,7 @@ int lookupAbbreviated(const char* text, std::size_t length, KeywordTable keyword
 int lookupWholeWord(const char* text, KeywordTable keywords) {
   if (text == nullptr) return kNoMatch;
   for (std::size_t i = 0; i < keywords.count; ++i) {
-    if (keywords.entries[i].word != nullptr && strcasecmp(text, keywords.entries[i].word) == 0)
+    if (keywords.entries[i].word != nullptr && equalIgnoringCase(text, keywords.entries[i].word))
       return static_cast<int>(i);
   }
   return kNoMatch;

@@ -1,7 +1,5 @@
 // The pod group: which driver and probe the controller talks to, how it powers the target,
 // and whether the first device is a CoreSight debug port.
-#include <strings.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -16,6 +14,7 @@ namespace {
 constexpr int32_t kBadTextLength = -445;
 constexpr int32_t kBadBooleanText = -446;
 constexpr std::size_t kMaxText = kPodTextSize - 1;
+constexpr Keyword kCoreSightTypes[] = {{"cs_dap", 1}, {"cs_dap_pc", 1}};
 
 // A key read as text: found, and the host's text (1..256 characters) when found.
 struct TextKey {
@@ -70,7 +69,7 @@ void checkCoreSight(const GroupReader& reader, PodRecord& record) {
   if (none != 0) return;
   const char* typeName = nullptr;
   if (reader.host().deviceTypeName(device, typeName) != 0 || typeName == nullptr) return;
-  if (strcasecmp(typeName, "cs_dap") == 0 || strcasecmp(typeName, "cs_dap_pc") == 0)
+  if (lookupWholeWord(typeName, table(kCoreSightTypes)) != kNoMatch)
     record.firstDeviceIsCoreSight = 1;
 }
 

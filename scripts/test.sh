@@ -13,7 +13,12 @@ scripts/build.sh build-asan -DKESTREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 CC=clang CXX=clang++ scripts/build.sh build-fuzz -DKESTREL_FUZZ=ON
 corpus=$(mktemp -d)
 cp fuzz/corpus/value_parsers/* "$corpus"/
-build-fuzz/fuzz/value_parsers_fuzz -max_total_time="${KESTREL_FUZZ_SECONDS:-30}" "$corpus" 2>&1 | tail -n 1
+if ! build-fuzz/fuzz/value_parsers_fuzz -max_total_time="${KESTREL_FUZZ_SECONDS:-30}" "$corpus" \
+  > build-fuzz/fuzz.log 2>&1; then
+  tail -n 40 build-fuzz/fuzz.log
+  exit 1
+fi
+grep -E '^Done [0-9]+ runs' build-fuzz/fuzz.log
 rm -rf "$corpus"
 total=$(cd build-asan && ctest -N | awk '/Total Tests:/ {print $3}')
 echo "test suite: plain and sanitizer builds and the fuzz run in $(( $(date +%s) - start )) s"

@@ -72,20 +72,23 @@ bool frequencyLess(uint32_t a, uint32_t b) {
   return ea < eb || (ea == eb && frequencyMantissa(a) < frequencyMantissa(b));
 }
 
-void frequencyDivide(uint32_t& a, uint32_t b) {
+bool frequencyDivide(uint32_t& a, uint32_t b) {
   int exponent = frequencyExponent(a) - frequencyExponent(b);
   int mantissa = static_cast<int>(frequencyMantissa(a)) - static_cast<int>(frequencyMantissa(b));
   if (mantissa < 0) {
     mantissa += 64;
     --exponent;
   }
+  if (exponent < INT8_MIN || exponent > INT8_MAX) return false;
   a = frequencyCode(exponent, static_cast<unsigned>(mantissa));
+  return true;
 }
 
 uint64_t frequencyHertz(uint32_t code) {
-  const double megahertz =
-      std::ldexp(1.0 + frequencyMantissa(code) / 64.0, frequencyExponent(code));
-  return static_cast<uint64_t>(megahertz * 1000000.0);
+  const double hertz =
+      std::ldexp(1.0 + frequencyMantissa(code) / 64.0, frequencyExponent(code)) * 1000000.0;
+  constexpr double kLargest = 18446744073709551615.0;  // rounds to 2^64
+  return hertz >= kLargest ? UINT64_MAX : static_cast<uint64_t>(hertz);
 }
 
 bool parseFrequency(const char* text, std::size_t length, uint32_t& out) {
@@ -126,8 +129,8 @@ bool parseFrequency(const char* text, std::size_t length, uint32_t& out) {
     if (!parseGeneral(number, code)) return false;
     if (unit != Unit::Megahertz) {
       const uint32_t divisor = unit == Unit::Hertz ? kHertzDivisor : kKilohertzDivisor;
-      if (frequencyLess(divisor, code)) return false;
-      frequencyDivide(code, divisor);
+      // A value so small that the quotient has no code is refused too.
+      if (frequencyLess(divisor, code) || !frequencyDivide(code, divisor)) return false;
       out = code;
       return true;
     }

@@ -26,8 +26,10 @@ constexpr uint32_t kHertzDivisor = frequencyCode(19, 58);     // 999,424: neares
 constexpr uint32_t kKilohertzDivisor = frequencyCode(9, 61);  // 1,000
 
 bool frequencyLess(uint32_t a, uint32_t b);
-// a becomes a / b, mantissas subtracted linearly.
-void frequencyDivide(uint32_t& a, uint32_t b);
+// a becomes a / b, mantissas subtracted linearly. False (a unchanged) when the quotient's
+// exponent does not fit the signed byte.
+bool frequencyDivide(uint32_t& a, uint32_t b);
+// Hertz, truncated; saturates at the largest u64 for codes beyond it.
 uint64_t frequencyHertz(uint32_t code);
 
 // Parses a frequency text of length characters ("10", "12.5", "10MHz", "500kHz", "1e6Hz").

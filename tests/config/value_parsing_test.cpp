@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "config/frequency.h"
 #include "config/keywords.h"
@@ -46,7 +47,10 @@ TEST(FrequencyParser, RefusesTextsOutsideTheGrammarAndLeavesTheNoFrequencyCode) 
     EXPECT_FALSE(parseFrequency(text, std::strlen(text), out)) << text;
     EXPECT_EQ(out, kNoFrequency) << text;
   }
+  // A value whose hertz quotient falls below the smallest exponent.
+  const std::string tiny = "0." + std::string(38, '0') + "3Hz";
   uint32_t out = 0;
+  EXPECT_FALSE(parseFrequency(tiny.c_str(), tiny.size(), out));
   EXPECT_FALSE(parseFrequency("10\0x", 4, out)) << "a NUL inside the reported length";
   EXPECT_TRUE(parseFrequency("10MHz trailing", 5, out)) << "only the reported length counts";
 }
@@ -63,6 +67,7 @@ TEST(FrequencyArithmetic, ComparesDividesAndConvertsToHertz) {
   EXPECT_EQ(frequencyHertz(code(3, 19)), 10375000u);
   EXPECT_EQ(frequencyHertz(code(-11, 0)), 488u);
   EXPECT_EQ(frequencyHertz(kHertzDivisor), 999424000000u);
+  EXPECT_EQ(frequencyHertz(code(127, 63)), UINT64_MAX) << "saturates";
 }
 
 TEST(Keywords, AbbreviationsMatchInTableOrder) {

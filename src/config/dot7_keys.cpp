@@ -46,12 +46,10 @@ int32_t readLinkDelay(const GroupReader& reader, const char* key, uint32_t dtsTy
   } else if (abbreviates("sustain", text, length)) {
   } else if (abbreviates("predict", text, length)) {
     value.predict = 1;
-  } else if (text[0] == '+' || text[0] == '-') {
-    if (reader.host().getSigned(property, value.signedValue) != 0) return kBadValue;
-    value.signedGiven = 1;
-  } else {
-    if (reader.host().getUnsigned(property, value.unsignedValue) != 0) return kBadValue;
-    value.unsignedGiven = 1;
+  } else if (const int32_t result =
+                 readDelayNumber(reader, property, text, value.signedValue, value.unsignedValue,
+                                 value.signedGiven, value.unsignedGiven)) {
+    return result;
   }
   delay = value;
   return 0;

@@ -145,3 +145,20 @@ int32_t openGroup(const jsc::HostServices& host, uint8_t& present, uint32_t& gro
 }
 
 }  // namespace kst::config
+
+namespace kst::config {
+
+int32_t readDelayNumber(const GroupReader& reader, uint64_t property, const char* text,
+                        int32_t& signedValue, uint32_t& unsignedValue, uint8_t& signedGiven,
+                        uint8_t& unsignedGiven) {
+  if (text[0] == '+' || text[0] == '-') {
+    if (reader.host().getSigned(property, signedValue) != 0) return kBadValue;
+    signedGiven = 1;
+  } else {
+    if (reader.host().getUnsigned(property, unsignedValue) != 0) return kBadValue;
+    unsignedGiven = 1;
+  }
+  return 0;
+}
+
+}  // namespace kst::config

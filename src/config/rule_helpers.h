@@ -50,6 +50,12 @@ constexpr KeyRule customRule(CustomReader reader) {
           0,  reader};
 }
 
+// A delay number: "+n" or "-n" through the host's signed conversion, anything else through
+// its unsigned one; sets the matching given flag. A failed conversion is kBadValue.
+int32_t readDelayNumber(const GroupReader& reader, uint64_t property, const char* text,
+                        int32_t& signedValue, uint32_t& unsignedValue, uint8_t& signedGiven,
+                        uint8_t& unsignedGiven);
+
 // Looks up a key; with found set, its text too (empty when absent).
 int32_t findText(const GroupReader& reader, const char* key, uint8_t& found, uint64_t& property,
                  const char*& text, std::size_t& length);

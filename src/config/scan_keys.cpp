@@ -45,12 +45,10 @@ int32_t readLinkDelayValue(const GroupReader& reader, const char* key, ScanLinkD
   const int keyword = lookupAbbreviated(text, length, table(kDefaultAutomatic));
   if (keyword != kNoMatch) {
     value.automatic = value.automaticCopy = static_cast<uint8_t>(kDefaultAutomatic[keyword].value);
-  } else if (text[0] == '+' || text[0] == '-') {
-    if (reader.host().getSigned(property, value.signedValue) != 0) return kBadValue;
-    value.signedGiven = 1;
-  } else {
-    if (reader.host().getUnsigned(property, value.unsignedValue) != 0) return kBadValue;
-    value.unsignedGiven = 1;
+  } else if (const int32_t result =
+                 readDelayNumber(reader, property, text, value.signedValue, value.unsignedValue,
+                                 value.signedGiven, value.unsignedGiven)) {
+    return result;
   }
   delay = value;
   return 0;
@@ -71,38 +69,40 @@ int32_t readLinkDelay(const GroupReader& reader, void* record, const KeyRule&) {
   return readLinkDelayValue(reader, "LOOM.LINKDELAY_VALUE", r.linkDelay);
 }
 
-// A mode key and a value key; either one off turns both off.
-int32_t readPair(const GroupReader& reader, PinPair& pair, const char* modeKey,
-                 const char* valueKey, KeywordTable values, int32_t modeError, int32_t valueError) {
-  const KeyRule rules[] = {
-      keywordRule(modeKey, table(kEnable), offsetof(PinPair, mode), Width::U32,
-                  offsetof(PinPair, modeFound), 0, modeError),
-      keywordRule(valueKey, values, offsetof(PinPair, value), Width::U32,
-                  offsetof(PinPair, valueFound), 0, valueError),
-  };
-  if (const int32_t result = readKeys(reader, &pair, rules)) return result;
-  if (pair.mode == 0 || pair.value == 0) pair.mode = pair.value = 0;
+// The pins, each a mode key and a value key; either one off turns both off.
+struct PinKeys {
+  std::size_t pair;  // offset of the PinPair in the record
+  const char* modeKey;
+  const char* valueKey;
+  KeywordTable values;
+  int32_t modeError;
+  int32_t valueError;
+};
+
+constexpr PinKeys kPins[] = {
+    {offsetof(R, jtagBoot), "LOOM.JTAGBOOT_MODE", "LOOM.JTAGBOOT_VALUE", table(kPinValues), -220,
+     -221},
+    {offsetof(R, powerBoot), "LOOM.POWERBOOT_MODE", "LOOM.POWERBOOT_VALUE", table(kPinValues), -222,
+     -223},
+    {offsetof(R, emulatorOutput), "LOOM.EMUOUTPUT_MODE", "LOOM.EMUOUTPUT_VALUE", table(kPinValues),
+     -224, -225},
+    {offsetof(R, loopback), "LOOM.LOOPBACK_MODE", "LOOM.LOOPBACK_VALUE", table(kLoopbackValues),
+     -226, -227},
+};
+
+int32_t readPins(const GroupReader& reader, void* record, const KeyRule&) {
+  for (const PinKeys& pin : kPins) {
+    auto& pair = *reinterpret_cast<PinPair*>(static_cast<uint8_t*>(record) + pin.pair);
+    const KeyRule rules[] = {
+        keywordRule(pin.modeKey, table(kEnable), offsetof(PinPair, mode), Width::U32,
+                    offsetof(PinPair, modeFound), 0, pin.modeError),
+        keywordRule(pin.valueKey, pin.values, offsetof(PinPair, value), Width::U32,
+                    offsetof(PinPair, valueFound), 0, pin.valueError),
+    };
+    if (const int32_t result = readKeys(reader, &pair, rules)) return result;
+    if (pair.mode == 0 || pair.value == 0) pair.mode = pair.value = 0;
+  }
   return 0;
-}
-
-int32_t readJtagBoot(const GroupReader& reader, void* record, const KeyRule&) {
-  return readPair(reader, static_cast<R*>(record)->jtagBoot, "LOOM.JTAGBOOT_MODE",
-                  "LOOM.JTAGBOOT_VALUE", table(kPinValues), -220, -221);
-}
-
-int32_t readPowerBoot(const GroupReader& reader, void* record, const KeyRule&) {
-  return readPair(reader, static_cast<R*>(record)->powerBoot, "LOOM.POWERBOOT_MODE",
-                  "LOOM.POWERBOOT_VALUE", table(kPinValues), -222, -223);
-}
-
-int32_t readEmulatorOutput(const GroupReader& reader, void* record, const KeyRule&) {
-  return readPair(reader, static_cast<R*>(record)->emulatorOutput, "LOOM.EMUOUTPUT_MODE",
-                  "LOOM.EMUOUTPUT_VALUE", table(kPinValues), -224, -225);
-}
-
-int32_t readLoopback(const GroupReader& reader, void* record, const KeyRule&) {
-  return readPair(reader, static_cast<R*>(record)->loopback, "LOOM.LOOPBACK_MODE",
-                  "LOOM.LOOPBACK_VALUE", table(kLoopbackValues), -226, -227);
 }
 
 #define F(field) KST_FIELD(R, field)
@@ -135,10 +135,7 @@ constexpr KeyRule kScanKeys[] = {
                kUnchanged),
     booleanRule("LOOM.EXTRARESET_SYSTEM", F(extraSystemReset), FOUND(extraSystemResetFound), 0),
     booleanRule("LOOM.EXTRARESET_JTAG", F(extraJtagReset), FOUND(extraJtagResetFound), 0),
-    customRule(readJtagBoot),
-    customRule(readPowerBoot),
-    customRule(readEmulatorOutput),
-    customRule(readLoopback),
+    customRule(readPins),
     keywordRule("LOOM.BOOT_PINMAP", {kBootPinMaps, 3}, F(bootPinMap), Width::U32,
                 FOUND(bootPinMapFound), 1, -228),
     keywordRule("LOOM.JTAG_ISOLATE", {kEnable, 2}, F(jtagIsolate), Width::U32,

@@ -48,4 +48,10 @@ inline uint32_t code(int e, unsigned m) {
   return kst::config::frequencyCode(e, m);
 }
 
+// A check that one field of the record holds value.
+template <class Record, class Field, class Value>
+std::function<void(const Record&)> expect(Field Record::*field, Value value) {
+  return [field, value](const Record& r) { EXPECT_EQ(r.*field, static_cast<Field>(value)); };
+}
+
 }  // namespace cfgtest

@@ -49,11 +49,11 @@ TEST(PodKeys, DriversPortsPowerAndConnection) {
           C{"dotted port",
             {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "10.0.0.2"}},
             0,
-            [](const PodRecord& r) { EXPECT_EQ(r.podPort, 0x0A000002u); }},
+            expect(&PodRecord::podPort, 0x0A000002u)},
           C{"number port",
             {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "42"}},
             0,
-            [](const PodRecord& r) { EXPECT_EQ(r.podPort, 42u); }},
+            expect(&PodRecord::podPort, 42u)},
           C{"bad port",
             {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "forty"}},
             loomhost::kConversionFailed,
@@ -83,11 +83,11 @@ TEST(PodKeys, DriversPortsPowerAndConnection) {
           C{"voltage 3.3",
             {{"HARP.POD_VOLTAGE", "3.3"}},
             0,
-            [](const PodRecord& r) { EXPECT_EQ(r.voltageMillivolts, 3300u); }},
+            expect(&PodRecord::voltageMillivolts, 3300u)},
           C{"voltage 1.8V",
             {{"HARP.POD_VOLTAGE", "1.8V"}},
             0,
-            [](const PodRecord& r) { EXPECT_EQ(r.voltageMillivolts, 1800u); }},
+            expect(&PodRecord::voltageMillivolts, 1800u)},
           C{"ECOM wins",
             {{"HARP.POD_DRVR", "k"}, {"LOOM.ECOM_DRVR", "/opt/ecom.so"}, {"LOOM.ECOM_PORT", "7"}},
             0,
@@ -99,7 +99,7 @@ TEST(PodKeys, DriversPortsPowerAndConnection) {
           C{"squall serial",
             {{"LOOM.ECOM_DRVR", "squallu.out"}, {"LOOM.ECOM_SERIAL", "QRVM-XXXX0000ABCD"}},
             0,
-            [](const PodRecord& r) { EXPECT_EQ(r.ecomPort, 0xABCDu); }},
+            expect(&PodRecord::ecomPort, 0xABCDu)},
           C{"squall short serial",
             {{"LOOM.ECOM_DRVR", "squallu.out"}, {"LOOM.ECOM_SERIAL", "QRVM-1"}},
             -292,
@@ -121,18 +121,19 @@ TEST(PodKeys, AKestrelDriverAsksWhetherTheFirstDeviceIsACoreSightPort) {
       C{"kestrel driver",
         {{"HARP.POD_DRVR", "libkestrel.so"}},
         0,
-        [](const PodRecord& r) { EXPECT_EQ(r.firstDeviceIsCoreSight, 1); }},
+        expect(&PodRecord::firstDeviceIsCoreSight, 1)},
       C{"other driver",
         {{"HARP.POD_DRVR", "other.so"}},
         0,
-        [](const PodRecord& r) { EXPECT_EQ(r.firstDeviceIsCoreSight, 0); }},
+        expect(&PodRecord::firstDeviceIsCoreSight, 0)},
   };
   runCases<PodRecord>(kst::config::readPodGroup, coreSight,
                       [](loomhost::Host& host) { host.addDevice(4, "CS_DAP_PC"); });
   runCases<PodRecord>(kst::config::readPodGroup,
-                      {C{"no device", {{"HARP.POD_DRVR", "kestrel"}}, 0, [](const PodRecord& r) {
-                           EXPECT_EQ(r.firstDeviceIsCoreSight, 0);
-                         }}});
+                      {C{"no device",
+                         {{"HARP.POD_DRVR", "kestrel"}},
+                         0,
+                         expect(&PodRecord::firstDeviceIsCoreSight, 0)}});
 }
 
 TEST(RemoteLogKeys, HostTextsAndTheLogModeGate) {
@@ -158,7 +159,7 @@ TEST(RemoteLogKeys, HostTextsAndTheLogModeGate) {
                                 C{"log type other",
                                   {{"HARP.POD_LOGMODE", "1"}, {"HARP.POD_LOGTYPE", "chatty"}},
                                   0,
-                                  [](const RemoteLogRecord& r) { EXPECT_EQ(r.logType, 0); }},
+                                  expect(&RemoteLogRecord::logType, 0)},
                                 C{"bad boolean",
                                   {{"HARP.POD_NOGALECABLE", "perhaps"}},
                                   loomhost::kConversionFailed,

@@ -65,6 +65,20 @@ void queueReply(SimDevice& device, std::vector<uint8_t> frame, const FaultRule* 
   device.replyChunks.push_back(std::move(frame));
 }
 
+// The frame of a scripted reply for this packet's command, counting it down; empty when none.
+std::vector<uint8_t> takeScripted(SimDevice& device, const uint8_t* data, int length) {
+  if (length < 4) return {};
+  for (auto it = device.scripted.begin(); it != device.scripted.end(); ++it) {
+    if (it->command != data[3]) continue;
+    Reply reply;
+    reply.result = it->result;
+    reply.data = it->data;
+    if (--it->times == 0) device.scripted.erase(it);
+    return frameReply(reply);
+  }
+  return {};
+}
+
 }  // namespace
 
 BusState& bus() {
@@ -86,9 +100,10 @@ int commandOut(SimDevice& device, const uint8_t* data, int length) {
     device.outHalted = true;
     return LIBUSB_ERROR_PIPE;
   }
-  int parsedCode = -1;
-  std::vector<uint8_t> frame =
-      runPacket(device.probe, data, static_cast<std::size_t>(length), parsedCode);
+  int parsedCode = code;
+  std::vector<uint8_t> frame = takeScripted(device, data, length);
+  if (frame.empty())
+    frame = runPacket(device.probe, data, static_cast<std::size_t>(length), parsedCode);
   const FaultRule* replyFault =
       takeFault(device, parsedCode,
                 {Fault::NoReply, Fault::ShortReply, Fault::LongReply, Fault::SplitReply,

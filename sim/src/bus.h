@@ -36,6 +36,7 @@ struct SimDevice {
   std::deque<std::vector<uint8_t>> replyChunks;  // one entry per IN transfer
   std::deque<uint8_t> dataPort;
   std::vector<FaultRule> faults;
+  std::vector<ScriptedReply> scripted;
   bool outHalted = false;
 };
 

@@ -62,6 +62,13 @@ void injectFault(DeviceId id, const FaultRule& fault) {
     device->faults.push_back(fault);
 }
 
+void scriptReply(DeviceId id, const ScriptedReply& reply) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (SimDevice* device = findDevice(state, id); device != nullptr && reply.times > 0)
+    device->scripted.push_back(reply);
+}
+
 std::vector<Event> events() {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);

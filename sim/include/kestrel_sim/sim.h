@@ -157,6 +157,17 @@ KSIM_API DeviceId attachDevice(uint16_t vendorId, uint16_t productId);  // not a
 KSIM_API void detach(DeviceId device);
 KSIM_API void injectFault(DeviceId device, const FaultRule& fault);
 
+// A reply the probe gives instead of carrying out the command: the next `times` packets with
+// this command code are answered with this result and these data bytes, framed as usual.
+// Faults still bend the scripted frame.
+struct ScriptedReply {
+  int command;
+  int32_t result = 0;
+  std::vector<uint8_t> data;
+  uint32_t times = 1;
+};
+KSIM_API void scriptReply(DeviceId device, const ScriptedReply& reply);
+
 KSIM_API std::vector<Event> events();
 KSIM_API void clearEvents();
 // The command packets written to a probe's command OUT endpoint, in order.

@@ -44,6 +44,13 @@ uint32_t memoryTimeoutMs(uint32_t tclkHz, uint32_t byteCount);
 //     *state = r.u32();
 //   });
 //
+// and a memory read addressed through the host's handle, its 32-bit count in a 16-bit field:
+//
+//   return Command::throughHandle(smgHandle, CMAPI_MEMREAD)
+//       .u8(a).u8(b).u8(c).u32(address).u16Count(count).u32(attributes)
+//       .require(buffer, count).reply(count).memoryTimeout(count)
+//       .run([&](wire::Reader& r) { r.copyTo(buffer, count); });
+//
 // Argument writers append little-endian fields after the command code. Anything that would
 // not fit a 4352-byte packet or reply, a null context or a null required pointer refuses the
 // command: run() returns -122 before any trace or USB traffic (unless traceRefusal() asks for

@@ -235,8 +235,6 @@ TEST_F(CommandTableTest, NullPointersAreRefusedBeforeAnyTraffic) {
         uint16_t hardware;
         return KST_Version(p, nullptr, &hardware);
       },
-      [](KSTInform*) { return KST_SetSupply(nullptr, 1, 3300); },
-      [](KSTInform*) { return KST_FixedScan(nullptr, 8, 3, 1, 2, 1, 0, 0, 0, 1, 0); },
   };
   for (const Call& call : calls) EXPECT_EQ(call(probe_), KST_ERR_BAD_ARGUMENT);
   EXPECT_TRUE(ksim::events().empty());

@@ -76,9 +76,9 @@ class Command {
   Command& reserved(uint32_t count);
   // Variable data, copied only when it fits; null data with a non-zero count is refused.
   Command& bytes(const void* data, uint32_t count);
-  // Reply data after the result field: count items of bytesEach bytes (2 for data bytes
-  // each followed in the reply by as many status bytes, 4 for words). The limit is checked
-  // on the count itself, so no product can wrap into range.
+  // Reply data after the result field: count items of bytesEach bytes, as (n, 2) for n data
+  // bytes followed by n status bytes or (n, 4) for n words. The limit is checked on the count
+  // itself, so no product can wrap into range.
   Command& reply(uint32_t count, uint32_t bytesEach = 1);
   Command& timeout(uint32_t milliseconds);
   // The memory time-out for byteCount bytes at the context's test clock.

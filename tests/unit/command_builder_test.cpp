@@ -43,24 +43,21 @@ TEST_F(CommandBuilder, FieldsPackLittleEndianAndReservedBytesKeepWhatTheBufferHe
   EXPECT_EQ(c.replySize(), 4352u);
 }
 
-// Each refusal against the nearest case that passes.
+// Each limit against the nearest case that passes; null inputs and null handles.
 TEST_F(CommandBuilder, RefusalsComeBeforeFramingAndNeverWrapIntoRange) {
   kst::SharedControllerHead controller{};
+  controller.probe = &context_;
   kst::ControllerHandleHead handle{};
   handle.controller = &controller;
   alignas(8) uint8_t smg[kst::kSmgControllerHandleOffset + sizeof(void*)] = {};
   kst::ControllerHandleHead* link = &handle;
   std::memcpy(smg + kst::kSmgControllerHandleOffset, &link, sizeof link);
-  const uint16_t half = 1;
-  const uint32_t word = 1;
   const struct {
     const char* name;
     std::function<Command()> build;
     bool refused;
   } cases[] = {
-      {"u16From", [&] { return command().u16From(&half); }, false},
       {"u16From null", [&] { return command().u16From(nullptr); }, true},
-      {"u32From", [&] { return command().u32From(&word); }, false},
       {"u32From null", [&] { return command().u32From(nullptr); }, true},
       {"count 65535", [&] { return command().u16Count(65535); }, false},
       {"count 65536", [&] { return command().u16Count(65536); }, true},
@@ -74,18 +71,7 @@ TEST_F(CommandBuilder, RefusalsComeBeforeFramingAndNeverWrapIntoRange) {
       {"4349 reserved", [&] { return command().reserved(4349); }, true},
       {"u64 at the end", [&] { return command().reserved(4340).u64(1); }, false},
       {"u64 past the end", [&] { return command().reserved(4341).u64(1); }, true},
-      {"handle chain to this context",
-       [&] {
-         controller.probe = &context_;
-         return Command::throughHandle(smg, kst::CMAPI_MEMREAD);
-       },
-       false},
-      {"handle chain to no context",
-       [&] {
-         controller.probe = nullptr;
-         return Command::throughHandle(smg, kst::CMAPI_MEMREAD);
-       },
-       true},
+      {"handle chain", [&] { return Command::throughHandle(smg, kst::CMAPI_MEMREAD); }, false},
       {"null handle", [&] { return Command::throughHandle(nullptr, kst::CMAPI_MEMREAD); }, true},
   };
   for (const auto& c : cases) {

@@ -1,5 +1,5 @@
 // The virtual chain's TAP controller: every state reaches every other along its path.
-#include "tap_controller.h"
+#include "jtag/tap_controller.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "tap_chain.h"
+#include "jtag/tap_chain.h"
 
-#include "tap_controller.h"
+#include "jtag/tap_controller.h"
 
 namespace ksim {
 namespace {
@@ -83,9 +83,6 @@ bool TapChain::clock(bool tms, bool tdi) {
   if (trstAsserted_) return true;
   bool tdo = true;
   switch (state_) {
-    case TapState::TestLogicReset:
-      resetLogic();
-      break;
     case TapState::CaptureDr:
     case TapState::CaptureIr:
       for (Tap& tap : taps_)
@@ -106,6 +103,14 @@ bool TapChain::clock(bool tms, bool tdi) {
       tdo = in;
       break;
     }
+    default:
+      break;
+  }
+  state_ = nextState(state_, tms);
+  switch (state_) {
+    case TapState::TestLogicReset:
+      resetLogic();
+      break;
     case TapState::UpdateDr:
     case TapState::UpdateIr:
       for (Tap& tap : taps_)
@@ -114,8 +119,13 @@ bool TapChain::clock(bool tms, bool tdi) {
     default:
       break;
   }
-  state_ = nextState(state_, tms);
   return tdo;
+}
+
+void TapChain::setVisible(std::size_t index, bool visible) {
+  Tap& tap = taps_[index];
+  if (visible && !tap.visible) capture(tap, inInstructionColumn(state_));
+  tap.visible = visible;
 }
 
 void TapChain::setTrstAsserted(bool asserted) {

@@ -40,6 +40,13 @@ TapChain::TapChain(const std::vector<TapConfig>& taps) {
   resetLogic();
 }
 
+uint64_t TapChain::valueOf(const std::vector<bool>& bits) {
+  uint64_t value = 0;
+  for (std::size_t i = 0; i < bits.size() && i < 64; ++i)
+    value |= static_cast<uint64_t>(bits[i]) << i;
+  return value;
+}
+
 void TapChain::resetLogic() {
   for (Tap& tap : taps_) {
     const uint16_t length = tap.config.irLength;

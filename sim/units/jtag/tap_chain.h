@@ -30,6 +30,11 @@ class TapChain {
   void setVisible(std::size_t index, bool visible);
   // Bits a shift needs to reach every register of the visible chain.
   std::size_t longestPath() const;
+  // What a TAP's instruction and user data registers hold (low 64 bits).
+  uint64_t instruction(std::size_t tap) const { return valueOf(taps_[tap].instruction); }
+  uint64_t userRegister(std::size_t tap, std::size_t index) const {
+    return valueOf(taps_[tap].userValues[index]);
+  }
 
  private:
   struct Tap {
@@ -40,6 +45,7 @@ class TapChain {
     std::vector<std::vector<bool>> userValues;
   };
 
+  static uint64_t valueOf(const std::vector<bool>& bits);
   void resetLogic();
   void capture(Tap& tap, bool instructionRegister);
   void update(Tap& tap, bool instructionRegister);

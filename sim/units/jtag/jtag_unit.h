@@ -13,7 +13,7 @@ class JtagUnit : public Unit {
 
   // One test-clock cycle.
   bool clock(bool tms, bool tdi = true);
-  // Moves the TAP to a state along a path mode (PathMode in kestrel_sim/sim.h).
+  // Moves the TAP to a state along a path mode (the kPath* constants of kestrel_sim/sim.h).
   void moveTo(TapState to, uint32_t mode);
   // Free test-clock cycles: they keep a stable state where it is. Counts that could change
   // nothing more are cut short, so a huge count answers at once.

@@ -22,7 +22,7 @@ bool freeClockTms(TapState state);
 
 bool isPathMode(uint32_t mode);
 // TMS values that move the controller from one state to another in the given path mode
-// (see PathMode in kestrel_sim/sim.h). Only Test-Logic-Reset as the goal passes through it,
+// (the kPath* constants of kestrel_sim/sim.h). Only Test-Logic-Reset as the goal passes through it,
 // reached with five TMS ones from wherever the controller is believed to be.
 std::vector<bool> tmsPath(TapState from, TapState to, uint32_t mode = kPathShortest);
 

@@ -80,17 +80,8 @@ bool isStateCode(uint32_t code) {
   return code >= 1 && code <= 17 && code != 7;
 }
 
-bool isShiftState(TapState state) {
-  return state == S::ShiftDr || state == S::ShiftIr;
-}
-
 bool inInstructionColumn(TapState state) {
   return inInstructionScan(state) || state == S::UpdateIr;
-}
-
-bool isStableState(TapState state) {
-  return state == S::TestLogicReset || state == S::RunTestIdle || isShiftState(state) ||
-         state == S::PauseDr || state == S::PauseIr;
 }
 
 bool freeClockTms(TapState state) {

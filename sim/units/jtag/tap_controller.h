@@ -10,12 +10,8 @@ namespace ksim {
 
 bool isStateCode(uint32_t code);
 TapState nextState(TapState state, bool tms);
-bool isShiftState(TapState state);
 // Capture to Update of the instruction register.
 bool inInstructionColumn(TapState state);
-// The states a TMS value holds: Test-Logic-Reset (high), Run-Test/Idle, the shift and the
-// pause states (low).
-bool isStableState(TapState state);
 // The TMS of a free test-clock cycle: high in Test-Logic-Reset, low everywhere else, so a
 // stable state stays and any other state goes on to the nearest stable one.
 bool freeClockTms(TapState state);

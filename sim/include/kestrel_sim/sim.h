@@ -61,8 +61,8 @@ constexpr uint32_t kPathShortest = 1;
 // scan in progress is updated and the next one captures afresh.
 constexpr uint32_t kPathThroughIdle = 2;
 // Through the Update state: from Capture, Shift, Exit1, Pause or Exit2 of a register the move
-// first completes that scan at its Update state, then takes the shortest path to the goal
-// (which does not idle); from any other state as kPathShortest.
+// first completes that scan at its Update state, then takes the shortest path on (through
+// Select-DR, so Run-Test/Idle only when it is the goal); from other states as kPathShortest.
 constexpr uint32_t kPathThroughUpdate = 3;
 
 // A data register selected by its own instruction, keeping what was last shifted in.

@@ -42,6 +42,15 @@ void queueReply(SimDevice& device, std::vector<uint8_t> frame, const FaultRule* 
     case Fault::LongReply:
       frame.resize(frame.size() + (fault->value ? fault->value : 4), 0xEE);
       break;
+    case Fault::EmptyPackets:
+      device.replyChunks.emplace_back(frame.begin(), frame.begin() + half);
+      frame.erase(frame.begin(), frame.begin() + half);
+      if (fault->value < 0) {
+        device.endlessEmptyPackets = true;
+        return;
+      }
+      for (int32_t i = 0; i < fault->value; ++i) device.replyChunks.emplace_back();
+      break;
     case Fault::SplitReply: {
       const std::size_t first =
           fault->value > 0 ? std::min<std::size_t>(fault->value, frame.size()) : half;
@@ -100,22 +109,24 @@ int commandOut(SimDevice& device, const uint8_t* data, int length) {
     device.outHalted = true;
     return LIBUSB_ERROR_PIPE;
   }
+  device.endlessEmptyPackets = false;
   int parsedCode = code;
   std::vector<uint8_t> frame = takeScripted(device, data, length);
   if (frame.empty())
     frame = runPacket(device.probe, data, static_cast<std::size_t>(length), parsedCode);
-  const FaultRule* replyFault =
-      takeFault(device, parsedCode,
-                {Fault::NoReply, Fault::ShortReply, Fault::LongReply, Fault::SplitReply,
-                 Fault::BadStartByte, Fault::BadLengthField, Fault::FirmwareError, Fault::Vanish},
-                fault);
+  const FaultRule* replyFault = takeFault(
+      device, parsedCode,
+      {Fault::NoReply, Fault::ShortReply, Fault::LongReply, Fault::SplitReply, Fault::BadStartByte,
+       Fault::BadLengthField, Fault::FirmwareError, Fault::Vanish, Fault::EmptyPackets},
+      fault);
   queueReply(device, std::move(frame), replyFault);
   return LIBUSB_SUCCESS;
 }
 
 int commandIn(SimDevice& device, uint8_t* data, int length, int& transferred) {
   transferred = 0;
-  if (device.replyChunks.empty()) return LIBUSB_ERROR_TIMEOUT;
+  if (device.replyChunks.empty())
+    return device.endlessEmptyPackets ? LIBUSB_SUCCESS : LIBUSB_ERROR_TIMEOUT;
   std::vector<uint8_t> chunk = std::move(device.replyChunks.front());
   device.replyChunks.pop_front();
   // A device sending more than the host asked for is a babble: libusb reports an overflow.

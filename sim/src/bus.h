@@ -38,6 +38,7 @@ struct SimDevice {
   std::vector<FaultRule> faults;
   std::vector<ScriptedReply> scripted;
   bool outHalted = false;
+  bool endlessEmptyPackets = false;  // every IN read delivers 0 bytes until the next command
 };
 
 struct BusState {

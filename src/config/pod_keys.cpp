@@ -1,5 +1,6 @@
 // The pod group: which driver and probe the controller talks to, how it powers the target,
 // and whether the first device is a CoreSight debug port.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,6 +41,16 @@ int32_t readPort(const GroupReader& reader, const char* key, uint8_t& found, uin
   found = text.found;
   if (!found || readDottedAddress(text.text, text.length, port)) return 0;
   return reader.host().getUnsigned(text.property, port);
+}
+
+// A voltage text in millivolts, saturated into 0..UINT32_MAX with NaN as 0, so that a
+// negative, huge or meaningless text lands outside the window that programs a target supply
+// instead of wrapping into it.
+uint32_t millivoltsOf(const char* text) {
+  const double millivolts = std::atof(text) * 1000.0;
+  if (!(millivolts > 0.0)) return 0;
+  if (millivolts >= 4294967296.0) return UINT32_MAX;
+  return static_cast<uint32_t>(millivolts);
 }
 
 void copyText(char (&to)[kPodTextSize], const char* from) {
@@ -134,7 +145,7 @@ int32_t readPodKeys(const GroupReader& reader, void* pod, const KeyRule&) {
           readBooleanText(voltageSelection, record.voltageSelectionGiven, record.voltageSelection))
     return r;
   if (voltage.found) {
-    record.voltageMillivolts = static_cast<uint32_t>(std::atof(voltage.text) * 1000.0);
+    record.voltageMillivolts = millivoltsOf(voltage.text);
     record.voltageGiven = 1;
   }
   checkCoreSight(reader, record);

@@ -12,8 +12,6 @@
 namespace kst::config {
 namespace {
 
-constexpr int32_t kBadTextLength = -445;
-constexpr int32_t kBadBooleanText = -446;
 constexpr std::size_t kMaxText = kPodTextSize - 1;
 constexpr Keyword kCoreSightTypes[] = {{"cs_dap", 1}, {"cs_dap_pc", 1}};
 
@@ -28,7 +26,7 @@ struct TextKey {
 int32_t readText(const GroupReader& reader, const char* key, TextKey& out) {
   if (const int32_t result = findText(reader, key, out.found, out.property, out.text, out.length))
     return result;
-  if (out.found && (out.length < 1 || out.length > kMaxText)) return kBadTextLength;
+  if (out.found && (out.length < 1 || out.length > kMaxText)) return CFG_ERR_TEXT_LENGTH;
   return 0;
 }
 
@@ -61,7 +59,7 @@ void copyText(char (&to)[kPodTextSize], const char* from) {
 int32_t readBooleanText(const TextKey& key, uint8_t& given, uint8_t& value) {
   if (!key.found) return 0;
   bool flag = false;
-  if (!readBooleanWord(key.text, flag)) return kBadBooleanText;
+  if (!readBooleanWord(key.text, flag)) return CFG_ERR_BOOLEAN_TEXT;
   value = flag;
   given = 1;
   return 0;

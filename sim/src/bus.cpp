@@ -132,7 +132,7 @@ int commandIn(SimDevice& device, uint8_t* data, int length, int& transferred) {
   // A device sending more than the host asked for is a babble: libusb reports an overflow.
   const bool overflow = chunk.size() > static_cast<std::size_t>(length);
   const std::size_t count = overflow ? static_cast<std::size_t>(length) : chunk.size();
-  std::memcpy(data, chunk.data(), count);
+  if (count > 0) std::memcpy(data, chunk.data(), count);
   transferred = static_cast<int>(count);
   return overflow ? LIBUSB_ERROR_OVERFLOW : LIBUSB_SUCCESS;
 }

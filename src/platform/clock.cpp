@@ -8,6 +8,7 @@ namespace {
 
 class SystemClock final : public Clock {
  public:
+  constexpr SystemClock() = default;
   uint32_t tickMilliseconds() override { return os::tickMilliseconds(); }
   void sleepMs(uint32_t milliseconds) override { os::sleepMs(milliseconds); }
 

@@ -10,12 +10,16 @@ namespace kst::platform {
 
 class Clock {
  public:
-  virtual ~Clock() = default;
   // Millisecond tick, wrapping modulo 2^32.
   virtual uint32_t tickMilliseconds() = 0;
   virtual void sleepMs(uint32_t milliseconds) = 0;
   // Waits at least count units of 1/1048576 s without giving up the thread.
   virtual void pause(uint32_t count) = 0;
+
+ protected:
+  // Not virtual, so the system clock is constant-initialised and usable by any static
+  // initialiser; clocks are never deleted through this interface.
+  ~Clock() = default;
 };
 
 // The operating system's clock, the one installed until a test installs another.

@@ -15,11 +15,15 @@ class VirtualClock final : public kst::platform::Clock {
   explicit VirtualClock(uint64_t startMs = 0) : nanoseconds_(startMs * 1000000u) {
     previous_ = kst::platform::installClock(this);
   }
-  ~VirtualClock() override { kst::platform::installClock(previous_); }
+  ~VirtualClock() { kst::platform::installClock(previous_); }
   VirtualClock(const VirtualClock&) = delete;
   VirtualClock& operator=(const VirtualClock&) = delete;
 
-  uint32_t tickMilliseconds() override { return static_cast<uint32_t>(nanoseconds_ / 1000000u); }
+  uint32_t tickMilliseconds() override {
+    const auto now = static_cast<uint32_t>(nanoseconds_ / 1000000u);
+    advanceMs(tickStepMs_);
+    return now;
+  }
   void sleepMs(uint32_t milliseconds) override {
     sleeps_.push_back(milliseconds);
     advanceMs(milliseconds);
@@ -30,6 +34,9 @@ class VirtualClock final : public kst::platform::Clock {
   }
 
   void advanceMs(uint64_t milliseconds) { nanoseconds_ += milliseconds * 1000000u; }
+  // Lets time pass by stepMs at every tick read, for code that polls a deadline without
+  // sleeping (waiting for a device to appear on the bus, say).
+  void advanceOnEveryTick(uint32_t stepMs) { tickStepMs_ = stepMs; }
   uint64_t nowNanoseconds() const { return nanoseconds_; }
   // Every sleep asked for, in order.
   const std::vector<uint32_t>& sleeps() const { return sleeps_; }
@@ -37,6 +44,7 @@ class VirtualClock final : public kst::platform::Clock {
  private:
   uint64_t nanoseconds_;
   std::vector<uint32_t> sleeps_;
+  uint32_t tickStepMs_ = 0;
   kst::platform::Clock* previous_ = nullptr;
 };
 

@@ -196,7 +196,7 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
 
   CLI::App* where = selected(app);
   if (where == help) {
-    out << app.help();
+    out << app.get_formatter()->make_help(&app, "kestrel", CLI::AppFormatMode::Normal);
     return kExitOk;
   }
   // Words after "--" are never commands or options, and no command takes other words yet.

@@ -50,7 +50,7 @@ void probeAccess(const UsbFunctions& usb, libusb_device* device, uint8_t serialI
 
 const char kUdevHint[] =
     "this user may not open it; install the udev rule from the README (section 'The tool') "
-    "or run as a member of the group it names";
+    "and plug the probe in again";
 
 bool listDevices(const UsbFunctions& usb, std::vector<ListedDevice>& devices, std::string& error) {
   devices.clear();

@@ -123,7 +123,7 @@ Selection selectProbe(const std::vector<ListedDevice>& devices, const std::strin
         selector);
     if (probes.size() == 1) return choose(devices, probes.front());
     if (probes.empty())
-      return refusal(kExitNoProbe, devices.empty() ? "no Kestrel probe found"
+      return refusal(kExitNoProbe, devices.empty() ? "no Kestrel probe found (is it plugged in?)"
                                                    : "no Kestrel probe found, only:" +
                                                          candidateLines(devices, all(devices)));
     return refusal(kExitUsage, std::to_string(probes.size()) +

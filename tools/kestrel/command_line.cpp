@@ -104,15 +104,22 @@ CLI::App* selected(CLI::App& app) {
   }
 }
 
-std::string path(const CLI::App* app) {
+// "jtag detect" for the detect subcommand; empty for the program itself.
+std::string commandPath(const CLI::App* app) {
   std::string text;
-  for (; app != nullptr; app = app->get_parent())
+  for (; app != nullptr && app->get_parent() != nullptr; app = app->get_parent())
     text = app->get_name() + (text.empty() ? "" : " " + text);
   return text;
 }
 
+std::string didYouMean(const std::string& meant) {
+  return meant.empty() ? std::string() : "; did you mean '" + meant + "'?";
+}
+
 int refuse(std::ostream& err, const CLI::App* where, const std::string& message) {
-  err << "kestrel: " << message << "\nRun '" << path(where) << " --help' for usage.\n";
+  const std::string command = commandPath(where);
+  err << "kestrel: " << message << "\nRun 'kestrel " << command << (command.empty() ? "" : " ")
+      << "--help' for usage.\n";
   return kExitUsage;
 }
 
@@ -126,24 +133,20 @@ std::vector<std::string> subcommandNames(const CLI::App& app) {
 // The first word no subcommand or option took, as a precise complaint.
 int refuseExtra(std::ostream& err, const CLI::App& where, const std::string& word) {
   const std::string context =
-      where.get_parent() == nullptr ? std::string() : " for " + path(&where).substr(8);
+      where.get_parent() == nullptr ? std::string() : " for " + commandPath(&where);
   if (word.size() > 1 && word[0] == '-') {
     std::vector<std::string> names;
     for (const CLI::Option* option : where.get_options())
       for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
     const std::string meant = suggestion(word.substr(0, word.find('=')), names);
-    return refuse(err, &where,
-                  "unknown option '" + word + "'" + context +
-                      (meant.empty() ? "" : "; did you mean '" + meant + "'?"));
+    return refuse(err, &where, "unknown option '" + word + "'" + context + didYouMean(meant));
   }
   const std::vector<std::string> names = subcommandNames(where);
   if (names.empty()) return refuse(err, &where, "unexpected argument '" + word + "'" + context);
   const std::string meant = suggestion(word, names);
   const std::string kind =
       where.get_parent() == nullptr ? "command" : where.get_name() + " subcommand";
-  return refuse(err, &where,
-                "unknown " + kind + " '" + word + "'" +
-                    (meant.empty() ? "" : "; did you mean '" + meant + "'?"));
+  return refuse(err, &where, "unknown " + kind + " '" + word + "'" + didYouMean(meant));
 }
 
 bool readTraceLevel(Parsing& parsing, Options& options, std::string& error) {

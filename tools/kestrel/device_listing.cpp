@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "link/usb_ids.h"
 
@@ -12,8 +13,7 @@ constexpr int kMaxPorts = 7;  // USB 3 allows at most seven levels below the roo
 constexpr int kSerialBytes = 256;
 
 int identityRow(uint16_t vendorId, uint16_t productId) {
-  for (int row = 0; row < static_cast<int>(sizeof kst::KST_USB_IDS / sizeof kst::KST_USB_IDS[0]);
-       ++row)
+  for (int row = 0; row < static_cast<int>(std::size(kst::KST_USB_IDS)); ++row)
     if (kst::KST_USB_IDS[row].vendorId == vendorId && kst::KST_USB_IDS[row].productId == productId)
       return row;
   return -1;

@@ -6,6 +6,7 @@
 #include <exception>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 #include "command_line.h"
 #include "commands.h"

@@ -110,7 +110,25 @@ std::string accessText(const ListedDevice& device) {
     case Access::Failed:
       break;
   }
-  return "cannot open (libusb error " + std::to_string(device.openError) + ")";
+  const char* reason = "error";
+  switch (device.openError) {
+    case LIBUSB_ERROR_IO:
+      reason = "I/O error";
+      break;
+    case LIBUSB_ERROR_NO_DEVICE:
+      reason = "gone";
+      break;
+    case LIBUSB_ERROR_BUSY:
+      reason = "busy";
+      break;
+    case LIBUSB_ERROR_NOT_SUPPORTED:
+      reason = "no driver";
+      break;
+    default:
+      break;
+  }
+  return std::string("cannot open: ") + reason + " (libusb " + std::to_string(device.openError) +
+         ")";
 }
 
 const char* kindText(DeviceKind kind) {

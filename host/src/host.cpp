@@ -194,6 +194,7 @@ int32_t Host::findProperty(uint32_t, const char* key, uint64_t* property, uint8_
 }
 
 int32_t Host::deviceDescriptions(uint32_t device, void** list, uint8_t* found) {
+  if (const int32_t code = failure(JSC_HOST_DEVICE_DESCRIPTIONS, "")) return code;
   *found = 0;
   *list = nullptr;
   for (Device& d : devices_) {

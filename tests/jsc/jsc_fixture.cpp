@@ -1,0 +1,51 @@
+#include "jsc_fixture.h"
+
+namespace jsctest {
+
+uint32_t argU32(const Bytes& packet, std::size_t at) {
+  const std::size_t i = 4 + at;
+  return packet.at(i) | packet.at(i + 1) << 8 | packet.at(i + 2) << 16 |
+         static_cast<uint32_t>(packet.at(i + 3)) << 24;
+}
+
+uint16_t argU16(const Bytes& packet, std::size_t at) {
+  return static_cast<uint16_t>(packet.at(4 + at) | packet.at(5 + at) << 8);
+}
+
+void JscTest::SetUp() {
+  ksim::reset();
+}
+
+void JscTest::TearDown() {
+  const ksim::Resources live = ksim::resources();
+  EXPECT_EQ(live.handles, 0) << "a probe was left open";
+}
+
+ksim::DeviceId JscTest::attach(ksim::ProbeConfig config) {
+  device_ = ksim::attachProbe(config);
+  seen_ = 0;
+  return device_;
+}
+
+std::unique_ptr<loomhost::Session> JscTest::session(uint32_t mode, uint32_t port, uint32_t flags) {
+  auto s = std::make_unique<loomhost::Session>(mode, flags);
+  s->host().set("HARP.POD_DRVR", "kestrel.dll");
+  s->host().set("HARP.POD_PORT", std::to_string(port));
+  return s;
+}
+
+std::unique_ptr<loomhost::Session> JscTest::opened(uint32_t mode) {
+  auto s = session(mode);
+  EXPECT_EQ(s->start(), 0);
+  newPackets();
+  return s;
+}
+
+std::vector<Bytes> JscTest::newPackets() {
+  const std::vector<Bytes> all = packets();
+  std::vector<Bytes> fresh(all.begin() + static_cast<std::ptrdiff_t>(seen_), all.end());
+  seen_ = all.size();
+  return fresh;
+}
+
+}  // namespace jsctest

@@ -1,0 +1,65 @@
+// Framework sessions on a fresh virtual bus, with every probe checked closed after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kestrel/kestrel.h"
+#include "kestrel_sim/sim.h"
+#include "loom_host/session.h"
+
+namespace jsctest {
+
+using Bytes = std::vector<uint8_t>;
+
+// The command code of a packet as the probe received it.
+inline uint8_t codeOf(const Bytes& packet) {
+  return packet.at(3);
+}
+// The u32 argument at byte offset at (after the code) of a packet.
+uint32_t argU32(const Bytes& packet, std::size_t at);
+uint16_t argU16(const Bytes& packet, std::size_t at);
+
+// Probe command codes the tests look for.
+enum Code : uint8_t {
+  kVersion = 3,
+  kSetTclkDelay = 4,
+  kSetTrst = 5,
+  kGetTrst = 6,
+  kCycleTclk = 7,
+  kGotoState = 9,
+  kSetSrst = 14,
+  kFixedScan = 10,
+  kSendScan = 11,
+  kSendRecvScan = 12,
+  kSetAmbles = 13,
+  kCjtagConnect = 43,
+  kSelectTap = 45,
+  kDeselectTap = 46,
+};
+
+class JscTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A probe on the bus, with chain behind it.
+  ksim::DeviceId attach(ksim::ProbeConfig config = {});
+  // A session configured for the probe driver on port, not yet started.
+  std::unique_ptr<loomhost::Session> session(uint32_t mode = loomhost::kModeJtag, uint32_t port = 0,
+                                             uint32_t flags = 0);
+  // A started session (interface, handle, open), with the bus traffic of the start forgotten.
+  std::unique_ptr<loomhost::Session> opened(uint32_t mode = loomhost::kModeJtag);
+
+  std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }
+  // Packets sent since the last call.
+  std::vector<Bytes> newPackets();
+
+  ksim::DeviceId device_ = 0;
+  std::size_t seen_ = 0;
+};
+
+}  // namespace jsctest

@@ -25,6 +25,8 @@ uint16_t argU16(const Bytes& packet, std::size_t at);
 
 // Probe command codes the tests look for.
 enum Code : uint8_t {
+  kConnect = 1,
+  kDisconnect = 2,
   kVersion = 3,
   kSetTclkDelay = 4,
   kSetTrst = 5,
@@ -36,6 +38,7 @@ enum Code : uint8_t {
   kSendScan = 11,
   kSendRecvScan = 12,
   kSetAmbles = 13,
+  kConnectPmon = 40,
   kCjtagConnect = 43,
   kSelectTap = 45,
   kDeselectTap = 46,

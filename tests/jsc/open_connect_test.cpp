@@ -1,5 +1,7 @@
 // Opening the controller: firmware check, test clock, reset sequence and the target connect;
 // the connect operation's event record; the target's reset lines.
+#include <utility>
+
 #include "jsc_fixture.h"
 
 namespace jsctest {
@@ -69,6 +71,73 @@ TEST_F(OpenConnect, OutdatedFirmwareIsRefusedOrUpdatedByMode) {
       JscHandle* h = s->handle();
       EXPECT_EQ(JSC_DeleteHandle(&h), -116) << "bound, but without its record";
     }
+  }
+}
+
+// Every open's commands up to the target interface, and the close's, by mode and probe.
+TEST_F(OpenConnect, PowerMeasurementModesStopAfterTheClockAndSupplyRulesApply) {
+  struct Case {
+    const char* name;
+    uint32_t mode;
+    uint16_t hardwareId;
+    std::vector<std::pair<std::string, std::string>> keys;
+    bool trstLow;
+    int32_t result;
+    std::vector<uint8_t> openCodes;
+    std::vector<uint8_t> closeCodes;
+  };
+  const std::vector<Case> cases = {
+      {"power measurement",
+       21,
+       0x0002,
+       {{"LOOM.JTAG_ISOLATE", "enable"}},
+       false,
+       0,
+       {kConnectPmon, kVersion, kSetTclkDelay},
+       {kDisconnect}},
+      {"power measurement only, wrong probe",
+       23,
+       0x0002,
+       {},
+       false,
+       -120,
+       {kConnectPmon, kVersion, kDisconnect},
+       {}},
+      {"supply voltage out of range",
+       16,
+       0x21,
+       {{"HARP.POD_VOLTAGE_SELECTION", "true"}, {"HARP.POD_VOLTAGE", "5.0"}},
+       false,
+       -268,
+       {kConnect, kVersion, kDisconnect},
+       {}},
+      {"TRST low is released, not pulsed",
+       16,
+       0x0002,
+       {},
+       true,
+       0,
+       {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kCjtagConnect},
+       {kDisconnect}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    ksim::ProbeConfig config;
+    config.hardwareId = c.hardwareId;
+    attach(config);
+    if (c.trstLow) ksim::scriptReply(device_, {kGetTrst, 0, {0}, 1});
+    auto s = session(c.mode);
+    for (const auto& [key, value] : c.keys) s->host().set(key, value);
+    EXPECT_EQ(s->start(), c.result);
+    std::vector<uint8_t> codes;
+    for (const Bytes& p : newPackets()) codes.push_back(codeOf(p));
+    EXPECT_EQ(codes, c.openCodes);
+    if (c.result != 0) continue;
+    EXPECT_EQ(s->close(), 0);
+    codes.clear();
+    for (const Bytes& p : newPackets()) codes.push_back(codeOf(p));
+    EXPECT_EQ(codes, c.closeCodes);
   }
 }
 

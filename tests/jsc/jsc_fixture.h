@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,18 @@ inline uint8_t codeOf(const Bytes& packet) {
 // The u32 argument at byte offset at (after the code) of a packet.
 uint32_t argU32(const Bytes& packet, std::size_t at);
 uint16_t argU16(const Bytes& packet, std::size_t at);
+
+// A command as a test compares it: its code and its first argument (a byte or a word; 0 when
+// it has none).
+struct Sent {
+  uint8_t code;
+  uint32_t argument;
+  bool operator==(const Sent& other) const {
+    return code == other.code && argument == other.argument;
+  }
+};
+std::vector<Sent> summary(const std::vector<Bytes>& packets);
+std::vector<uint8_t> codes(const std::vector<Bytes>& packets);
 
 // Probe command codes the tests look for.
 enum Code : uint8_t {
@@ -43,6 +56,10 @@ enum Code : uint8_t {
   kSelectTap = 45,
   kDeselectTap = 46,
 };
+
+inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {
+  return out << "(" << int{sent.code} << ", " << sent.argument << ")";
+}
 
 class JscTest : public ::testing::Test {
  protected:

@@ -141,16 +141,11 @@ TEST_F(ScanOperations, MovePathPassesThroughTheRegistersSelectState) {
   ASSERT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 5, 2), 0);
   const std::vector<Bytes> sent = newPackets();
   ASSERT_EQ(sent.size(), 6u);
-  for (int r = 0; r < 2; ++r) {
-    const Bytes* at = &sent[3 * r];
-    EXPECT_EQ(codeOf(at[0]), kGotoState);
-    EXPECT_EQ(argU32(at[0], 0), 9u);
-    EXPECT_EQ(argU32(at[0], 4), 2u);
-    EXPECT_EQ(codeOf(at[1]), kGotoState);
-    EXPECT_EQ(argU32(at[1], 0), 2u);
-    EXPECT_EQ(argU32(at[1], 4), 3u);
-    EXPECT_EQ(codeOf(at[2]), kCycleTclk);
-    EXPECT_EQ(argU32(at[2], 0), 5u);
+  for (std::size_t i : {0, 3}) {
+    EXPECT_EQ(summary({sent[i], sent[i + 1], sent[i + 2]}),
+              (std::vector<Sent>{{kGotoState, 9}, {kGotoState, 2}, {kCycleTclk, 5}}));
+    EXPECT_EQ(argU32(sent[i], 4), 2u) << "the start path mode";
+    EXPECT_EQ(argU32(sent[i + 1], 4), 3u) << "the end path mode";
   }
   EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 5, 0), 0);
   p.scanRegister = 3;
@@ -195,29 +190,12 @@ TEST_F(ScanOperations, ConfiguredEndDelaysOverrideTheFrameworksTclkCounts) {
   for (uint32_t& t : settings.tclkCounts) t = 5;
   ASSERT_EQ(set(s->handle(), &settings), 0);
   EXPECT_TRUE(newPackets().empty());
-  ScanSettings read{};
-  read.tclkTablePresent = 1;
-  ASSERT_EQ(s->operation<JSC_ScanSettingsFn>(JSC_SLOT_GET_SCAN_SETTINGS)(s->handle(), &read), 0);
-  EXPECT_EQ(read.tclkCounts[0], 77u);
-  EXPECT_EQ(read.tclkCounts[1], 5u);
+  EXPECT_EQ(s->handle()->tclkCounts[0], 77u);
+  EXPECT_EQ(s->handle()->tclkCounts[1], 5u);
 
   settings.ambles[3] = 2;
   ASSERT_EQ(set(s->handle(), &settings), 0);
   EXPECT_EQ(ksim::probeStatus(device_).ambles[3], 2u);
-}
-
-TEST_F(ScanOperations, TheLinkDelayIsSupportedOnlyAtZero) {
-  attach();
-  auto s = opened();
-  const auto add = s->operation<JSC_AddLinkDelayFn>(JSC_SLOT_ADD_LINK_DELAY);
-  EXPECT_EQ(add(s->handle(), 1), -122);
-  EXPECT_EQ(kst::jsc::controllerOf(s->handle())->linkDelayRelative, 1u);
-  uint32_t first = 9, second = 9, total = 9;
-  const auto get = s->operation<JSC_GetLinkDelayFn>(JSC_SLOT_GET_LINK_DELAY);
-  EXPECT_EQ(get(s->handle(), &first, &second, &total), -122);
-  EXPECT_EQ(add(s->handle(), 0xFFFFFFFF), 0);
-  EXPECT_EQ(get(s->handle(), &first, &second, &total), 0);
-  EXPECT_EQ(first + second + total, 0u);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ int32_t setEventLogOverflow(JscHandle* handle, int32_t kind, uint8_t* done, uint
 int32_t readEventLog(JscHandle* handle, uint32_t kind, uint8_t* done, uint32_t capacity,
                      uint32_t* words, uint32_t* count, uint32_t* needed) {
   if (handle == nullptr) return kBadArgument;
-  if (kind != kLogKind) return notDone(done, count, needed);
+  if (kind != kLogKind) return notDone(done, count);
   if (done == nullptr || words == nullptr || count == nullptr || capacity == 0) return kBadArgument;
   *done = 1;
   const EventLog* log = handle->eventLog;

@@ -53,8 +53,10 @@ enum Code : uint8_t {
   kSetAmbles = 13,
   kConnectPmon = 40,
   kCjtagConnect = 43,
+  kCjtagDisconnect = 44,
   kSelectTap = 45,
   kDeselectTap = 46,
+  kJtagIsolate = 47,
 };
 
 inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {

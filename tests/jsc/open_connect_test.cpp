@@ -60,7 +60,7 @@ TEST_F(OpenConnect, OutdatedFirmwareIsRefusedOrUpdatedByMode) {
 }
 
 // Every open's commands up to the target interface, and the close's, by mode and probe.
-TEST_F(OpenConnect, PowerMeasurementModesStopAfterTheClockAndSupplyRulesApply) {
+TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
   struct Case {
     const char* name;
     uint32_t mode;
@@ -96,6 +96,17 @@ TEST_F(OpenConnect, PowerMeasurementModesStopAfterTheClockAndSupplyRulesApply) {
        -268,
        {kConnect, kVersion, kDisconnect},
        {}},
+      {"cJTAG disconnected before JTAG is isolated",
+       16,
+       0x0002,
+       {{"DOT7.DTS_USAGE", "enable"},
+        {"DOT7.TS_FORMAT", "oscan1"},
+        {"LOOM.JTAG_ISOLATE", "enable"}},
+       false,
+       0,
+       {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kSetTrst, kCycleTclk,
+        kCjtagConnect},
+       {kCjtagDisconnect, kJtagIsolate, kDisconnect}},
       {"TRST low is released, not pulsed",
        16,
        0x0002,
@@ -151,7 +162,7 @@ TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
             (std::vector<uint32_t>{13, 42, 58, 45, 9, 28, 31, 22, 25, 0xFFFFFFFF, 0, 40, 0}));
 }
 
-TEST_F(OpenConnect, ASystemResetPulseWaitsInTestClockCycles) {
+TEST_F(OpenConnect, ResetLinesWaitInTestClockCycles) {
   attach();
   auto s = opened();
   const auto lines = s->operation<JSC_ControlTargetLinesFn>(JSC_SLOT_CONTROL_TARGET_LINES);
@@ -165,6 +176,10 @@ TEST_F(OpenConnect, ASystemResetPulseWaitsInTestClockCycles) {
                                       {kCycleTclk, 550000}};
   EXPECT_EQ(summary(newPackets()), expected);
   EXPECT_EQ(ksim::probeStatus(device_).srst, 1);
+  const auto setTrst = s->operation<JSC_SetTrstFn>(JSC_SLOT_SET_TRST);
+  EXPECT_EQ(setTrst(s->handle(), 2, 0), -122) << "only line 1";
+  ASSERT_EQ(setTrst(s->handle(), 1, 0), 0);
+  EXPECT_EQ(summary(newPackets()), (std::vector<Sent>{{kSetTrst, 0}, {kCycleTclk, 11000}}));
   EXPECT_EQ(lines(s->handle(), 4, 0, &done, 0, 0), -122);
   EXPECT_EQ(lines(s->handle(), 1, 0, &done, 0, 0), 0);
   EXPECT_EQ(done, 0);

@@ -53,6 +53,13 @@ int32_t Session::deleteHandle() {
   return result;
 }
 
+JscHandle* Session::abandonHandle() {
+  JscHandle* handle = handle_;
+  handle_ = nullptr;
+  scanManager_.controller = nullptr;
+  return handle;
+}
+
 int32_t Session::deleteInterface() {
   return JSC_DeleteInterface(&table_);
 }

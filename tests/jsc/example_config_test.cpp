@@ -48,6 +48,7 @@ TEST_F(ExampleConfig, SwdSetsTheProbesSwdPropertiesBeforeConnecting) {
   EXPECT_EQ(ksim::probeStatus(device_).properties[KST_PROPERTY_SWD_MODE], 1u);
   EXPECT_EQ(ksim::probeStatus(device_).properties[KST_PROPERTY_SWD_OPTION], 3u);
   EXPECT_EQ(ksim::resources().handles, 0);
+  discardRefusedHandle(*s);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "jsc_fixture.h"
 
+#include <cstdlib>
+
+#include "jsc/controller_handle.h"
+
 namespace jsctest {
 
 uint32_t argU32(const Bytes& packet, std::size_t at) {
@@ -54,6 +58,21 @@ std::unique_ptr<loomhost::Session> JscTest::opened(uint32_t mode) {
   EXPECT_EQ(s->start(), 0);
   newPackets();
   return s;
+}
+
+void JscTest::discardRefusedHandle(loomhost::Session& session) {
+  JscHandle* handle = session.abandonHandle();
+  ASSERT_NE(handle, nullptr);
+  JscHandle* refused = handle;
+  EXPECT_EQ(JSC_DeleteHandle(&refused), -116);
+  ASSERT_EQ(refused, handle) << "refused, and still allocated";
+  EXPECT_EQ(handle->chain.controller, nullptr);
+  EXPECT_EQ(handle->chain.shareKey, nullptr);
+  if (handle->eventLog != nullptr) {
+    std::free(handle->eventLog->words);
+    std::free(handle->eventLog);
+  }
+  std::free(handle);
 }
 
 std::vector<Bytes> JscTest::newPackets() {

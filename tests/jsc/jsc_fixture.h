@@ -76,6 +76,10 @@ class JscTest : public ::testing::Test {
   // A started session (interface, handle, open), with the bus traffic of the start forgotten.
   std::unique_ptr<loomhost::Session> opened(uint32_t mode = loomhost::kModeJtag);
 
+  // Checks that the library refuses to delete the session's handle after a failed open (it
+  // stays bound without its record) and frees what the library allocated for it.
+  static void discardRefusedHandle(loomhost::Session& session);
+
   std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }
   // Packets sent since the last call.
   std::vector<Bytes> newPackets();

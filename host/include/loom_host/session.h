@@ -44,6 +44,9 @@ class Session {
   int32_t open();
   int32_t close();
   int32_t deleteHandle();
+  // Gives up the handle without deleting it: the library refuses to delete a handle whose
+  // binding or open failed, and it stays allocated.
+  JscHandle* abandonHandle();
   int32_t deleteInterface();
   // All of the above in order, up to open; the first failure ends it.
   int32_t start();

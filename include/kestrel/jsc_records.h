@@ -101,7 +101,15 @@ typedef struct JSC_DeviceDescription {
   uint8_t hostFields4;
 } JSC_DeviceDescription;
 
-/* The operation table: JSC_OPERATION_COUNT slots, each to be cast to its signature below. */
+/* The operation table: JSC_OPERATION_COUNT slots, each to be cast to its signature below.
+ * Slots without a name answer fixed values (9, 10, 35, 36, 38 to 46, 51: 0 or -122 for a null
+ * pointer; 47 to 50: -120, not supported). No slot blocks beyond its probe commands (4000 ms
+ * each), except slot 0 (a target supply settles for 1500 ms, a firmware update takes seconds)
+ * and slot 37 (the reset waits of about 50 ms).
+ *
+ * Result codes of every slot: 0; -122 null handle or pointer, a handle without a controller
+ * record, a descriptor or value out of range; the probe's or the transport's code from the
+ * commands. Further codes are given beside each signature. */
 typedef void (*JSC_Operation)(void);
 #define JSC_OPERATION_COUNT 56
 
@@ -135,27 +143,37 @@ typedef void (*JSC_Operation)(void);
 #define JSC_SLOT_SELECT_TAP 54
 #define JSC_SLOT_DESELECT_TAP 55
 
+/* -116 not bound or already opened; -263 outdated firmware refused; -268 supply voltage outside
+ * 1800..3600 mV; -120 mode 23 on a probe without a target supply. firstOpener: 1 when this
+ * call opened the probe. */
 typedef int32_t (*JSC_OpenControllerFn)(JscHandle*, uint8_t* firstOpener);
+/* -116 not opened. lastCloser: 1 when this call closed the probe. */
 typedef int32_t (*JSC_CloseControllerFn)(JscHandle*, uint8_t* lastCloser);
 typedef int32_t (*JSC_GetTrstFn)(JscHandle*, uint8_t* level);
 typedef int32_t (*JSC_SetTrstFn)(JscHandle*, uint32_t line, uint32_t level);
 typedef int32_t (*JSC_ScanSettingsFn)(JscHandle*, ScanSettings*);
+/* Supported only at a total of 0: -122 otherwise (AddLinkDelay keeps the addition). */
 typedef int32_t (*JSC_GetLinkDelayFn)(JscHandle*, uint32_t* first, uint32_t* second,
                                       uint32_t* total);
 typedef int32_t (*JSC_AddLinkDelayFn)(JscHandle*, uint32_t delta);
 typedef int32_t (*JSC_CycleTclkFn)(JscHandle*, uint32_t count);
+/* The JTAG operations below answer -611 while the controller is connected in SWD mode. */
 typedef int32_t (*JSC_GetJtagStateFn)(JscHandle*, uint32_t* state);
 typedef int32_t (*JSC_MovePathFn)(JscHandle*, const PathDescriptor*, uint32_t tclkValue,
                                   uint32_t repeat);
 typedef int32_t (*JSC_FixedScanFn)(JscHandle*, const PathDescriptor*, const FixedScanRequest*);
+/* -115 without out data (or in buffer, ExchangeScan). */
 typedef int32_t (*JSC_SendScanFn)(JscHandle*, const PathDescriptor*, const SendScanRequest*);
 typedef int32_t (*JSC_ExchangeScanFn)(JscHandle*, const PathDescriptor*,
                                       const ExchangeScanRequest*);
 typedef int32_t (*JSC_ReadRestoreScanFn)(JscHandle*, const PathDescriptor*,
                                          const ReadRestoreRequest*);
+/* -612 unless connected in SWD mode. */
 typedef int32_t (*JSC_SwdRegReadFn)(JscHandle*, uint8_t port, uint8_t address, uint32_t* value);
 typedef int32_t (*JSC_SwdRegWriteFn)(JscHandle*, uint8_t port, uint8_t address, uint32_t* value,
                                      uint8_t check);
+/* Only kind 1 is a log; other kinds answer done 0. Appends to a full log: -519 (-520 inside a
+ * marked pair) unless overflow is allowed. */
 typedef int32_t (*JSC_CreateEventLogFn)(JscHandle*, int32_t kind, uint8_t* done, uint32_t capacity,
                                         uint32_t* granted);
 typedef int32_t (*JSC_DeleteEventLogFn)(JscHandle*, int32_t kind, uint8_t* done);
@@ -170,6 +188,8 @@ typedef int32_t (*JSC_ControlTargetLinesFn)(JscHandle*, uint32_t kind, uint8_t q
                                             uint8_t* done, uint8_t flags, uint8_t wait);
 typedef int32_t (*JSC_RegisterAccessFn)(JscHandle*, uint32_t, uint32_t, uint32_t address, uint32_t,
                                         uint16_t* value);
+/* -120 kind other than 'C' or 'D', or mode other than 1; -320 no description of the device;
+ * -496 the router port does not fit the router type. */
 typedef int32_t (*JSC_TapRouterFn)(JscHandle*, uint8_t kind, const ScanSettings*,
                                    const uint32_t* deviceId, int32_t mode);
 

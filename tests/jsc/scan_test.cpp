@@ -198,5 +198,23 @@ TEST_F(ScanOperations, ConfiguredEndDelaysOverrideTheFrameworksTclkCounts) {
   EXPECT_EQ(ksim::probeStatus(device_).ambles[3], 2u);
 }
 
+// JTAG and SWD exclude each other by the record's SWD-connected flag.
+TEST_F(ScanOperations, JtagAndSwdOperationsExcludeEachOther) {
+  openDemoChain();
+  uint32_t value = 0;
+  const auto swdRead = op<JSC_SwdRegReadFn>(JSC_SLOT_SWD_REG_READ);
+  EXPECT_EQ(swdRead(s_->handle(), 0, 4, &value), -612);
+  kst::jsc::controllerOf(s_->handle())->swdConnected = 1;
+  const PathDescriptor p = path(2);
+  Bytes data(2, 0);
+  const ExchangeScanRequest exchange{1, 0, 16, data.data(), data.data()};
+  EXPECT_EQ(op<JSC_ExchangeScanFn>(JSC_SLOT_EXCHANGE_SCAN)(s_->handle(), &p, &exchange), -611);
+  EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 0, 1), -611);
+  EXPECT_EQ(op<JSC_GetJtagStateFn>(JSC_SLOT_GET_JTAG_STATE)(s_->handle(), &value), -611);
+  EXPECT_EQ(swdRead(s_->handle(), 0, 4, &value), -601) << "SWD_RegRead is not in the library yet";
+  EXPECT_TRUE(newPackets().empty());
+  kst::jsc::controllerOf(s_->handle())->swdConnected = 0;
+}
+
 }  // namespace
 }  // namespace jsctest

@@ -78,6 +78,7 @@ bool writeTo(const char* path) {
     return false;
   }
   state.file = file;
+  state.nextUrbId = 1;
   return true;
 }
 

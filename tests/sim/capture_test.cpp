@@ -21,8 +21,6 @@ struct Record {
   char type;
   int transferType;
   int endpoint;
-  int device;
-  int bus;
   char setupFlag;
   char dataFlag;
   int32_t status;
@@ -31,7 +29,8 @@ struct Record {
   std::vector<uint8_t> data;
 };
 
-std::vector<Record> readCapture(const std::string& path) {
+// The records of a capture on one device, whose address it checks.
+std::vector<Record> readCapture(const std::string& path, int device) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), {}};
   kst::wire::Reader reader(file.data(), file.size());
@@ -48,8 +47,8 @@ std::vector<Record> readCapture(const std::string& path) {
     r.type = static_cast<char>(reader.u8());
     r.transferType = reader.u8();
     r.endpoint = reader.u8();
-    r.device = reader.u8();
-    r.bus = reader.u16();
+    EXPECT_EQ(reader.u8(), device);
+    EXPECT_EQ(reader.u16(), 1);  // the bus
     r.setupFlag = static_cast<char>(reader.u8());
     r.dataFlag = static_cast<char>(reader.u8());
     reader.bytes(12);  // time again
@@ -100,21 +99,21 @@ TEST(Capture, EachTransferIsASubmissionAndACompletionAsUsbmonWritesThem) {
   const Bytes none;
   const Record expected[] = {
       // A vendor request nobody answers: the setup in the submission, a stall at the end.
-      {1, 'S', 2, 0x80, 0, 1, 0, '<', -EINPROGRESS, 4, {0xC0, 0x55, 0x34, 0x12, 7, 0, 4, 0}, none},
-      {1, 'C', 2, 0x80, 0, 1, '-', 0, -EPIPE, 0, none, none},
+      {1, 'S', 2, 0x80, 0, '<', -EINPROGRESS, 4, {0xC0, 0x55, 0x34, 0x12, 7, 0, 4, 0}, none},
+      {1, 'C', 2, 0x80, '-', 0, -EPIPE, 0, none, none},
       // A command out, its data in the submission; the reply in, its data in the completion.
-      {2, 'S', 3, 0x03, 0, 1, '-', 0, -EINPROGRESS, 4, none, Bytes(version, version + 4)},
-      {2, 'C', 3, 0x03, 0, 1, '-', '>', 0, 4, none, none},
-      {3, 'S', 3, 0x83, 0, 1, '-', '<', -EINPROGRESS, 64, none, none},
-      {3, 'C', 3, 0x83, 0, 1, '-', 0, 0, static_cast<uint32_t>(reply.size()), none, reply},
+      {2, 'S', 3, 0x03, '-', 0, -EINPROGRESS, 4, none, Bytes(version, version + 4)},
+      {2, 'C', 3, 0x03, '-', '>', 0, 4, none, none},
+      {3, 'S', 3, 0x83, '-', '<', -EINPROGRESS, 64, none, none},
+      {3, 'C', 3, 0x83, '-', 0, 0, static_cast<uint32_t>(reply.size()), none, reply},
       // Nothing to read: the transfer is cancelled at its time-out.
-      {4, 'S', 3, 0x83, 0, 1, '-', '<', -EINPROGRESS, 64, none, none},
-      {4, 'C', 3, 0x83, 0, 1, '-', 0, -ECONNRESET, 0, none, none},
+      {4, 'S', 3, 0x83, '-', '<', -EINPROGRESS, 64, none, none},
+      {4, 'C', 3, 0x83, '-', 0, -ECONNRESET, 0, none, none},
       // libusb_clear_halt: CLEAR_FEATURE(ENDPOINT_HALT) to endpoint 3.
-      {5, 'S', 2, 0x00, 0, 1, 0, 0, -EINPROGRESS, 0, {0x02, 0x01, 0, 0, 0x03, 0, 0, 0}, none},
-      {5, 'C', 2, 0x00, 0, 1, '-', '>', 0, 0, none, none},
+      {5, 'S', 2, 0x00, 0, 0, -EINPROGRESS, 0, {0x02, 0x01, 0, 0, 0x03, 0, 0, 0}, none},
+      {5, 'C', 2, 0x00, '-', '>', 0, 0, none, none},
   };
-  const std::vector<Record> records = readCapture(path);
+  const std::vector<Record> records = readCapture(path, 1 + (probe - 1) % 127);
   ASSERT_EQ(records.size(), std::size(expected));
   for (std::size_t i = 0; i < records.size(); ++i) {
     SCOPED_TRACE("record " + std::to_string(i));
@@ -124,8 +123,6 @@ TEST(Capture, EachTransferIsASubmissionAndACompletionAsUsbmonWritesThem) {
     EXPECT_EQ(got.type, want.type);
     EXPECT_EQ(got.transferType, want.transferType);
     EXPECT_EQ(got.endpoint, want.endpoint);
-    EXPECT_EQ(got.device, 1 + (probe - 1) % 127);
-    EXPECT_EQ(got.bus, 1);
     EXPECT_EQ(got.setupFlag, want.setupFlag);
     EXPECT_EQ(got.dataFlag, want.dataFlag);
     EXPECT_EQ(got.status, want.status);
@@ -133,12 +130,6 @@ TEST(Capture, EachTransferIsASubmissionAndACompletionAsUsbmonWritesThem) {
     EXPECT_EQ(got.setup, want.setup);
     EXPECT_EQ(got.data, want.data);
   }
-}
-
-TEST(Capture, AFileThatCannotBeCreatedIsRefused) {
-  errno = 0;
-  EXPECT_EQ(ksim_capture("/nonexistent-directory/capture.pcap"), -1);
-  EXPECT_EQ(errno, ENOENT);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 namespace tool {
 
-// Loads the virtual probe (build tree: ../sim/libusb-1.0.so.0 beside this program's bin/)
-// under libusb's soname, so the library binds it, and puts the demo bus on it.
+// Loads the virtual probe (installed: <lib>/kestrel-sim/ beside this program's bin/; build
+// tree: ../sim/) under libusb's soname, so the library binds it, and puts the demo bus on it.
 bool loadVirtualProbe(std::string& error);
 
 }  // namespace tool

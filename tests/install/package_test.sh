@@ -45,6 +45,11 @@ for package in libjsckestrel-dev kestrel-tools; do
   grep -q 'libjsckestrel1 (= ' <<<"$(depends $package)" || fail "$package: libjsckestrel1"
 done
 
+# The pkg-config file names the packages' prefix, not the directory they were staged in.
+pc=$(dpkg-deb --fsys-tarfile "$(find "$work" -maxdepth 1 -name 'libjsckestrel-dev_*.deb' -print -quit)" |
+  tar -xO --wildcards '*/jsckestrel.pc')
+grep -qx 'prefix=/usr' <<<"$pc" || fail "jsckestrel.pc: $(head -1 <<<"$pc")"
+
 # Only the run-time library declares a soname; the virtual probe's libusb-1.0.so.0 must not.
 control() { dpkg-deb --ctrl-tarfile "$(find "$work" -maxdepth 1 -name "$1_*.deb" -print -quit)" | tar -t; }
 [[ "$(control libjsckestrel1)" == *shlibs* ]] || fail "libjsckestrel1 has no shlibs"

@@ -12,8 +12,9 @@ prefix=$work/prefix
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-libdir=$(dirname "$(readlink -f "$(find "$prefix" -name libjsckestrel.so -print -quit)")")
-[ -n "$libdir" ] || fail "no libjsckestrel.so installed"
+link=$(find "$prefix" -name libjsckestrel.so -print -quit)
+[ -n "$link" ] || fail "no libjsckestrel.so installed"
+libdir=$(dirname "$(readlink -f "$link")")
 
 # Soname and the chain of links a linker and a loader follow.
 [ "$(readlink "$libdir/libjsckestrel.so")" = libjsckestrel.so.1 ] || fail "development symlink"

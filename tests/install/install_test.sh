@@ -36,7 +36,9 @@ done
   fail "no kestrel/ firmware directory beside the library"
 
 # The installed tool on the installed virtual probe, tracing through the logger that the
-# library loads by its bare name from its own directory.
+# library loads by its bare name from its own directory. The run-time files alone, as the
+# run-time package has them: without the development link.
+mv "$libdir/libjsckestrel.so" "$work/development-link"
 tool_output=$(env -u LD_LIBRARY_PATH LD_DEBUG=files "$prefix/bin/kestrel" --sim --trace info 2>&1) ||
   fail "kestrel --sim --trace info:"$'\n'"$tool_output"
 loaded=$(sed -n 's/.*calling init: //p' <<<"$tool_output" | xargs -r readlink -f)
@@ -44,6 +46,7 @@ grep -qx "$libdir/libnimbus_logger.so" <<<"$loaded" || fail "logger not loaded f
 grep -qx "$libdir/kestrel-sim/libusb-1.0.so.0" <<<"$loaded" ||
   fail "virtual probe not loaded from $libdir/kestrel-sim"
 grep -q 'Executed command 0x03 (KST_VERSION)' <<<"$tool_output" || fail "no trace lines"
+mv "$work/development-link" "$libdir/libjsckestrel.so"
 
 # The C++ example through find_package(Kestrel).
 cmake -S "$source/examples" -B "$work/scan" -G "$generator" -DCMAKE_PREFIX_PATH="$prefix" \

@@ -31,10 +31,6 @@ for name in KST_Open KST_Close JTAG_Connect CJTAG_Connect JSC_CreateProperty; do
   grep -q " T $name\$" <<<"$exports" || fail "$name is not exported"
 done
 
-# The firmware image directory sits beside the library file the loader resolves.
-[ -d "$(dirname "$(readlink -f "$libdir/libjsckestrel.so.1")")/kestrel" ] ||
-  fail "no kestrel/ firmware directory beside the library"
-
 # The installed tool on the installed virtual probe, tracing through the logger that the
 # library loads by its bare name from its own directory. The run-time files alone, as the
 # run-time package has them: without the development link.
@@ -46,6 +42,9 @@ grep -qx "$libdir/libnimbus_logger.so" <<<"$loaded" || fail "logger not loaded f
 grep -qx "$libdir/kestrel-sim/libusb-1.0.so.0" <<<"$loaded" ||
   fail "virtual probe not loaded from $libdir/kestrel-sim"
 grep -q 'Executed command 0x03 (KST_VERSION)' <<<"$tool_output" || fail "no trace lines"
+# The firmware image directory beside the library as the process loaded it.
+library=$(grep -m1 '/libjsckestrel\.so' <<<"$loaded") || fail "library not loaded"
+[ -d "$(dirname "$library")/kestrel" ] || fail "no kestrel/ firmware directory beside $library"
 mv "$work/development-link" "$libdir/libjsckestrel.so"
 
 # The C++ example through find_package(Kestrel).

@@ -3,15 +3,15 @@
 # the library's soname, development symlink and export list, the logger found beside the
 # library, the firmware directory, and both examples built against the prefix (CMake package
 # and pkg-config) running on the installed virtual probe.
-# install_test.sh BUILD-DIR SOURCE-DIR C-COMPILER CMAKE-GENERATOR
+# install_test.sh BUILD-DIR SOURCE-DIR CMAKE C-COMPILER CMAKE-GENERATOR
 set -euo pipefail
-build=$1 source=$2 cc=$3 generator=$4
+build=$1 source=$2 cmake=$3 cc=$4 generator=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
 link=$(find "$prefix" -name libjsckestrel.so -print -quit)
 [ -n "$link" ] || fail "no libjsckestrel.so installed"
 libdir=$(dirname "$(readlink -f "$link")")
@@ -48,9 +48,9 @@ library=$(grep -m1 '/libjsckestrel\.so' <<<"$loaded") || fail "library not loade
 mv "$work/development-link" "$libdir/libjsckestrel.so"
 
 # The C++ example through find_package(Kestrel).
-cmake -S "$source/examples" -B "$work/scan" -G "$generator" -DCMAKE_PREFIX_PATH="$prefix" \
+"$cmake" -S "$source/examples" -B "$work/scan" -G "$generator" -DCMAKE_PREFIX_PATH="$prefix" \
   >/dev/null || fail "configuring the examples"
-cmake --build "$work/scan" >/dev/null || fail "building scan.cpp"
+"$cmake" --build "$work/scan" >/dev/null || fail "building scan.cpp"
 [ "$("$work/scan/scan" --sim)" = "first TAP: IDCODE 0x4BA00477" ] || fail "scan --sim"
 
 # The C example through pkg-config, with the flags the pc file gives and nothing else.

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from the build tree and checks what each holds and depends on,
 # then runs lintian over them when it is installed.
-# package_test.sh BUILD-DIR
+# package_test.sh BUILD-DIR CPACK
 set -euo pipefail
-build=$1
+build=$1 cpack=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack"; }
 
 # package: the paths it must hold (extended regular expressions, anchored).

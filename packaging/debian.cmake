@@ -53,6 +53,8 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libusb-1.0-0")
 # ldconfig trigger rather than calling ldconfig from its scripts. The shlibs file is written
 # here, not by CPack, which would also declare the virtual probe's libusb-1.0.so.0.
 configure_file(debian/shlibs.in debian/shlibs @ONLY)
+# Modes as policy wants them (0644, scripts 0755), whatever the checkout's umask gave the files.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
   ${CMAKE_CURRENT_BINARY_DIR}/debian/shlibs
   ${CMAKE_CURRENT_SOURCE_DIR}/debian/triggers

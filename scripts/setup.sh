@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libusb-1.0-0
   libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev)
+packages+=(libbenchmark-dev)  # bench/
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

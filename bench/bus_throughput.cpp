@@ -5,12 +5,13 @@ namespace {
 
 constexpr uint32_t kCommands = 200;  // the model is deterministic: a few suffice
 
-// Both speeds, with a firmware that answers at once and one that needs 50 us a command.
+// Both speeds, with a firmware that answers at once and one that needs 200 us a command
+// (more than a microframe, less than a frame).
 const ksim::BusTiming kBuses[] = {
     {ksim::BusSpeed::Full, 0},
-    {ksim::BusSpeed::Full, 50000},
+    {ksim::BusSpeed::Full, 200000},
     {ksim::BusSpeed::High, 0},
-    {ksim::BusSpeed::High, 50000},
+    {ksim::BusSpeed::High, 200000},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 // library allocation: the probe never calls back into the library, so nothing the library asks
 // for ever runs beneath a probe frame. It does not depend on who made the innermost call either
 // (an allocation through an out-of-line libstdc++ function, or from a tail call, still counts).
+// The stack is walked by the unwinder from the unwind tables every object of the build has.
 // The probe's own entry point (libusb_bulk_transfer) holds its bus lock until it returns, so
 // its frame is on the stack for everything it does.
 //
@@ -13,14 +14,12 @@
 // memory crosses freely between replaced and unreplaced entry points (memalign, strdup).
 #include "allocation_counter.h"
 
-#include <dlfcn.h>
 #include <libusb.h>
 #include <link.h>
 #include <unwind.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 extern "C" {

@@ -118,10 +118,16 @@ void printRatios(const std::vector<RatioResult>& results) {
       "filtering everything)\n");
   std::printf("%-26s %-22s %8s %8s %8s %7s %7s\n", "command", "transfers", "floor", "+copies",
               "library", "ratio", "+copies");
-  for (const RatioResult& r : results)
-    std::printf("%-26s %-22s %8.0f %8.0f %8.0f %7.3f %7.3f\n", r.row->name, r.transfers.c_str(),
-                r.floorNs, r.floorCopiesNs, r.libraryNs, r.libraryNs / r.floorNs,
-                r.libraryNs / r.floorCopiesNs);
+  for (const RatioResult& r : results) {
+    char copies[16] = "-";
+    char copiesRatio[16] = "-";
+    if (r.floorCopiesNs > 0) {
+      std::snprintf(copies, sizeof copies, "%.0f", r.floorCopiesNs);
+      std::snprintf(copiesRatio, sizeof copiesRatio, "%.3f", r.libraryNs / r.floorCopiesNs);
+    }
+    std::printf("%-26s %-22s %8.0f %8s %8.0f %7.3f %7s\n", r.row->name, r.transfers.c_str(),
+                r.floorNs, copies, r.libraryNs, r.libraryNs / r.floorNs, copiesRatio);
+  }
 }
 
 void printTraceCost(const std::vector<RatioResult>& results,
@@ -195,6 +201,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "kestrel_bench: the no-logger run found a logger\n");
       return 1;
     }
+    options.ratios.floorCopies = false;
     const std::vector<RatioResult> results = runRatios(
         probe, options.ratios, static_cast<int>(options.rest.size()), options.rest.data());
     for (std::size_t i = 0; i < results.size(); ++i)
@@ -205,7 +212,10 @@ int main(int argc, char** argv) {
 
   const long cores = sysconf(_SC_NPROCESSORS_ONLN);
   std::printf("%ld cores, load average %s at the start\n", cores, loadAverage().c_str());
-  if (!options.guard.empty()) options.ratios.traceLevel3 = false;
+  if (!options.guard.empty()) {
+    options.ratios.traceLevel3 = false;
+    options.ratios.floorCopies = false;
+  }
   const std::vector<RatioResult> results =
       runRatios(probe, options.ratios, static_cast<int>(options.rest.size()), options.rest.data());
   if (results.empty()) {

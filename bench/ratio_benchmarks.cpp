@@ -90,7 +90,8 @@ std::vector<RatioResult> runRatios(KSTInform* probe, const RatioOptions& options
         if (!floor->replay(copies)) s.SkipWithError("the floor's transfers changed");
     };
     configure(benchmark::RegisterBenchmark(keyOf(row, "floor").c_str(), bare, false));
-    configure(benchmark::RegisterBenchmark(keyOf(row, "floor+copies").c_str(), bare, true));
+    if (options.floorCopies)
+      configure(benchmark::RegisterBenchmark(keyOf(row, "floor+copies").c_str(), bare, true));
     auto library = [probe, command](benchmark::State& s, int level) {
       setLoggerLevel(level);
       for (auto _ : s)

@@ -18,6 +18,7 @@ struct RatioOptions {
   double minSeconds = 0.2;  // per repetition
   int repetitions = 5;
   bool traceLevel3 = true;  // also run the library tracing at level 3 (needs the logger)
+  bool floorCopies = true;  // also run the floor with the caller's copies
   bool console = false;     // Google Benchmark's own lines as well
 };
 
@@ -25,7 +26,7 @@ struct RatioResult {
   const CommandRow* row;
   std::string transfers;  // what the floor moves
   double floorNs;
-  double floorCopiesNs;
+  double floorCopiesNs;  // 0 when not run
   double libraryNs;
   double tracedNs;  // at level 3; 0 when not run
 };

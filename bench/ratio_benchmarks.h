@@ -15,8 +15,8 @@
 namespace kstbench {
 
 struct RatioOptions {
-  double minSeconds = 0.2;  // per repetition
-  int repetitions = 5;
+  double minSeconds = 0.05;  // per repetition
+  int repetitions = 15;
   bool traceLevel3 = true;  // also run the library tracing at level 3 (needs the logger)
   bool floorCopies = true;  // also run the floor with the caller's copies
   bool console = false;     // Google Benchmark's own lines as well

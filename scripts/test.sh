@@ -8,6 +8,7 @@ scripts/setup.sh
 start=$(date +%s)
 scripts/build.sh build -DKESTREL_TESTS=ON
 (cd build && ctest --output-on-failure -j2)
+scripts/bench_guard.sh build
 scripts/build.sh build-asan -DKESTREL_TESTS=ON -DKESTREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j2)
 # The decoders of untrusted text and device data under libFuzzer for a bounded time, each from

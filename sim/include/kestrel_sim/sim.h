@@ -171,6 +171,31 @@ struct Event {
   std::vector<uint8_t> data;  // bytes written (OUT) or delivered (IN)
 };
 
+// Whether transfers are kept for events() (on by default, and again after reset()). A
+// benchmark running many thousands of commands turns it off, so the log neither grows
+// without bound nor adds its copies to every transfer.
+KSIM_API void recordTransfers(bool on);
+
+// Modelled USB timing, off by default and after reset(): bulk transfers advance a virtual
+// clock by the frames a host controller would give them, without any waiting (the model is
+// described in src/timing/bus_timing.h).
+enum class BusSpeed {
+  Off,
+  Full,  // 1 ms frames, 64-byte bulk packets
+  High,  // 125 us microframes, 512-byte bulk packets, up to 13 a microframe
+};
+struct BusTiming {
+  BusSpeed speed = BusSpeed::Off;
+  uint64_t firmwareServiceNs = 0;  // from the end of a command's OUT to its reply being ready
+};
+// Switches the model (and restarts its clock at 0).
+KSIM_API void setBusTiming(const BusTiming& timing);
+// The modelled time since setBusTiming, in nanoseconds.
+KSIM_API uint64_t modelledTimeNs();
+// The model's ceiling: nanoseconds per command for back-to-back commands of outBytes and
+// inBytes with nothing else on the bus.
+KSIM_API uint64_t modelledExchangeNs(const BusTiming& timing, int outBytes, int inBytes);
+
 // Resources the host holds open, for leak checks.
 struct Resources {
   int contexts;

@@ -37,6 +37,8 @@ void reset() {
   std::lock_guard<std::mutex> lock(state.mutex);
   state.devices.clear();
   state.events.clear();
+  state.recording = true;
+  state.clock.configure({});
 }
 
 DeviceId attachProbe(const ProbeConfig& config) {

@@ -81,6 +81,7 @@ bool validInterface(const BusDevice& device, int number) {
 
 void logEvent(BusState& state, ksim::DeviceId id, ksim::EventKind kind, uint8_t endpoint,
               int length, unsigned timeout, int result, const uint8_t* data, int count) {
+  if (!state.recording) return;
   ksim::Event event{id, kind, endpoint, length, timeout, result, {}};
   if (data != nullptr && count > 0) event.data.assign(data, data + count);
   state.events.push_back(std::move(event));
@@ -383,6 +384,7 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
   if (sim != nullptr) capture(*sim, endpoint, nullptr, data, length, count, status);
   if (transferred != nullptr) *transferred = count;
   const bool in = (endpoint & LIBUSB_ENDPOINT_IN) != 0;
+  state.clock.bulk(in, count, in && result == LIBUSB_ERROR_TIMEOUT ? timeout : 0);
   logEvent(state, handle->id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut, endpoint,
            length, timeout, result, data, in ? count : length);
   ksim::settleDepartures(state);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kestrel_sim/sim.h"
+#include "timing/bus_timing.h"
 #include "usb/usb_function.h"
 
 namespace ksim {
@@ -28,6 +29,8 @@ struct BusState {
   std::vector<Event> events;
   DeviceId nextId = 1;
   Resources live{};
+  bool recording = true;   // transfers are kept in events
+  timing::BusClock clock;  // modelled bus time
 };
 
 BusState& bus();  // callers hold bus().mutex while they touch it

@@ -1,0 +1,77 @@
+// The bus model: packets per (micro)frame, completion at the frame's end, the firmware's
+// service time, time-outs, and the switch that keeps it out of everyone else's way.
+#include <gtest/gtest.h>
+#include <libusb.h>
+
+#include "kestrel_sim/sim.h"
+#include "probe/command_codes.h"
+
+namespace {
+
+using ksim::BusSpeed;
+
+TEST(BusTiming, ACommandTakesTheFramesOfItsPacketsAndTheServiceTime) {
+  struct Row {
+    BusSpeed speed;
+    uint64_t serviceNs;
+    int out, in;
+    uint64_t expectedNs;
+  } rows[] = {
+      // One packet each way: the reply goes in the frame after the command's.
+      {BusSpeed::Full, 0, 23, 23, 2000000},
+      {BusSpeed::High, 0, 23, 23, 250000},
+      // 64 bytes is one full-speed packet, 65 two; 19 fit a frame, the 20th needs the next.
+      {BusSpeed::Full, 0, 64 * 19, 7, 2000000},
+      {BusSpeed::Full, 0, 64 * 19 + 1, 7, 3000000},
+      // A whole 4352-byte packet: 68 full-speed packets (4 frames), 9 high-speed (1).
+      {BusSpeed::Full, 0, 4352, 4352, 8000000},
+      {BusSpeed::High, 0, 4352, 4352, 250000},
+      {BusSpeed::High, 0, 512 * 13 + 1, 7, 375000},
+      // A reply ready within the next microframe still goes in it; one ready later waits.
+      {BusSpeed::High, 100000, 23, 23, 250000},
+      {BusSpeed::High, 200000, 23, 23, 375000},
+      {BusSpeed::Full, 1500000, 23, 23, 3000000},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(ksim::modelledExchangeNs({row.speed, row.serviceNs}, row.out, row.in), row.expectedNs)
+        << "speed " << static_cast<int>(row.speed) << ", service " << row.serviceNs << " ns, "
+        << row.out << " B out, " << row.in << " B in";
+}
+
+TEST(BusTiming, TransfersAdvanceTheClockOnlyWhileTheModelIsOn) {
+  ksim::reset();
+  ksim::attachProbe({});
+  libusb_device** list = nullptr;
+  ASSERT_EQ(libusb_get_device_list(nullptr, &list), 1);
+  libusb_device_handle* handle = nullptr;
+  ASSERT_EQ(libusb_open(list[0], &handle), LIBUSB_SUCCESS);
+  libusb_free_device_list(list, 1);
+  ASSERT_EQ(libusb_claim_interface(handle, 2), LIBUSB_SUCCESS);  // 1209:4B01: composite
+  uint8_t connect[4] = {'*', 1, 0, ksim::command::kConnect};
+  uint8_t reply[16];
+  int moved = 0;
+  auto command = [&] {
+    EXPECT_EQ(libusb_bulk_transfer(handle, 0x03, connect, 4, &moved, 0), LIBUSB_SUCCESS);
+    EXPECT_EQ(libusb_bulk_transfer(handle, 0x83, reply, 16, &moved, 4000), LIBUSB_SUCCESS);
+  };
+
+  command();
+  EXPECT_EQ(ksim::modelledTimeNs(), 0u);
+  ksim::setBusTiming({BusSpeed::High, 0});
+  command();
+  EXPECT_EQ(ksim::modelledTimeNs(), 250000u);
+  // Nothing to read: the host waits out its time-out.
+  EXPECT_EQ(libusb_bulk_transfer(handle, 0x83, reply, 16, &moved, 30), LIBUSB_ERROR_TIMEOUT);
+  EXPECT_EQ(ksim::modelledTimeNs(), 30250000u);
+  ksim::setBusTiming({BusSpeed::Full, 0});
+  EXPECT_EQ(ksim::modelledTimeNs(), 0u);
+  command();
+  EXPECT_EQ(ksim::modelledTimeNs(), 2000000u);
+
+  ksim::reset();  // switches the model off
+  ksim::attachProbe({});
+  EXPECT_EQ(ksim::modelledTimeNs(), 0u);
+  libusb_close(handle);
+}
+
+}  // namespace

@@ -16,5 +16,6 @@
 #include "kst_jtag.h"
 #include "kst_probe.h"
 #include "kst_types.h"
+#include "kst_update.h"
 
 #endif

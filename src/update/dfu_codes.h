@@ -1,0 +1,66 @@
+// Result codes of the DFU client, the DFU 1.1 states and statuses, and their names.
+#pragma once
+
+#include <cstdint>
+
+namespace kst::dfu {
+
+enum Result : int32_t {
+  kOk = 0,
+  kErrHandle = -1,
+  kErrMemory = -2,
+  kErrNotFound = -3,
+  kErrUnknown = -4,
+  kErrUnsupported = -5,
+  kErrInvalidFormat = -6,
+  kErrInvalidAddr = -7,  // also a null pointer argument
+  kErrInvalidSize = -8,
+  kErrDisconnected = -9,
+  kErrTimeout = -10,  // a status wait that ran past its deadline
+  kErrStall = -11,
+  kErrDnloadFail = -12,
+  kErrCantVerify = -13,
+  kErrVerifyFail = -14,
+};
+
+// bState of a DFU_GETSTATUS reply.
+enum State : uint8_t {
+  kAppIdle = 0,
+  kAppDetach = 1,
+  kIdle = 2,
+  kDnloadSync = 3,
+  kDnBusy = 4,
+  kDnloadIdle = 5,
+  kManifestSync = 6,
+  kManifest = 7,
+  kManifestWaitReset = 8,
+  kUploadIdle = 9,
+  kError = 10,
+};
+
+// bStatus of a DFU_GETSTATUS reply.
+enum Status : uint8_t {
+  kStatusOk = 0,
+  kErrTarget = 1,
+  kErrFile = 2,
+  kErrWrite = 3,
+  kErrErase = 4,
+  kErrCheckErased = 5,
+  kErrProg = 6,
+  kErrVerify = 7,
+  kErrAddress = 8,
+  kErrNotDone = 9,
+  kErrFirmware = 10,
+  kErrVendor = 11,
+  kErrUsbr = 12,
+  kErrPor = 13,
+  kErrUnknownStatus = 14,
+  kErrStalledPkt = 15,
+};
+
+enum class NameKind { kState, kStatus, kResult };
+
+// The client's name for a state, status or result code; "unknown" for any other value.
+const char* name(NameKind kind, int32_t code);
+
+}  // namespace kst::dfu

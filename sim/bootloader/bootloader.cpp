@@ -41,7 +41,9 @@ ControlReply Bootloader::stall(uint8_t status) {
 
 void Bootloader::enterPending(Pending pending, uint32_t pollMs) {
   pending_ = pending;
-  pendingUntilUs_ = clock_ ? clock_() + pollMs * 1000ull : 0;
+  // The bootloader's millisecond is 1000 ticks of its 1 048 576 Hz timer (about 0.954 ms),
+  // the same count of units the host pauses for each millisecond of bwPollTimeout.
+  pendingUntilUs_ = clock_ ? clock_() + pollMs * 1000000000ull / 1048576 : 0;
   pollRequestedMs_ += pollMs;
 }
 

@@ -20,9 +20,9 @@ struct ControlPort {
   // when the request failed.
   int (*transfer)(void* link, const Setup& setup, uint8_t* data);
   // Waits count units of 1/1048576 s.
-  void (*pause)(uint32_t count);
+  void (*pause)(void* link, uint32_t count);
   // Microsecond tick for deadlines.
-  uint32_t (*tick)();
+  uint32_t (*tick)(void* link);
   void* link;
 };
 

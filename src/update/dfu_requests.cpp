@@ -69,7 +69,7 @@ bool requestAbort(Handle& handle) {
 bool waitPollTimeout(Handle& handle, uint32_t pollTimeoutMs) {
   if (pollTimeoutMs > kStatusDeadlineMs) return false;
   // Units of 1/1048576 s, a thousand per millisecond as the probe's firmware counts them.
-  handle.port.pause(pollTimeoutMs * 1000u);
+  handle.port.pause(handle.port.link, pollTimeoutMs * 1000u);
   return true;
 }
 

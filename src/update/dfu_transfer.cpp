@@ -74,7 +74,7 @@ int32_t downloadBlock(Handle& handle, const uint8_t* block, uint32_t length, boo
   if (requestDownload(handle, block, wanted) != static_cast<int>(wanted)) return kErrUnknown;
   if (!statusWait) return kOk;
   // The device names every wait itself; the deadline only stops one that never ends.
-  const uint32_t start = handle.port.tick();
+  const uint32_t start = handle.port.tick(handle.port.link);
   Status6 status{};
   for (uint32_t polls = 0;; ++polls) {
     if (!requestStatus(handle, status)) return kErrUnknown;
@@ -82,8 +82,8 @@ int32_t downloadBlock(Handle& handle, const uint8_t* block, uint32_t length, boo
     if (polls == kMaxStatusPolls) return kErrTimeout;
     // A wait that would end past the deadline is not begun.
     if (status.pollTimeoutMs > kStatusDeadlineMs ||
-        !platform::beforeDeadline(handle.port.tick() + status.pollTimeoutMs * 1000u, start,
-                                  kStatusDeadlineMs * 1000u, false) ||
+        !platform::beforeDeadline(handle.port.tick(handle.port.link) + status.pollTimeoutMs * 1000u,
+                                  start, kStatusDeadlineMs * 1000u, false) ||
         !waitPollTimeout(handle, status.pollTimeoutMs))
       return kErrTimeout;
   }

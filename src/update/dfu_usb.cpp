@@ -29,6 +29,14 @@ int libusbTransfer(void* link, const Setup& setup, uint8_t* data) {
   return result < 0 ? -1 : result;
 }
 
+void platformPause(void*, uint32_t count) {
+  platform::pause(count);
+}
+
+uint32_t platformTick(void*) {
+  return platform::tickMicroseconds();
+}
+
 void closeUsb(UsbRecord* record) {
   if (record == nullptr) return;
   if (record->handle != nullptr) usb::close(record->handle);
@@ -64,7 +72,7 @@ int32_t QZDFUDeviceOpen(uint16_t vendorId, uint16_t productId, int32_t instance,
     return kErrMemory;
   }
   opened->usb = record;
-  opened->port = ControlPort{libusbTransfer, platform::pause, platform::tickMicroseconds, record};
+  opened->port = ControlPort{libusbTransfer, platformPause, platformTick, record};
   const int32_t result = openOverPort(*opened, *info);
   if (result != kOk) {
     closeUsb(record);

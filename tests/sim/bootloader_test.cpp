@@ -155,7 +155,7 @@ TEST(Bootloader, PollTimeOutsEndBusyAndManifestationAndEarlyRequestsAreStalled) 
   Device device(slowManifest(0x07));
   driveTo(device, 4);
   EXPECT_EQ(device.buffer[1], 5) << "the block's poll time-out, 5 ms";
-  device.nowUs += 4999;
+  device.nowUs += 4767;  // 5000 units of 1/1048576 s are 4768 us
   EXPECT_EQ(device.op(kGetStatus).outcome, ControlReply::kStall);
   EXPECT_EQ(device.bootloader.earlyRequests(), 1u);
   EXPECT_EQ(device.bootloader.status(), 15) << "STALLEDPKT";

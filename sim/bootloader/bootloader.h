@@ -24,6 +24,9 @@
 
 namespace ksim {
 
+// Where the application image carries its firmware version (little-endian).
+constexpr uint32_t kImageVersionOffset = 0x1C;
+
 struct ControlRequest {
   uint8_t requestType;
   uint8_t request;

@@ -22,7 +22,6 @@ constexpr uint16_t kCommandSize = 8;
 constexpr uint16_t kUploadFormatSize = 11;
 constexpr uint32_t kDeviceInfoSize = 20;
 constexpr uint32_t kDfuPrefixSize = 8;  // u32 address, u32 byte count
-constexpr uint32_t kVersionOffset = 0x1C;
 
 uint32_t le32(const uint8_t* at) {
   return at[0] | at[1] << 8 | at[2] << 16 | static_cast<uint32_t>(at[3]) << 24;
@@ -169,7 +168,7 @@ ControlReply Bootloader::upload(const ControlRequest& request, uint8_t* data) {
 }
 
 uint32_t Bootloader::imageVersion() const {
-  const uint32_t at = config_.appStart + kVersionOffset;
+  const uint32_t at = config_.appStart + kImageVersionOffset;
   return at + 4 <= flashTop() ? le32(flash_.data() + at) : 0;
 }
 

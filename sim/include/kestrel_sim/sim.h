@@ -1,7 +1,8 @@
 // Control interface of the Kestrel virtual probe: a libusb-1.0 stand-in that emulates a USB
 // bus with Kestrel probes on it. Tests and demos attach probes and other devices, inject
 // faults and read back every transfer the host made. Time-outs are never waited out: a read
-// with nothing to deliver fails at once and the time-out asked for is recorded.
+// with nothing to deliver fails at once and the time-out asked for is recorded. The plain C
+// entry points are in kestrel_sim/ksim.h.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "kestrel_sim/ksim.h"
+
 #define KSIM_API __attribute__((visibility("default")))
 
 namespace ksim {
 
 using DeviceId = int;
+constexpr DeviceId kInvalidDevice = KSIM_INVALID_DEVICE;
 
 // Result codes of the virtual firmware for requests it cannot carry out. They come back in
 // a 7-byte reply (no data), as the real firmware answers what it cannot parse.
@@ -42,6 +46,25 @@ enum class TapState : uint8_t {
   UpdateIr = 17,
 };
 
+// How the probe moves the TAP to a goal state: the path mode of KST_GotoJtagState and the
+// start and end path modes of the scans. No move passes through Test-Logic-Reset unless it is
+// the goal; Test-Logic-Reset is always reached with five TMS ones, whatever the mode. Free
+// test-clock cycles (a scan's TCLK count, KST_CYCLETCLK) keep the TAP where it is: TMS high
+// in Test-Logic-Reset, low in Run-Test/Idle, the shift and the pause states (a state no TMS
+// holds goes on with TMS low to the next one that does). Modes above 3 are refused with
+// kFirmwareBadArguments.
+constexpr uint32_t kPathDefault = 0;  // as kPathShortest
+// The fewest clocks, trying TMS low first where two paths are equally short: a pause state
+// returns to its shift state through Exit2 without a new capture.
+constexpr uint32_t kPathShortest = 1;
+// Through Run-Test/Idle: the shortest path there, then the shortest path on to the goal, so a
+// scan in progress is updated and the next one captures afresh.
+constexpr uint32_t kPathThroughIdle = 2;
+// Through the Update state: from Capture, Shift, Exit1, Pause or Exit2 of a register the move
+// first completes that scan at its Update state, then takes the shortest path on (through
+// Select-DR, so Run-Test/Idle only when it is the goal); from other states as kPathShortest.
+constexpr uint32_t kPathThroughUpdate = 3;
+
 // A data register selected by its own instruction, keeping what was last shifted in.
 struct UserRegisterConfig {
   uint64_t opcode;
@@ -50,13 +73,16 @@ struct UserRegisterConfig {
 };
 
 // One IEEE 1149.1 TAP. BYPASS is the all-ones instruction; IDCODE is instruction 1 and is
-// selected by test-logic reset when the TAP has one (BYPASS otherwise).
+// selected by test-logic reset when the TAP has one (BYPASS otherwise). Update-IR and
+// Update-DR latch on entering the Update state.
 struct TapConfig {
   uint16_t irLength = 4;
   bool hasIdcode = true;
-  uint32_t idcode = 0x4BA00477;  // bit 0 must be 1
+  uint32_t idcode = 0x4BA00477;  // bit 0 must be 1: attachProbe refuses a chain without it
   std::vector<UserRegisterConfig> userRegisters;
-  bool behindRouter = false;  // hidden until a router selects it
+  // Hidden until a router selects it (KST_SELECTTAP with its chain position); once selected
+  // it adds its bits to the chain at once, even in the middle of a scan.
+  bool behindRouter = false;
 };
 
 // A three-TAP chain of different IR lengths, nearest TDO first.
@@ -152,9 +178,14 @@ struct Resources {
 };
 
 KSIM_API void reset();  // empty bus, no faults, empty log; libusb_has_capability answers 1
+// Attaches a probe; kInvalidDevice when its chain gives an IDCODE with bit 0 clear.
 KSIM_API DeviceId attachProbe(const ProbeConfig& config);
 KSIM_API DeviceId attachDevice(uint16_t vendorId, uint16_t productId);  // not a probe
 KSIM_API void detach(DeviceId device);
+// Keeps a device off the bus until `scans` more device lists (libusb_get_device_list) have
+// been taken; it is in every list after that (0: at once). A device replaced by another on
+// re-enumeration: detach the old one and attach the new one to appear after some scans.
+KSIM_API void appearAfterScans(DeviceId device, unsigned scans);
 KSIM_API void injectFault(DeviceId device, const FaultRule& fault);
 
 // A reply the probe gives instead of carrying out the command: the next `times` packets with
@@ -190,12 +221,3 @@ KSIM_API std::vector<uint8_t> eeprom(DeviceId device);  // 64 KiB, erased to 0xF
 KSIM_API void pushDataPort(DeviceId device, const std::vector<uint8_t>& bytes);
 
 }  // namespace ksim
-
-// The bus the `kestrel --sim` demo runs on: one probe with current firmware and the demo
-// chain behind it.
-extern "C" KSIM_API void ksim_install_default_bus(void);
-
-// Plain C entry for tools that reach the virtual probe through dlsym: attaches a probe and
-// returns its device id.
-extern "C" KSIM_API int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,
-                                          int kernelDriverActive);

@@ -1,15 +1,17 @@
-#include "probe_log.h"
+#include "log/probe_log.h"
+
+#include "link/wire.h"
+#include "probe/command_codes.h"
 
 namespace ksim {
 namespace {
 
-constexpr uint8_t kGetLog = 74;
-constexpr uint8_t kSetProperty = 73;
 constexpr uint32_t kDebugRecord = 7;
 constexpr uint32_t kFirmwareFile = 1;
 
 void put32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  out.resize(out.size() + 4);
+  kst::wire::putU32(out.data() + out.size() - 4, value);
 }
 
 }  // namespace
@@ -23,7 +25,7 @@ void ProbeLog::append(const ProbeLogRecord& record) {
 }
 
 void ProbeLog::commandDone(uint8_t code, int32_t result) {
-  if (code == kGetLog || code == kSetProperty) return;
+  if (code == command::kGetLog || code == command::kSetProperty) return;
   append({kDebugRecord, code, static_cast<uint32_t>(result), 0, kFirmwareFile << 16 | code, 0});
 }
 

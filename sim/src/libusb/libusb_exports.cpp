@@ -7,7 +7,8 @@
 #include <new>
 #include <string>
 
-#include "bus.h"
+#include "usb/bus.h"
+#include "usb/descriptors.h"
 
 #define KSIM_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -27,8 +28,31 @@ struct libusb_device_handle {
 
 namespace {
 
+using ksim::BusDevice;
 using ksim::BusState;
-using ksim::SimDevice;
+namespace usb = ksim::usb;
+
+int libusbCode(usb::Status status) {
+  switch (status) {
+    case usb::Status::Ok:
+      return LIBUSB_SUCCESS;
+    case usb::Status::Stall:
+      return LIBUSB_ERROR_PIPE;
+    case usb::Status::Timeout:
+      return LIBUSB_ERROR_TIMEOUT;
+    case usb::Status::NoDevice:
+      return LIBUSB_ERROR_NO_DEVICE;
+    case usb::Status::NotFound:
+      return LIBUSB_ERROR_NOT_FOUND;
+    case usb::Status::Busy:
+      return LIBUSB_ERROR_BUSY;
+    case usb::Status::Access:
+      return LIBUSB_ERROR_ACCESS;
+    case usb::Status::Overflow:
+      return LIBUSB_ERROR_OVERFLOW;
+  }
+  return LIBUSB_ERROR_OTHER;
+}
 
 void unref(BusState& state, libusb_device* device) {
   if (device != nullptr && --device->references == 0) {
@@ -37,27 +61,19 @@ void unref(BusState& state, libusb_device* device) {
   }
 }
 
-SimDevice* deviceOf(BusState& state, const libusb_device_handle* handle) {
+BusDevice* deviceOf(BusState& state, const libusb_device_handle* handle) {
   return handle != nullptr ? ksim::findDevice(state, handle->id) : nullptr;
 }
 
-bool validInterface(const SimDevice& device, int number) {
-  if (number < 0 || number >= ksim::kMaxInterfaces) return false;
-  if (!device.isProbe) return true;
-  return number == device.layout.commandInterface || number == device.layout.dataInterface;
+// The device behind a handle while it is on the bus, else null.
+BusDevice* presentDevice(BusState& state, const libusb_device_handle* handle) {
+  BusDevice* device = deviceOf(state, handle);
+  return device != nullptr && device->present ? device : nullptr;
 }
 
-std::string stringDescriptor(const SimDevice& device, uint8_t index) {
-  switch (index) {
-    case 1:
-      return "Kestrel";
-    case 2:
-      return device.isProbe ? "Kestrel USB Debug Probe" : "USB Device";
-    case 3:
-      return device.isProbe ? device.probe.config.serial : "0000";
-    default:
-      return {};
-  }
+bool validInterface(const BusDevice& device, int number) {
+  return number >= 0 && number < ksim::kMaxInterfaces &&
+         usb::hasInterface(device.function->configurationDescriptor(), number);
 }
 
 void logEvent(BusState& state, ksim::DeviceId id, ksim::EventKind kind, uint8_t endpoint,
@@ -67,31 +83,20 @@ void logEvent(BusState& state, ksim::DeviceId id, ksim::EventKind kind, uint8_t 
   state.events.push_back(std::move(event));
 }
 
-int bulk(SimDevice& device, uint8_t endpoint, unsigned char* data, int length, int& transferred) {
+usb::Status bulk(BusDevice& device, uint8_t endpoint, unsigned char* data, int length,
+                 int& transferred) {
   transferred = 0;
-  if (!device.present) return LIBUSB_ERROR_NO_DEVICE;
-  if (!device.isProbe) return LIBUSB_ERROR_PIPE;
-  const ksim::InterfaceLayout& layout = device.layout;
-  const bool commandSide = endpoint == layout.commandIn || endpoint == layout.commandOut;
-  const bool dataSide = endpoint == layout.dataIn || endpoint == layout.dataOut;
-  if ((commandSide && !device.claimed[layout.commandInterface]) ||
-      (dataSide && !device.claimed[layout.dataInterface]) || (!commandSide && !dataSide))
-    return LIBUSB_ERROR_NOT_FOUND;
-  if (endpoint == layout.commandOut) {
-    const int result = ksim::commandOut(device, data, length);
-    if (result == LIBUSB_SUCCESS) transferred = length;
-    return result;
-  }
-  if (endpoint == layout.commandIn) return ksim::commandIn(device, data, length, transferred);
-  if (endpoint == layout.dataIn) {
-    if (device.dataPort.empty()) return LIBUSB_ERROR_TIMEOUT;
-    while (transferred < length && !device.dataPort.empty()) {
-      data[transferred++] = device.dataPort.front();
-      device.dataPort.pop_front();
-    }
-    return LIBUSB_SUCCESS;
-  }
-  return LIBUSB_ERROR_TIMEOUT;  // the data OUT endpoint takes nothing
+  if (!device.present) return usb::Status::NoDevice;
+  const int interface =
+      usb::interfaceOfEndpoint(device.function->configurationDescriptor(), endpoint);
+  // As usbfs: an endpoint of no claimed interface of the function is not found.
+  if (interface < 0 || interface >= ksim::kMaxInterfaces || !device.claimed[interface])
+    return usb::Status::NotFound;
+  if ((endpoint & LIBUSB_ENDPOINT_IN) != 0)
+    return device.function->bulkIn(endpoint, data, length, transferred);
+  const usb::Status status = device.function->bulkOut(endpoint, data, length);
+  if (status == usb::Status::Ok) transferred = length;
+  return status;
 }
 
 }  // namespace
@@ -139,6 +144,7 @@ KSIM_EXPORT ssize_t libusb_get_device_list(libusb_context*, libusb_device*** lis
   }
   entries[count] = nullptr;
   ++state.live.deviceLists;
+  ksim::scanDone(state);
   *list = entries;
   return static_cast<ssize_t>(count);
 }
@@ -170,20 +176,24 @@ KSIM_EXPORT int libusb_get_device_descriptor(libusb_device* device,
   if (device == nullptr || descriptor == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  const SimDevice* sim = ksim::findDevice(state, device->id);
+  const BusDevice* sim = ksim::findDevice(state, device->id);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  const usb::DeviceDescriptor from = sim->function->deviceDescriptor();
   *descriptor = libusb_device_descriptor{};
   descriptor->bLength = LIBUSB_DT_DEVICE_SIZE;
   descriptor->bDescriptorType = LIBUSB_DT_DEVICE;
-  descriptor->bcdUSB = 0x0200;
-  descriptor->bMaxPacketSize0 = 64;
-  descriptor->idVendor = sim->vendorId;
-  descriptor->idProduct = sim->productId;
-  descriptor->bcdDevice = 0x0100;
-  descriptor->iManufacturer = 1;
-  descriptor->iProduct = 2;
-  descriptor->iSerialNumber = 3;
-  descriptor->bNumConfigurations = 1;
+  descriptor->bcdUSB = from.bcdUsb;
+  descriptor->bDeviceClass = from.deviceClass;
+  descriptor->bDeviceSubClass = from.deviceSubClass;
+  descriptor->bDeviceProtocol = from.deviceProtocol;
+  descriptor->bMaxPacketSize0 = from.maxPacketSize0;
+  descriptor->idVendor = from.vendorId;
+  descriptor->idProduct = from.productId;
+  descriptor->bcdDevice = from.bcdDevice;
+  descriptor->iManufacturer = from.manufacturerIndex;
+  descriptor->iProduct = from.productIndex;
+  descriptor->iSerialNumber = from.serialIndex;
+  descriptor->bNumConfigurations = from.configurationCount;
   return LIBUSB_SUCCESS;
 }
 
@@ -191,9 +201,10 @@ KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle
   if (device == nullptr || handle == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  const SimDevice* sim = ksim::findDevice(state, device->id);
+  BusDevice* sim = ksim::findDevice(state, device->id);
   if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
-  if (sim->isProbe && sim->probe.config.failOpen) return LIBUSB_ERROR_ACCESS;
+  const usb::Status status = sim->function->open();
+  if (status != usb::Status::Ok) return libusbCode(status);
   ++device->references;
   *handle = new libusb_device_handle{device->id, device};
   ++state.live.handles;
@@ -204,26 +215,37 @@ KSIM_EXPORT void libusb_close(libusb_device_handle* handle) {
   if (handle == nullptr) return;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  if (SimDevice* sim = deviceOf(state, handle))
+  if (BusDevice* sim = deviceOf(state, handle)) {
     for (bool& claimed : sim->claimed) claimed = false;
+    sim->function->closed();
+  }
   unref(state, handle->device);
   --state.live.handles;
   delete handle;
 }
 
+// As libusb does it: a GET_DESCRIPTOR request for the string in US English, its UTF-16LE
+// text cut to ASCII (other characters become '?').
 KSIM_EXPORT int libusb_get_string_descriptor_ascii(libusb_device_handle* handle, uint8_t index,
                                                    unsigned char* data, int length) {
   if (handle == nullptr || data == nullptr || length <= 0 || index == 0)
     return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  const SimDevice* sim = deviceOf(state, handle);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
-  const std::string text = stringDescriptor(*sim, index);
-  if (text.empty()) return LIBUSB_ERROR_PIPE;  // the device stalls an unknown string
-  const int count =
-      static_cast<int>(text.size()) < length - 1 ? static_cast<int>(text.size()) : length - 1;
-  std::memcpy(data, text.data(), static_cast<std::size_t>(count));
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  uint8_t descriptor[255];
+  int received = 0;
+  const usb::SetupPacket setup{LIBUSB_ENDPOINT_IN, LIBUSB_REQUEST_GET_DESCRIPTOR,
+                               static_cast<uint16_t>(LIBUSB_DT_STRING << 8 | index), 0x0409,
+                               sizeof descriptor};
+  const usb::Status status = sim->function->control(setup, descriptor, received);
+  if (status != usb::Status::Ok) return libusbCode(status);
+  if (received < 2 || descriptor[1] != LIBUSB_DT_STRING || descriptor[0] > received)
+    return LIBUSB_ERROR_IO;
+  int count = 0;
+  for (int at = 2; at + 1 < descriptor[0] && count < length - 1; at += 2)
+    data[count++] = descriptor[at + 1] == 0 && descriptor[at] < 0x80 ? descriptor[at] : '?';
   data[count] = '\0';
   return count;
 }
@@ -231,14 +253,12 @@ KSIM_EXPORT int libusb_get_string_descriptor_ascii(libusb_device_handle* handle,
 KSIM_EXPORT int libusb_claim_interface(libusb_device_handle* handle, int number) {
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  SimDevice* sim = deviceOf(state, handle);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
   if (sim->kernelDriver[number]) return LIBUSB_ERROR_BUSY;
-  if (sim->isProbe &&
-      ((number == sim->layout.commandInterface && sim->probe.config.failClaimCommand) ||
-       (number == sim->layout.dataInterface && sim->probe.config.failClaimData)))
-    return LIBUSB_ERROR_BUSY;
+  const usb::Status status = sim->function->claimInterface(number);
+  if (status != usb::Status::Ok) return libusbCode(status);
   sim->claimed[number] = true;
   return LIBUSB_SUCCESS;
 }
@@ -246,8 +266,8 @@ KSIM_EXPORT int libusb_claim_interface(libusb_device_handle* handle, int number)
 KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int number) {
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  SimDevice* sim = deviceOf(state, handle);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!validInterface(*sim, number) || !sim->claimed[number]) return LIBUSB_ERROR_NOT_FOUND;
   sim->claimed[number] = false;
   return LIBUSB_SUCCESS;
@@ -256,18 +276,18 @@ KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int numbe
 KSIM_EXPORT int libusb_clear_halt(libusb_device_handle* handle, unsigned char endpoint) {
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  SimDevice* sim = deviceOf(state, handle);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   logEvent(state, sim->id, ksim::EventKind::ClearHalt, endpoint, 0, 0, LIBUSB_SUCCESS, nullptr, 0);
-  if (endpoint == sim->layout.commandOut) sim->outHalted = false;
+  sim->function->clearHalt(endpoint);
   return LIBUSB_SUCCESS;
 }
 
 KSIM_EXPORT int libusb_kernel_driver_active(libusb_device_handle* handle, int number) {
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  const SimDevice* sim = deviceOf(state, handle);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
+  const BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
   return sim->kernelDriver[number] ? 1 : 0;
 }
@@ -275,8 +295,8 @@ KSIM_EXPORT int libusb_kernel_driver_active(libusb_device_handle* handle, int nu
 KSIM_EXPORT int libusb_detach_kernel_driver(libusb_device_handle* handle, int number) {
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  SimDevice* sim = deviceOf(state, handle);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!validInterface(*sim, number) || !sim->kernelDriver[number]) return LIBUSB_ERROR_NOT_FOUND;
   sim->kernelDriver[number] = false;
   return LIBUSB_SUCCESS;
@@ -297,22 +317,26 @@ KSIM_EXPORT void libusb_free_transfer(libusb_transfer* transfer) {
   std::free(transfer);
 }
 
+// Returns the bytes moved in the data stage, or a libusb error.
 KSIM_EXPORT int libusb_control_transfer(libusb_device_handle* handle, uint8_t requestType,
                                         uint8_t request, uint16_t value, uint16_t index,
                                         unsigned char* data, uint16_t length,
                                         unsigned int timeout) {
-  (void)requestType;
-  (void)request;
-  (void)value;
-  (void)index;
+  if (handle == nullptr || (data == nullptr && length > 0)) return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  const SimDevice* sim = deviceOf(state, handle);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
-  // No class or vendor request is implemented on the control pipe: the device stalls.
-  logEvent(state, sim->id, ksim::EventKind::Control, 0, length, timeout, LIBUSB_ERROR_PIPE, data,
-           0);
-  return LIBUSB_ERROR_PIPE;
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  int transferred = 0;
+  const usb::Status status =
+      sim->function->control({requestType, request, value, index, length}, data, transferred);
+  const int result = status == usb::Status::Ok ? transferred : libusbCode(status);
+  const bool in = (requestType & LIBUSB_ENDPOINT_IN) != 0;
+  logEvent(state, sim->id, ksim::EventKind::Control, 0, length, timeout,
+           result < 0 ? result : LIBUSB_SUCCESS, data,
+           result < 0 ? 0 : (in ? transferred : length));
+  ksim::settleDepartures(state);
+  return result;
 }
 
 KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char endpoint,
@@ -322,13 +346,14 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
     return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  SimDevice* sim = deviceOf(state, handle);
+  BusDevice* sim = deviceOf(state, handle);
   int count = 0;
-  const int result =
-      sim != nullptr ? bulk(*sim, endpoint, data, length, count) : LIBUSB_ERROR_NO_DEVICE;
+  const int result = sim != nullptr ? libusbCode(bulk(*sim, endpoint, data, length, count))
+                                    : LIBUSB_ERROR_NO_DEVICE;
   if (transferred != nullptr) *transferred = count;
   const bool in = (endpoint & LIBUSB_ENDPOINT_IN) != 0;
   logEvent(state, handle->id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut, endpoint,
            length, timeout, result, data, in ? count : length);
+  ksim::settleDepartures(state);
   return result;
 }

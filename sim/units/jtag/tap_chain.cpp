@@ -1,6 +1,6 @@
-#include "tap_chain.h"
+#include "jtag/tap_chain.h"
 
-#include "tap_controller.h"
+#include "jtag/tap_controller.h"
 
 namespace ksim {
 namespace {
@@ -38,6 +38,13 @@ TapChain::TapChain(const std::vector<TapConfig>& taps) {
     taps_.push_back(std::move(tap));
   }
   resetLogic();
+}
+
+uint64_t TapChain::valueOf(const std::vector<bool>& bits) {
+  uint64_t value = 0;
+  for (std::size_t i = 0; i < bits.size() && i < 64; ++i)
+    value |= static_cast<uint64_t>(bits[i]) << i;
+  return value;
 }
 
 void TapChain::resetLogic() {
@@ -83,9 +90,6 @@ bool TapChain::clock(bool tms, bool tdi) {
   if (trstAsserted_) return true;
   bool tdo = true;
   switch (state_) {
-    case TapState::TestLogicReset:
-      resetLogic();
-      break;
     case TapState::CaptureDr:
     case TapState::CaptureIr:
       for (Tap& tap : taps_)
@@ -106,6 +110,14 @@ bool TapChain::clock(bool tms, bool tdi) {
       tdo = in;
       break;
     }
+    default:
+      break;
+  }
+  state_ = nextState(state_, tms);
+  switch (state_) {
+    case TapState::TestLogicReset:
+      resetLogic();
+      break;
     case TapState::UpdateDr:
     case TapState::UpdateIr:
       for (Tap& tap : taps_)
@@ -114,8 +126,13 @@ bool TapChain::clock(bool tms, bool tdi) {
     default:
       break;
   }
-  state_ = nextState(state_, tms);
   return tdo;
+}
+
+void TapChain::setVisible(std::size_t index, bool visible) {
+  Tap& tap = taps_[index];
+  if (visible && !tap.visible) capture(tap, inInstructionColumn(state_));
+  tap.visible = visible;
 }
 
 void TapChain::setTrstAsserted(bool asserted) {

@@ -22,6 +22,8 @@
 #include <functional>
 #include <vector>
 
+#include "kestrel_sim/sim.h"
+
 namespace ksim {
 
 // Where the application image carries its firmware version (little-endian).
@@ -38,36 +40,6 @@ struct ControlRequest {
 struct ControlReply {
   enum Outcome { kDone, kStall, kGone } outcome;
   uint16_t length;  // bytes moved in the data stage
-};
-
-enum class DescriptorFault {
-  kNone,
-  kShortDevice,     // the device descriptor stops after 12 bytes
-  kZeroLength,      // the interface descriptor's bLength is 0
-  kTotalLarger,     // wTotalLength counts 16 bytes more than the device returns
-  kTotalSmaller,    // wTotalLength leaves out the DFU functional descriptor
-  kNoDfuInterface,  // the one interface is vendor-specific
-};
-
-struct BootloaderConfig {
-  uint16_t blockSize = 1024;
-  uint16_t blockCount = 256;
-  uint32_t appStart = 0x1800;
-  uint16_t transferSize = 1024;
-  uint8_t attributes = 0x07;  // can download, can upload, manifestation tolerant
-  uint32_t blockPollMs = 5;   // DNBUSY time of every data block
-  uint32_t manifestPollMs = 0;
-  uint32_t partWord = 0x00330000;
-  uint32_t classWord = 0x00000C01;
-};
-
-struct BootloaderFaults {
-  uint16_t corvidMagic = 0x5A51;
-  uint16_t corvidVersion = 1;
-  DescriptorFault descriptors = DescriptorFault::kNone;
-  int errorAtBlock = -1;  // data block (from 0) whose write fails with errorStatus
-  uint8_t errorStatus = 3;
-  bool verifyMismatch = false;  // the first byte of every write lands with one bit flipped
 };
 
 class Bootloader {

@@ -66,8 +66,15 @@ struct Device {
   std::vector<uint8_t> buffer;
 };
 
-BootloaderConfig slowManifest(uint8_t attributes) {
+// Data blocks busy for 5 ms.
+BootloaderConfig busy() {
   BootloaderConfig config;
+  config.blockPollMs = 5;
+  return config;
+}
+
+BootloaderConfig slowManifest(uint8_t attributes) {
+  BootloaderConfig config = busy();
   config.attributes = attributes;
   config.manifestPollMs = 5;
   return config;

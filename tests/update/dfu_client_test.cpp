@@ -242,6 +242,7 @@ std::vector<uint8_t> firmware(std::size_t size) {
 TEST(DfuClient, DownloadsVerifiesAndResetsIntoTheImage) {
   ksim::BootloaderConfig config;
   config.blockCount = 16;
+  config.blockPollMs = 5;
   auto* port = new BootloaderPort(config);
   auto* handle = new dfu::Handle{};
   dfu::DeviceInfo info{};

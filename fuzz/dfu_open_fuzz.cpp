@@ -17,7 +17,7 @@ struct ByteStream {
   uint64_t nowUs;
 };
 
-int transfer(void* link, const kst::dfu::Setup& setup, uint8_t* out) {
+int transfer(void* link, const kst::update::Setup& setup, uint8_t* out) {
   auto* stream = static_cast<ByteStream*>(link);
   if (stream->size == 0) return -1;
   const uint8_t length = *stream->data++;
@@ -45,12 +45,12 @@ uint32_t tick(void* link) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   ByteStream stream{data, size, 0};
-  kst::dfu::Handle handle{};
-  handle.port = kst::dfu::ControlPort{transfer, pause, tick, &stream};
-  kst::dfu::DeviceInfo info{};
-  if (kst::dfu::openOverPort(handle, info) != kst::dfu::kOk) return 0;
+  kst::update::Handle handle{};
+  handle.port = kst::update::ControlPort{transfer, pause, tick, &stream};
+  kst::update::DeviceInfo info{};
+  if (kst::update::openOverPort(handle, info) != kst::update::DFU_OK) return 0;
   if (info.partName[sizeof info.partName - 1] != '\0') __builtin_trap();
   const uint8_t image[40] = {1, 2, 3, 4, 5, 6, 7, 8};
-  kst::dfu::QZDFUDownloadBin(&handle, image, sizeof image, handle.appStartAddress, 1);
+  kst::update::QZDFUDownloadBin(&handle, image, sizeof image, handle.appStartAddress, 1);
   return 0;
 }

@@ -15,6 +15,7 @@
 #include "kst_control.h"
 #include "kst_jtag.h"
 #include "kst_probe.h"
+#include "kst_results.h"
 #include "kst_types.h"
 #include "kst_update.h"
 

@@ -6,17 +6,8 @@
 #ifndef KESTREL_KST_UPDATE_H
 #define KESTREL_KST_UPDATE_H
 
+#include "kst_results.h"
 #include "kst_types.h"
-
-/* Result codes of the update. */
-#define KST_ERR_READ_FILE (-135)        /* the firmware image could not be read whole */
-#define KST_ERR_DFU_PRESENT (-264)      /* a bootloader was on the bus before the switch */
-#define KST_ERR_NO_BOOTLOADER (-590)    /* no bootloader appeared within 30 s of the switch */
-#define KST_ERR_BOOTLOADER_OPEN (-591)  /* the bootloader could not be opened within 10 s */
-#define KST_ERR_DOWNLOAD (-592)         /* the download into the bootloader failed */
-#define KST_ERR_VERSION_REJECTED (-593) /* the probe still runs an unaccepted version */
-#define KST_ERR_NO_REBOOT (-594)        /* the probe did not come back within 5 s */
-#define KST_ERR_NO_FIRMWARE_FILE (-595) /* the firmware image file could not be opened */
 
 /* The oldest accepted firmware, and the family (top 16 bits) it must belong to. */
 #define KST_FIRMWARE_REQUIRED 0x03000029u
@@ -31,10 +22,10 @@ typedef int32_t (*KST_ProgressCallback)(uint32_t percentage, const char* message
  * about one second.
  *
  * @retval 0 the probe runs accepted firmware; *context is the new probe.
- * @retval KST_ERR_DFU_PRESENT, KST_ERR_NO_BOOTLOADER, KST_ERR_BOOTLOADER_OPEN,
- *         KST_ERR_NO_FIRMWARE_FILE, KST_ERR_NO_MEMORY, KST_ERR_READ_FILE, KST_ERR_DOWNLOAD,
- *         KST_ERR_NO_REBOOT: *context is null; the old probe is closed.
- * @retval KST_ERR_VERSION_REJECTED, or KST_Version's result: *context is the new probe. */
+ * @retval KST_ERR_DFU_ALREADY_ON_BUS, KST_ERR_DFU_NOT_APPEARED, KST_ERR_DFU_OPEN,
+ *         KST_ERR_FIRMWARE_OPEN, KST_ERR_NO_MEMORY, KST_ERR_FIRMWARE_READ, KST_ERR_DFU_DOWNLOAD,
+ *         KST_ERR_REOPEN: *context is null; the old probe is closed.
+ * @retval KST_ERR_UPDATE_VERSION, or KST_Version's result: *context is the new probe. */
 KST_API int32_t KST_AutoUpdate(KSTInform** context, uint32_t deviceIndex, const char* serialNumber,
                                uint8_t powerMeasurement, KST_ProgressCallback progress);
 

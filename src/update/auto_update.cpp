@@ -73,13 +73,13 @@ bool waitForBootloader(const KSTInform& probe) {
   }
 }
 
-kst::dfu::Handle* openBootloader() {
+kst::update::Handle* openBootloader() {
   const uint32_t start = kst::platform::tickMicroseconds();
   for (;;) {
-    kst::dfu::DeviceInfo info{};
-    kst::dfu::Handle* handle = nullptr;
-    if (kst::dfu::QZDFUDeviceOpen(kst::KST_DFU_VENDOR_ID, kst::KST_DFU_PRODUCT_ID, 0, &info,
-                                  &handle) == kst::dfu::kOk)
+    kst::update::DeviceInfo info{};
+    kst::update::Handle* handle = nullptr;
+    if (kst::update::QZDFUDeviceOpen(kst::KST_DFU_VENDOR_ID, kst::KST_DFU_PRODUCT_ID, 0, &info,
+                                     &handle) == kst::update::DFU_OK)
       return handle;
     if (!kst::platform::beforeDeadline(kst::platform::tickMicroseconds(), start, kBootloaderOpensUs,
                                        false))
@@ -87,18 +87,18 @@ kst::dfu::Handle* openBootloader() {
   }
 }
 
-int32_t downloadImage(kst::dfu::Handle* handle) {
+int32_t downloadImage(kst::update::Handle* handle) {
   char path[kst::platform::kMaxPath] = {};
   // Without the library's own path there is no image to find.
-  if (!kst::update::firmwareImagePath(path, sizeof path)) return KST_ERR_NO_FIRMWARE_FILE;
+  if (!kst::update::firmwareImagePath(path, sizeof path)) return KST_ERR_FIRMWARE_OPEN;
   uint8_t* image = nullptr;
   uint32_t size = 0;
   const int32_t read = kst::update::readImage(path, &image, &size);
   if (read != KST_OK) return read;
   const int32_t result =
-      kst::dfu::QZDFUDownloadBin(handle, image, size, handle->appStartAddress, 1);
+      kst::update::QZDFUDownloadBin(handle, image, size, handle->appStartAddress, 1);
   std::free(image);
-  return result == kst::dfu::kOk ? KST_OK : KST_ERR_DOWNLOAD;
+  return kst::update::libraryResultOf(static_cast<kst::update::DfuResult>(result));
 }
 
 // KST_Open's own steps (binding, context, USB device, connect, undone on failure) until one
@@ -127,26 +127,26 @@ KST_API int32_t KST_AutoUpdate(KSTInform** context, uint32_t deviceIndex, const 
   if (countBootloaders(**context) != 0) {
     if ((*context)->openFlag != 0) KST_Disconnect(*context);
     closeProbe(context);
-    return KST_ERR_DFU_PRESENT;
+    return KST_ERR_DFU_ALREADY_ON_BUS;
   }
   KST_Disconnect(*context);
   sendModeSwitch(**context);
   const bool switched = waitForBootloader(**context);
   closeProbe(context);
-  if (!switched) return KST_ERR_NO_BOOTLOADER;
+  if (!switched) return KST_ERR_DFU_NOT_APPEARED;
 
   steps.pauseAndReport(20, "Connecting to the Kestrel programming mode...\n");
-  kst::dfu::Handle* bootloader = openBootloader();
-  if (bootloader == nullptr) return KST_ERR_BOOTLOADER_OPEN;
+  kst::update::Handle* bootloader = openBootloader();
+  if (bootloader == nullptr) return KST_ERR_DFU_OPEN;
   steps.pauseAndReport(30, "Downloading the new firmware into the Kestrel...\n");
   const int32_t downloaded = downloadImage(bootloader);
   // The reset block makes the bootloader start the probe's firmware, new or not.
-  kst::dfu::QZDFUDeviceClose(bootloader, 1);
+  kst::update::QZDFUDeviceClose(bootloader, 1);
   if (downloaded != KST_OK) return downloaded;
 
   steps.report(60, "Rebooting the Kestrel into normal operation mode...\n");
   KSTInform* probe = reopenProbe(deviceIndex, serialNumber, powerMeasurement);
-  if (probe == nullptr) return KST_ERR_NO_REBOOT;
+  if (probe == nullptr) return KST_ERR_REOPEN;
   probe->tclkFrequency = 1000000;
   *context = probe;
 
@@ -155,7 +155,7 @@ KST_API int32_t KST_AutoUpdate(KSTInform** context, uint32_t deviceIndex, const 
   uint16_t hardware = 0;
   const int32_t read = KST_Version(probe, &version, &hardware);
   if (read != KST_OK) return read;
-  if (!versionAccepted(version)) return KST_ERR_VERSION_REJECTED;
+  if (!versionAccepted(version)) return KST_ERR_UPDATE_VERSION;
   steps.pauseAndReport(90, "Kestrel firmware update complete.\n");
   steps.pause();
   return KST_OK;

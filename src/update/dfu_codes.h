@@ -1,27 +1,12 @@
-// Result codes of the DFU client, the DFU 1.1 states and statuses, and their names.
+// The DFU 1.1 states and statuses, and the names the client gives them and its results
+// (the results themselves, DfuResult, are in dfu_result.h).
 #pragma once
 
 #include <cstdint>
 
-namespace kst::dfu {
+#include "update/dfu_result.h"
 
-enum Result : int32_t {
-  kOk = 0,
-  kErrHandle = -1,
-  kErrMemory = -2,
-  kErrNotFound = -3,
-  kErrUnknown = -4,
-  kErrUnsupported = -5,
-  kErrInvalidFormat = -6,
-  kErrInvalidAddr = -7,  // also a null pointer argument
-  kErrInvalidSize = -8,
-  kErrDisconnected = -9,
-  kErrTimeout = -10,  // a status wait that ran past its deadline
-  kErrStall = -11,
-  kErrDnloadFail = -12,
-  kErrCantVerify = -13,
-  kErrVerifyFail = -14,
-};
+namespace kst::update {
 
 // bState of a DFU_GETSTATUS reply.
 enum State : uint8_t {
@@ -61,6 +46,7 @@ enum Status : uint8_t {
 enum class NameKind { kState, kStatus, kResult };
 
 // The client's name for a state, status or result code; "unknown" for any other value.
+// Result names come from the library's registry of result codes.
 const char* name(NameKind kind, int32_t code);
 
-}  // namespace kst::dfu
+}  // namespace kst::update

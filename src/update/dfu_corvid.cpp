@@ -4,7 +4,7 @@
 #include "dfu_transfer.h"
 #include "link/wire.h"
 
-namespace kst::dfu {
+namespace kst::update {
 namespace {
 
 constexpr uint8_t kVendorIn = 0xA1;  // device to host, class, interface
@@ -53,7 +53,7 @@ uint32_t applicationStartFor(uint16_t blockSize) {
 }
 
 bool readCorvidDeviceInfo(Handle& handle) {
-  if (corvidCommand(handle, kCorvidDeviceInfo, 0, 0) != kOk) return false;
+  if (corvidCommand(handle, kCorvidDeviceInfo, 0, 0) != DFU_OK) return false;
   uint8_t bytes[kDeviceInfoReplySize] = {};
   const int moved = requestUpload(handle, bytes, sizeof bytes);
   DeviceInfoReply reply{};
@@ -71,4 +71,4 @@ bool readCorvidDeviceInfo(Handle& handle) {
   return true;
 }
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -7,7 +7,7 @@
 
 #include "dfu_handle.h"
 
-namespace kst::dfu {
+namespace kst::update {
 
 enum CorvidCode : uint8_t {
   kCorvidProgram = 1,
@@ -51,4 +51,4 @@ bool readCorvidDeviceInfo(Handle& handle);
 // Where the firmware update points the download for a flash of this block size.
 uint32_t applicationStartFor(uint16_t blockSize);
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -2,7 +2,7 @@
 
 #include "link/wire.h"
 
-namespace kst::dfu {
+namespace kst::update {
 namespace {
 
 constexpr uint8_t kDeviceType = 1;
@@ -99,4 +99,4 @@ DfuInterface findDfuInterface(const uint8_t* config, std::size_t size, uint8_t i
   return found;
 }
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kst::dfu {
+namespace kst::update {
 
 constexpr std::size_t kDeviceDescriptorSize = 18;
 constexpr std::size_t kConfigHeaderSize = 9;
@@ -46,4 +46,4 @@ struct DfuInterface {
 // bLength below 2 or reaching past the end stops the walk.
 DfuInterface findDfuInterface(const uint8_t* config, std::size_t size, uint8_t interfaceCount);
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -10,7 +10,7 @@
 #include "dfu_requests.h"
 #include "dfu_transfer.h"
 
-namespace kst::dfu {
+namespace kst::update {
 namespace {
 
 constexpr uint8_t kStandardIn = 0x80;
@@ -77,7 +77,7 @@ void fillPart(const Handle& handle, DeviceInfo& info) {
 
 int32_t openOverPort(Handle& handle, DeviceInfo& info) {
   DfuInterface dfu{};
-  if (!readDevice(handle, info) || !readConfiguration(handle, dfu)) return kErrUnknown;
+  if (!readDevice(handle, info) || !readConfiguration(handle, dfu)) return DFU_ERR_UNKNOWN;
   if (dfu.found) {
     info.iInterface = dfu.iInterface;
     info.dfuMode = dfu.protocol == kDfuModeProtocol ? 1 : 0;
@@ -94,7 +94,7 @@ int32_t openOverPort(Handle& handle, DeviceInfo& info) {
   handle.attributes = info.attributes;
   handle.interfaceNumber = dfu.number;
   handle.blockCounter = 0;
-  if (info.dfuMode == 0) return kOk;
+  if (info.dfuMode == 0) return DFU_OK;
 
   bringToIdle(handle);  // a device that stays out of IDLE fails the Corvid steps below
   handle.corvid = 0;
@@ -107,29 +107,29 @@ int32_t openOverPort(Handle& handle, DeviceInfo& info) {
   }
   info.corvid = handle.corvid;
   if (handle.corvid != 0) fillPart(handle, info);
-  return kOk;
+  return DFU_OK;
 }
 
 int32_t QZDFUDownloadBin(Handle* handle, const uint8_t* image, uint32_t size, uint32_t address,
                          uint8_t verify) {
-  if (handle == nullptr) return kErrHandle;
-  if (image == nullptr) return kErrInvalidAddr;
-  if (handle->corvid == 0) return kErrUnsupported;
+  if (handle == nullptr) return DFU_ERR_HANDLE;
+  if (image == nullptr) return DFU_ERR_INVALID_ADDR;
+  if (handle->corvid == 0) return DFU_ERR_UNSUPPORTED;
   const uint64_t flashTop = static_cast<uint64_t>(handle->blockSize) * handle->flashTopBlock;
-  if (static_cast<uint64_t>(address) + size > flashTop) return kErrInvalidAddr;
+  if (static_cast<uint64_t>(address) + size > flashTop) return DFU_ERR_INVALID_ADDR;
   int32_t result = bringToIdle(*handle);
-  if (result == kOk) result = corvidCommand(*handle, kCorvidProgram, address, size);
-  if (result == kOk) result = downloadData(*handle, image, size);
-  if (result != kOk || verify == 0) return result;
+  if (result == DFU_OK) result = corvidCommand(*handle, kCorvidProgram, address, size);
+  if (result == DFU_OK) result = downloadData(*handle, image, size);
+  if (result != DFU_OK || verify == 0) return result;
 
   Status6 status{};
-  if (!requestStatus(*handle, status) || status.state != kIdle) return kErrCantVerify;
+  if (!requestStatus(*handle, status) || status.state != kIdle) return DFU_ERR_CANT_VERIFY;
   result = corvidUploadFormat(*handle, true);
-  if (result == kOk) result = corvidCommand(*handle, kCorvidRead, address, size);
-  if (result != kOk) return result;
+  if (result == DFU_OK) result = corvidCommand(*handle, kCorvidRead, address, size);
+  if (result != DFU_OK) return result;
   result = verifyImage(*handle, image, size);
   corvidUploadFormat(*handle, false);
   return result;
 }
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -7,7 +7,7 @@
 #include "dfu_codes.h"
 #include "dfu_port.h"
 
-namespace kst::dfu {
+namespace kst::update {
 
 struct UsbRecord;  // the libusb context and device handle of an opened device
 
@@ -65,4 +65,4 @@ int32_t QZDFUDeviceClose(Handle* handle, uint8_t reset);
 // the device info, all over the handle's port. The handle must carry its port and usb record.
 int32_t openOverPort(Handle& handle, DeviceInfo& info);
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -1,7 +1,9 @@
-// One table of every name the DFU client gives, for messages.
+// The names of the DFU 1.1 states and statuses, for messages; result names are looked up in
+// the registry of result codes, where the results are explained too.
 #include "dfu_codes.h"
+#include "link/result_codes.h"
 
-namespace kst::dfu {
+namespace kst::update {
 namespace {
 
 struct NameRow {
@@ -38,30 +40,19 @@ constexpr NameRow kNames[] = {
     {NameKind::kStatus, kErrPor, "STATUS_ERR_POR"},
     {NameKind::kStatus, kErrUnknownStatus, "STATUS_ERR_UNKNOWN"},
     {NameKind::kStatus, kErrStalledPkt, "STATUS_ERR_STALLEDPKT"},
-    {NameKind::kResult, kOk, "DFU_OK"},
-    {NameKind::kResult, kErrHandle, "DFU_ERR_HANDLE"},
-    {NameKind::kResult, kErrMemory, "DFU_ERR_MEMORY"},
-    {NameKind::kResult, kErrNotFound, "DFU_ERR_NOT_FOUND"},
-    {NameKind::kResult, kErrUnknown, "DFU_ERR_UNKNOWN"},
-    {NameKind::kResult, kErrUnsupported, "DFU_ERR_UNSUPPORTED"},
-    {NameKind::kResult, kErrInvalidFormat, "DFU_ERR_INVALID_FORMAT"},
-    {NameKind::kResult, kErrInvalidAddr, "DFU_ERR_INVALID_ADDR"},
-    {NameKind::kResult, kErrInvalidSize, "DFU_ERR_INVALID_SIZE"},
-    {NameKind::kResult, kErrDisconnected, "DFU_ERR_DISCONNECTED"},
-    {NameKind::kResult, kErrTimeout, "DFU_ERR_TIMEOUT"},
-    {NameKind::kResult, kErrStall, "DFU_ERR_STALL"},
-    {NameKind::kResult, kErrDnloadFail, "DFU_ERR_DNLOAD_FAIL"},
-    {NameKind::kResult, kErrCantVerify, "DFU_ERR_CANT_VERIFY"},
-    {NameKind::kResult, kErrVerifyFail, "DFU_ERR_VERIFY_FAIL"},
 };
 
 }  // namespace
 
 const char* name(NameKind kind, int32_t code) {
+  if (kind == NameKind::kResult) {
+    const ResultCode* entry = findResultCode(code, ResultDomain::DfuClient);
+    return entry != nullptr ? entry->name : "unknown";
+  }
   for (const NameRow& row : kNames) {
     if (row.kind == kind && row.code == code) return row.text;
   }
   return "unknown";
 }
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -2,7 +2,7 @@
 // nibble (one family per core), the low nibble numbering flash sizes within it.
 #include "dfu_parts.h"
 
-namespace kst::dfu {
+namespace kst::update {
 namespace {
 
 constexpr PartRow kParts[kPartCount] = {
@@ -36,4 +36,4 @@ const PartRow* partTable() {
   return kParts;
 }
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace kst::dfu {
+namespace kst::update {
 
 struct PartRow {
   uint8_t code;
@@ -20,4 +20,4 @@ const PartRow* findPart(uint8_t code);
 // The whole table, for its checks.
 const PartRow* partTable();
 
-}  // namespace kst::dfu
+}  // namespace kst::update

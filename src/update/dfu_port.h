@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace kst::dfu {
+namespace kst::update {
 
 struct Setup {
   uint8_t requestType;
@@ -26,4 +26,4 @@ struct ControlPort {
   void* link;
 };
 
-}  // namespace kst::dfu
+}  // namespace kst::update

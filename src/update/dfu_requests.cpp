@@ -2,7 +2,7 @@
 
 #include "link/wire.h"
 
-namespace kst::dfu {
+namespace kst::update {
 namespace {
 
 enum Request : uint8_t {
@@ -73,4 +73,4 @@ bool waitPollTimeout(Handle& handle, uint32_t pollTimeoutMs) {
   return true;
 }
 
-}  // namespace kst::dfu
+}  // namespace kst::update

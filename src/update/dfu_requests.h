@@ -7,7 +7,7 @@
 
 #include "dfu_handle.h"
 
-namespace kst::dfu {
+namespace kst::update {
 
 // A DFU_GETSTATUS reply.
 struct Status6 {
@@ -39,4 +39,4 @@ bool waitPollTimeout(Handle& handle, uint32_t pollTimeoutMs);
 // The longest the client waits for one block, one manifestation or one poll time-out.
 constexpr uint32_t kStatusDeadlineMs = 120000;
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -6,7 +6,7 @@
 
 #include "dfu_handle.h"
 
-namespace kst::dfu {
+namespace kst::update {
 
 int32_t bringToIdle(Handle& handle);
 
@@ -22,4 +22,4 @@ int32_t downloadData(Handle& handle, const uint8_t* data, uint32_t size);
 int32_t uploadData(Handle& handle, uint8_t* out, uint32_t size);
 int32_t verifyImage(Handle& handle, const uint8_t* image, uint32_t size);
 
-}  // namespace kst::dfu
+}  // namespace kst::update

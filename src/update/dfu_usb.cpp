@@ -9,7 +9,7 @@
 #include "link/usb_device.h"
 #include "platform/platform.h"
 
-namespace kst::dfu {
+namespace kst::update {
 
 // The client keeps its own libusb context per opened device.
 struct UsbRecord {
@@ -62,34 +62,34 @@ UsbRecord* findDevice(uint16_t vendorId, uint16_t productId, int32_t instance) {
 
 int32_t QZDFUDeviceOpen(uint16_t vendorId, uint16_t productId, int32_t instance, DeviceInfo* info,
                         Handle** handle) {
-  if (info == nullptr || handle == nullptr) return kErrInvalidAddr;
-  if (!usb::processBindingLoaded()) return kErrNotFound;
+  if (info == nullptr || handle == nullptr) return DFU_ERR_INVALID_ADDR;
+  if (!usb::processBindingLoaded()) return DFU_ERR_NOT_FOUND;
   UsbRecord* record = findDevice(vendorId, productId, instance);
-  if (record == nullptr) return kErrNotFound;
+  if (record == nullptr) return DFU_ERR_NOT_FOUND;
   auto* opened = new (std::nothrow) Handle{};
   if (opened == nullptr) {
     closeUsb(record);
-    return kErrMemory;
+    return DFU_ERR_MEMORY;
   }
   opened->usb = record;
   opened->port = ControlPort{libusbTransfer, platformPause, platformTick, record};
   const int32_t result = openOverPort(*opened, *info);
-  if (result != kOk) {
+  if (result != DFU_OK) {
     closeUsb(record);
     delete opened;
     return result;
   }
   *handle = opened;
-  return kOk;
+  return DFU_OK;
 }
 
 int32_t QZDFUDeviceClose(Handle* handle, uint8_t reset) {
-  if (handle == nullptr) return kErrHandle;
-  if (reset != 0 && handle->corvid != 0 && bringToIdle(*handle) == kOk)
+  if (handle == nullptr) return DFU_ERR_HANDLE;
+  if (reset != 0 && handle->corvid != 0 && bringToIdle(*handle) == DFU_OK)
     corvidCommand(*handle, kCorvidReset, 0, 0);
   closeUsb(handle->usb);
   delete handle;
-  return kOk;
+  return DFU_OK;
 }
 
-}  // namespace kst::dfu
+}  // namespace kst::update

@@ -33,13 +33,13 @@ bool firmwareImagePath(char* out, std::size_t outSize) {
 
 int32_t readImage(const char* path, uint8_t** image, uint32_t* size) {
   std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return KST_ERR_NO_FIRMWARE_FILE;
+  if (file == nullptr) return KST_ERR_FIRMWARE_OPEN;
   long length = -1;
   if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
   if (length < 0 || static_cast<unsigned long>(length) > UINT32_MAX ||
       std::fseek(file, 0, SEEK_SET) != 0) {
     std::fclose(file);
-    return KST_ERR_READ_FILE;
+    return KST_ERR_FIRMWARE_READ;
   }
   // One byte at least, so an empty image is not mistaken for a failed allocation.
   auto* bytes = static_cast<uint8_t*>(std::malloc(length == 0 ? 1 : static_cast<size_t>(length)));
@@ -51,7 +51,7 @@ int32_t readImage(const char* path, uint8_t** image, uint32_t* size) {
   std::fclose(file);
   if (read != static_cast<std::size_t>(length)) {
     std::free(bytes);
-    return KST_ERR_READ_FILE;
+    return KST_ERR_FIRMWARE_READ;
   }
   *image = bytes;
   *size = static_cast<uint32_t>(length);

@@ -49,23 +49,24 @@ TEST_F(AutoUpdateTest, FailuresWithoutADeadlineLeaveNoProbeBehind) {
     bool newProbe;
   } cases[] = {
       {"error status at block 3",
-       with([](ksim::DfuModeSetup& dfu) { dfu.faults.errorAtBlock = 3; }), KST_ERR_DOWNLOAD, false},
+       with([](ksim::DfuModeSetup& dfu) { dfu.faults.errorAtBlock = 3; }), KST_ERR_DFU_DOWNLOAD,
+       false},
       {"verify mismatch", with([](ksim::DfuModeSetup& dfu) { dfu.faults.verifyMismatch = true; }),
-       KST_ERR_DOWNLOAD, false},
+       KST_ERR_DFU_DOWNLOAD, false},
       {"no Corvid extension",
-       with([](ksim::DfuModeSetup& dfu) { dfu.faults.corvidMagic = 0x1234; }), KST_ERR_DOWNLOAD,
+       with([](ksim::DfuModeSetup& dfu) { dfu.faults.corvidMagic = 0x1234; }), KST_ERR_DFU_DOWNLOAD,
        false},
       {"no DFU interface", with([](ksim::DfuModeSetup& dfu) {
          dfu.faults.descriptors = ksim::DescriptorFault::kNoDfuInterface;
        }),
-       KST_ERR_DOWNLOAD, false},
+       KST_ERR_DFU_DOWNLOAD, false},
       // 16 KiB blocks: the image goes to 0x4000, while the probe starts at 0x1800 and finds an
       // erased version word there.
       {"image where the probe does not start", with([](ksim::DfuModeSetup& dfu) {
          dfu.flash.blockSize = 16384;
          dfu.flash.blockCount = 8;
        }),
-       KST_ERR_VERSION_REJECTED, true},
+       KST_ERR_UPDATE_VERSION, true},
   };
   for (const auto& c : cases) {
     ksim::reset();
@@ -79,7 +80,7 @@ TEST_F(AutoUpdateTest, FailuresWithoutADeadlineLeaveNoProbeBehind) {
 
 TEST_F(AutoUpdateTest, ABootloaderAlreadyOnTheBusIsRefusedBeforeTheSwitch) {
   ksim::attachBootloader(outdated());
-  EXPECT_EQ(update(outdated()), KST_ERR_DFU_PRESENT);
+  EXPECT_EQ(update(outdated()), KST_ERR_DFU_ALREADY_ON_BUS);
   EXPECT_EQ(probe_, nullptr);
   for (const Bytes& sent : packets()) EXPECT_NE(sent, packet(kDfuModeSwitch));
 }

@@ -15,8 +15,8 @@ namespace {
 using dfutest::BootloaderPort;
 using dfutest::ScriptPort;
 using dfutest::statusReply;
-using Request = kst::dfu::Setup;
-namespace dfu = kst::dfu;
+using Request = kst::update::Setup;
+namespace dfu = kst::update;
 
 constexpr uint8_t kDnload = 1, kUpload = 2, kGetStatus = 3, kClrStatus = 4, kAbort = 6;
 
@@ -29,21 +29,21 @@ TEST(DfuClient, BringsEveryStateToIdle) {
     uint32_t paused;
   };
   const Row rows[] = {
-      {0, 0x07, dfu::kErrUnsupported, {kGetStatus}, 0},
-      {1, 0x07, dfu::kErrUnsupported, {kGetStatus}, 0},
-      {2, 0x07, dfu::kOk, {kGetStatus}, 0},
-      {3, 0x07, dfu::kOk, {kGetStatus, kAbort}, 0},
-      {4, 0x07, dfu::kOk, {kGetStatus, kAbort}, 7000},
-      {5, 0x07, dfu::kOk, {kGetStatus, kAbort}, 0},
-      {6, 0x07, dfu::kOk, {kGetStatus, kAbort}, 7000},
-      {6, 0x03, dfu::kErrUnsupported, {kGetStatus}, 0},
-      {7, 0x07, dfu::kOk, {kGetStatus, kAbort}, 7000},
-      {7, 0x03, dfu::kErrUnsupported, {kGetStatus}, 0},
-      {8, 0x07, dfu::kErrUnsupported, {kGetStatus}, 0},
-      {9, 0x07, dfu::kOk, {kGetStatus, kAbort}, 0},
-      {10, 0x07, dfu::kOk, {kGetStatus, kClrStatus}, 0},
-      {11, 0x07, dfu::kOk, {kGetStatus}, 0},
-      {255, 0x07, dfu::kOk, {kGetStatus}, 0},
+      {0, 0x07, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {1, 0x07, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {2, 0x07, dfu::DFU_OK, {kGetStatus}, 0},
+      {3, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
+      {4, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
+      {5, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
+      {6, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
+      {6, 0x03, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {7, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
+      {7, 0x03, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {8, 0x07, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {9, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
+      {10, 0x07, dfu::DFU_OK, {kGetStatus, kClrStatus}, 0},
+      {11, 0x07, dfu::DFU_OK, {kGetStatus}, 0},
+      {255, 0x07, dfu::DFU_OK, {kGetStatus}, 0},
   };
   for (const Row& row : rows) {
     for (const bool followUpFails : {false, true}) {
@@ -55,7 +55,7 @@ TEST(DfuClient, BringsEveryStateToIdle) {
       dfu::Handle handle = port.handle(64, row.attributes);
       const bool sendsMore = row.requests.size() > 1;
       EXPECT_EQ(dfu::bringToIdle(handle),
-                followUpFails && sendsMore ? dfu::kErrUnknown : row.result)
+                followUpFails && sendsMore ? dfu::DFU_ERR_UNKNOWN : row.result)
           << "bState " << int(row.state);
       EXPECT_EQ(port.requestCodes(), row.requests) << "bState " << int(row.state);
       EXPECT_EQ(port.clock.pausedUnits, row.paused) << "bState " << int(row.state);
@@ -64,7 +64,7 @@ TEST(DfuClient, BringsEveryStateToIdle) {
   ScriptPort silent;
   silent.answer = [](const Request&, uint8_t*) { return -1; };
   dfu::Handle handle = silent.handle();
-  EXPECT_EQ(dfu::bringToIdle(handle), dfu::kErrUnknown);
+  EXPECT_EQ(dfu::bringToIdle(handle), dfu::DFU_ERR_UNKNOWN);
 }
 
 // One block with its status wait, ending on each bStatus; the first status is DNBUSY with a
@@ -83,7 +83,7 @@ TEST(DfuClient, MapsTheFinalStatusAfterWaitingThePollTimeOut) {
     dfu::Handle handle = port.handle();
     const uint8_t block[8] = {};
     EXPECT_EQ(dfu::downloadBlock(handle, block, sizeof block, true),
-              status < 16 ? expected[status] : dfu::kErrUnknown)
+              status < 16 ? expected[status] : dfu::DFU_ERR_UNKNOWN)
         << "bStatus " << status;
     EXPECT_EQ(port.clock.pauses, std::vector<uint32_t>{66051000u}) << "0x010203 ms, 24 bits";
   }
@@ -99,11 +99,11 @@ TEST(DfuClient, BlockFailures) {
     int32_t result;
   };
   const Case cases[] = {
-      {"longer than the transfer size", 65, 65, 6, 2, dfu::kErrInvalidSize},
-      {"download fails", 8, -1, 6, 2, dfu::kErrUnknown},
-      {"download moves less", 8, 7, 6, 2, dfu::kErrUnknown},
-      {"status short", 8, 8, 5, 2, dfu::kErrUnknown},
-      {"busy for ever", 8, 8, 6, 4, dfu::kErrTimeout},
+      {"longer than the transfer size", 65, 65, 6, 2, dfu::DFU_ERR_INVALID_SIZE},
+      {"download fails", 8, -1, 6, 2, dfu::DFU_ERR_UNKNOWN},
+      {"download moves less", 8, 7, 6, 2, dfu::DFU_ERR_UNKNOWN},
+      {"status short", 8, 8, 5, 2, dfu::DFU_ERR_UNKNOWN},
+      {"busy for ever", 8, 8, 6, 4, dfu::DFU_ERR_TIMEOUT},
   };
   for (const Case& c : cases) {
     ScriptPort port;
@@ -177,7 +177,7 @@ TEST(DfuClient, OpensTheBootloaderAndReadsItsGeometry) {
     BootloaderPort port(config);
     dfu::Handle handle{};
     dfu::DeviceInfo info{};
-    ASSERT_EQ(port.open(handle, info), dfu::kOk);
+    ASSERT_EQ(port.open(handle, info), dfu::DFU_OK);
     EXPECT_EQ(info.corvid, 1);
     EXPECT_EQ(info.dfuMode, 1);
     EXPECT_EQ(info.transferSize, 1024);
@@ -222,13 +222,13 @@ TEST(DfuClient, OpenSurvivesEveryDescriptorAndCorvidFault) {
     dfu::Handle handle{};
     dfu::DeviceInfo info{};
     ASSERT_EQ(port.open(handle, info), c.open) << c.what;
-    if (c.open != dfu::kOk) continue;
+    if (c.open != dfu::DFU_OK) continue;
     EXPECT_EQ(info.corvid, c.corvid) << c.what;
     EXPECT_EQ(info.noDfuInterface, c.noDfuInterface) << c.what;
     EXPECT_EQ(info.transferSize, c.transferSize) << c.what;
     const uint8_t image[16] = {};
     EXPECT_NE(dfu::QZDFUDownloadBin(&handle, image, sizeof image, handle.appStartAddress, 1),
-              dfu::kOk)
+              dfu::DFU_OK)
         << c.what;
   }
 }
@@ -246,14 +246,14 @@ TEST(DfuClient, DownloadsVerifiesAndResetsIntoTheImage) {
   auto* port = new BootloaderPort(config);
   auto* handle = new dfu::Handle{};
   dfu::DeviceInfo info{};
-  ASSERT_EQ(port->open(*handle, info), dfu::kOk);
+  ASSERT_EQ(port->open(*handle, info), dfu::DFU_OK);
   const std::vector<uint8_t> image = firmware(3000);
-  EXPECT_EQ(dfu::QZDFUDownloadBin(handle, image.data(), 3000, 0x1800, 1), dfu::kOk);
+  EXPECT_EQ(dfu::QZDFUDownloadBin(handle, image.data(), 3000, 0x1800, 1), dfu::DFU_OK);
   EXPECT_EQ(std::memcmp(port->bootloader.flash().data() + 0x1800, image.data(), 3000), 0);
   EXPECT_EQ(port->clock.pauses.size(), 3u) << "each of the three blocks was busy once";
   for (std::size_t i = 1; i < port->blockNumbers.size(); ++i)
     ASSERT_EQ(port->blockNumbers[i], port->blockNumbers[i - 1] + 1) << "one shared counter";
-  EXPECT_EQ(dfu::QZDFUDeviceClose(handle, 1), dfu::kOk);
+  EXPECT_EQ(dfu::QZDFUDeviceClose(handle, 1), dfu::DFU_OK);
   EXPECT_TRUE(port->bootloader.hasLeft());
   EXPECT_EQ(port->bootloader.earlyRequests(), 0u);
   delete port;
@@ -271,13 +271,13 @@ TEST(DfuClient, DownloadFailures) {
   };
   // A flash of 16 blocks of 1 KiB: its top is 0x4000.
   const Case cases[] = {
-      {"up to the flash top", -1, 0, false, 0x1800, 0x4000 - 0x1800, dfu::kOk},
-      {"one byte past it", -1, 0, false, 0x1800, 0x4000 - 0x1800 + 1, dfu::kErrInvalidAddr},
-      {"write error at block 2", 2, 3, false, 0x1800, 4000, dfu::kErrDnloadFail},
-      {"address error at block 0", 0, 8, false, 0x1800, 4000, dfu::kErrInvalidAddr},
-      {"verify mismatch", -1, 0, true, 0x1800, 4000, dfu::kErrVerifyFail},
-      {"below the application", -1, 0, false, 0x1000, 100, dfu::kErrInvalidAddr},
-      {"empty image", -1, 0, false, 0x1800, 0, dfu::kErrUnknown},
+      {"up to the flash top", -1, 0, false, 0x1800, 0x4000 - 0x1800, dfu::DFU_OK},
+      {"one byte past it", -1, 0, false, 0x1800, 0x4000 - 0x1800 + 1, dfu::DFU_ERR_INVALID_ADDR},
+      {"write error at block 2", 2, 3, false, 0x1800, 4000, dfu::DFU_ERR_DNLOAD_FAIL},
+      {"address error at block 0", 0, 8, false, 0x1800, 4000, dfu::DFU_ERR_INVALID_ADDR},
+      {"verify mismatch", -1, 0, true, 0x1800, 4000, dfu::DFU_ERR_VERIFY_FAIL},
+      {"below the application", -1, 0, false, 0x1000, 100, dfu::DFU_ERR_INVALID_ADDR},
+      {"empty image", -1, 0, false, 0x1800, 0, dfu::DFU_ERR_UNKNOWN},
   };
   for (const Case& c : cases) {
     ksim::BootloaderConfig config;
@@ -289,7 +289,7 @@ TEST(DfuClient, DownloadFailures) {
     BootloaderPort port(config, faults);
     dfu::Handle handle{};
     dfu::DeviceInfo info{};
-    ASSERT_EQ(port.open(handle, info), dfu::kOk);
+    ASSERT_EQ(port.open(handle, info), dfu::DFU_OK);
     const std::vector<uint8_t> image = firmware(c.size + 1);
     EXPECT_EQ(dfu::QZDFUDownloadBin(&handle, image.data(), c.size, c.address, 1), c.result)
         << c.what;
@@ -311,7 +311,7 @@ TEST(DfuClient, NamesAndPartsAreComplete) {
       }
     }
   }
-  EXPECT_STREQ(dfu::name(dfu::NameKind::kResult, dfu::kErrVerifyFail), "DFU_ERR_VERIFY_FAIL");
+  EXPECT_STREQ(dfu::name(dfu::NameKind::kResult, dfu::DFU_ERR_VERIFY_FAIL), "DFU_ERR_VERIFY_FAIL");
   std::set<uint8_t> codes;
   for (int i = 0; i < dfu::kPartCount; ++i) {
     const dfu::PartRow& row = dfu::partTable()[i];

@@ -12,7 +12,7 @@
 
 namespace dfutest {
 
-using kst::dfu::Setup;
+using kst::update::Setup;
 
 struct VirtualClock {
   uint64_t pausedUnits = 0;
@@ -26,11 +26,11 @@ struct ScriptPort {
   std::vector<Setup> requests;
   VirtualClock clock;
 
-  kst::dfu::Handle handle(uint16_t transferSize = 64, uint8_t attributes = 0x07) {
-    kst::dfu::Handle h{};
+  kst::update::Handle handle(uint16_t transferSize = 64, uint8_t attributes = 0x07) {
+    kst::update::Handle h{};
     h.transferSize = transferSize;
     h.attributes = attributes;
-    h.port = kst::dfu::ControlPort{transfer, pause, tick, this};
+    h.port = kst::update::ControlPort{transfer, pause, tick, this};
     return h;
   }
   std::vector<uint8_t> requestCodes() const {
@@ -73,10 +73,10 @@ struct BootloaderPort {
   BootloaderPort& operator=(const BootloaderPort&) = delete;
 
   // A handle as QZDFUDeviceOpen makes it, opened over this port.
-  int32_t open(kst::dfu::Handle& handle, kst::dfu::DeviceInfo& info) {
-    handle = kst::dfu::Handle{};
-    handle.port = kst::dfu::ControlPort{transfer, pause, tick, this};
-    return kst::dfu::openOverPort(handle, info);
+  int32_t open(kst::update::Handle& handle, kst::update::DeviceInfo& info) {
+    handle = kst::update::Handle{};
+    handle.port = kst::update::ControlPort{transfer, pause, tick, this};
+    return kst::update::openOverPort(handle, info);
   }
 
   static int transfer(void* link, const Setup& s, uint8_t* data) {

@@ -1,11 +1,23 @@
-// The kestrel tool's subcommands. Each returns the process exit code.
+// The kestrel tool's subcommands. Each returns the process exit status.
 #pragma once
 
+#include "console.h"
 #include "options.h"
+#include "usb_functions.h"
 
 namespace tool {
 
-int runInfo(const Options& options);
-int runJtagDetect(const Options& options);
+struct Invocation {
+  const Options& options;
+  Console& console;
+  const UsbFunctions& usb;  // from the libusb the library binds, for listing the bus
+};
+
+int runList(Invocation& run);
+int runInfo(Invocation& run);
+int runJtagDetect(Invocation& run);
+
+// Loads what the options ask for (virtual probe, logger, libusb) and runs the command.
+int runCommand(const Options& options, Console& console);
 
 }  // namespace tool

@@ -1,24 +1,32 @@
-// A probe opened for one subcommand, closed when the subcommand ends.
+// A probe chosen by the selector and opened for one subcommand, closed when it ends.
 #pragma once
 
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "commands.h"
+#include "device_listing.h"
 #include "kestrel/kst_types.h"
-#include "options.h"
 
 namespace tool {
 
 class ProbeSession {
  public:
-  explicit ProbeSession(const Options& options) : options_(options) {}
+  explicit ProbeSession(Invocation& run) : run_(run) {}
   ~ProbeSession();
   ProbeSession(const ProbeSession&) = delete;
   ProbeSession& operator=(const ProbeSession&) = delete;
 
-  // Opens the probe the options name; prints why not and returns false on failure.
-  bool open();
+  // Lists the bus, resolves the selector and opens the probe; 0, or the exit status after
+  // saying why not. The document's "probe" names the device.
+  int open();
   KSTInform* probe() const { return probe_; }
+  const ListedDevice& device() const { return devices_[index_]; }
 
  private:
-  const Options& options_;
+  Invocation& run_;
+  std::vector<ListedDevice> devices_;
+  std::size_t index_ = 0;
   KSTInform* probe_ = nullptr;
 };
 

@@ -190,6 +190,8 @@ enum class Fault {
   FirmwareError,   // a reply of the right size carrying result value
   OutPipe,         // the OUT endpoint stalls (LIBUSB_ERROR_PIPE) instead of taking the packet
   Vanish,          // the device leaves the bus on receiving the command
+  EmptyPackets,    // split in half with value zero-length packets between (below 0: the first
+                   // half, then zero-length packets without end until the next command)
 };
 
 constexpr int kAnyCommand = -1;

@@ -62,6 +62,7 @@ usb::Status ProbeFunction::bulkOut(uint8_t endpoint, const uint8_t* data, int le
     outHalted_ = true;
     return usb::Status::Stall;
   }
+  endlessEmptyPackets_ = false;
   int parsedCode = code;
   std::vector<uint8_t> frame = takeScripted(code);
   if (frame.empty()) frame = firmware_.run(data, static_cast<std::size_t>(length), parsedCode);
@@ -73,7 +74,7 @@ usb::Status ProbeFunction::bulkOut(uint8_t endpoint, const uint8_t* data, int le
   }
   const bool bent = faults_.take(parsedCode, kReplyFaults, fault);
   if (bent && fault.kind == Fault::Vanish) leaveBus();
-  queueBentReply(replies_, std::move(frame), bent ? &fault : nullptr);
+  endlessEmptyPackets_ = queueBentReply(replies_, std::move(frame), bent ? &fault : nullptr);
   return usb::Status::Ok;
 }
 
@@ -87,7 +88,7 @@ usb::Status ProbeFunction::bulkIn(uint8_t endpoint, uint8_t* data, int length, i
     }
     return usb::Status::Ok;
   }
-  if (replies_.empty()) return usb::Status::Timeout;
+  if (replies_.empty()) return endlessEmptyPackets_ ? usb::Status::Ok : usb::Status::Timeout;
   std::vector<uint8_t> chunk = std::move(replies_.front());
   replies_.pop_front();
   // A device sending more than the host asked for is a babble: the host reports an overflow.

@@ -46,6 +46,7 @@ class ProbeFunction : public usb::Function {
   std::deque<std::vector<uint8_t>> replies_;  // one entry per IN transfer
   std::deque<uint8_t> dataPort_;
   bool outHalted_ = false;
+  bool endlessEmptyPackets_ = false;  // every IN read delivers 0 bytes until the next command
 };
 
 }  // namespace ksim

@@ -17,24 +17,30 @@ bool FaultList::take(int code, std::initializer_list<Fault> kinds, FaultRule& ta
   return false;
 }
 
-void queueBentReply(std::deque<std::vector<uint8_t>>& queue, std::vector<uint8_t> frame,
+bool queueBentReply(std::deque<std::vector<uint8_t>>& queue, std::vector<uint8_t> frame,
                     const FaultRule* fault) {
   if (fault == nullptr) {
     queue.push_back(std::move(frame));
-    return;
+    return false;
   }
   const std::size_t half = frame.size() / 2;
   switch (fault->kind) {
     case Fault::NoReply:
     case Fault::OutPipe:
     case Fault::Vanish:
-      return;
+      return false;
     case Fault::ShortReply:
       frame.resize(frame.size() -
                    std::min<std::size_t>(frame.size(), fault->value ? fault->value : 1));
       break;
     case Fault::LongReply:
       frame.resize(frame.size() + (fault->value ? fault->value : 4), 0xEE);
+      break;
+    case Fault::EmptyPackets:
+      queue.emplace_back(frame.begin(), frame.begin() + half);
+      frame.erase(frame.begin(), frame.begin() + half);
+      if (fault->value < 0) return true;
+      for (int32_t i = 0; i < fault->value; ++i) queue.emplace_back();
       break;
     case Fault::SplitReply: {
       const std::size_t first =
@@ -55,6 +61,7 @@ void queueBentReply(std::deque<std::vector<uint8_t>>& queue, std::vector<uint8_t
       break;
   }
   queue.push_back(std::move(frame));
+  return false;
 }
 
 }  // namespace ksim

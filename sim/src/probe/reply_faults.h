@@ -24,12 +24,14 @@ class FaultList {
 
 // The kinds that act on a reply rather than on the OUT transfer.
 constexpr std::initializer_list<Fault> kReplyFaults = {
-    Fault::NoReply,      Fault::ShortReply,     Fault::LongReply,     Fault::SplitReply,
-    Fault::BadStartByte, Fault::BadLengthField, Fault::FirmwareError, Fault::Vanish};
+    Fault::NoReply,       Fault::ShortReply,   Fault::LongReply,
+    Fault::SplitReply,    Fault::BadStartByte, Fault::BadLengthField,
+    Fault::FirmwareError, Fault::Vanish,       Fault::EmptyPackets};
 
 // Bends a well-formed reply frame as the fault says and queues what is left of it, one entry
-// per IN transfer. Vanish queues nothing: the caller takes the device off the bus.
-void queueBentReply(std::deque<std::vector<uint8_t>>& queue, std::vector<uint8_t> frame,
+// per IN transfer. Vanish queues nothing: the caller takes the device off the bus. Returns true
+// when zero-length packets without end follow what was queued.
+bool queueBentReply(std::deque<std::vector<uint8_t>>& queue, std::vector<uint8_t> frame,
                     const FaultRule* fault);
 
 }  // namespace ksim

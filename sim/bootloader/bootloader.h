@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "kestrel_sim/sim.h"
@@ -65,6 +66,8 @@ class Bootloader {
   uint64_t pollRequestedMs() const { return pollRequestedMs_; }
   uint32_t earlyRequests() const { return earlyRequests_; }
 
+  // The text of a string descriptor; empty for an index it does not have.
+  static std::string stringText(uint8_t index);
   // Descriptor bytes as the device returns them (faults applied).
   std::vector<uint8_t> deviceDescriptor() const;
   std::vector<uint8_t> configDescriptor() const;

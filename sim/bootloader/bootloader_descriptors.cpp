@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "bootloader.h"
-#include "link/usb_ids.h"
+#include "probe/probe_identity.h"
 
 namespace ksim {
 namespace {
@@ -22,8 +22,8 @@ constexpr std::size_t kMissingBytes = 16;
 
 std::vector<uint8_t> Bootloader::deviceDescriptor() const {
   std::vector<uint8_t> out = {18, 1, 0x00, 0x02, 0, 0, 0, 64};
-  put16(out, kst::KST_DFU_VENDOR_ID);
-  put16(out, kst::KST_DFU_PRODUCT_ID);
+  put16(out, kBootloaderIdentity.vendorId);
+  put16(out, kBootloaderIdentity.productId);
   put16(out, 0x0100);  // bcdDevice
   out.insert(out.end(), {1, 2, 3, 1});
   if (faults_.descriptors == DescriptorFault::kShortDevice) out.resize(kShortDeviceSize);
@@ -52,16 +52,20 @@ std::vector<uint8_t> Bootloader::configDescriptor() const {
   return out;
 }
 
+std::string Bootloader::stringText(uint8_t index) {
+  static const char* const kStrings[] = {"", "Kestrel", "Kestrel bootloader", "KSTBL0001",
+                                         "Kestrel flash"};
+  return index < sizeof kStrings / sizeof kStrings[0] ? kStrings[index] : "";
+}
+
 namespace {
 
 std::vector<uint8_t> stringDescriptor(uint8_t index) {
-  static const char* const kStrings[] = {nullptr, "Kestrel", "Kestrel bootloader", "KSTBL0001",
-                                         "Kestrel flash"};
   if (index == 0) return {4, 3, 0x09, 0x04};  // US English
-  if (index >= sizeof kStrings / sizeof kStrings[0]) return {};
-  const char* text = kStrings[index];
-  std::vector<uint8_t> out = {static_cast<uint8_t>(2 + 2 * std::strlen(text)), 3};
-  for (const char* c = text; *c != '\0'; ++c) out.insert(out.end(), {static_cast<uint8_t>(*c), 0});
+  const std::string text = Bootloader::stringText(index);
+  if (text.empty()) return {};
+  std::vector<uint8_t> out = {static_cast<uint8_t>(2 + 2 * text.size()), 3};
+  for (const char c : text) out.insert(out.end(), {static_cast<uint8_t>(c), 0});
   return out;
 }
 

@@ -1,7 +1,7 @@
 #include "bootloader/bootloader_function.h"
 
-#include "link/usb_ids.h"
 #include "probe/probe_function.h"
+#include "probe/probe_identity.h"
 
 namespace ksim {
 
@@ -10,8 +10,8 @@ BootloaderFunction::BootloaderFunction(const ProbeConfig& probe)
 
 usb::DeviceDescriptor BootloaderFunction::deviceDescriptor() const {
   usb::DeviceDescriptor descriptor;
-  descriptor.vendorId = kst::KST_DFU_VENDOR_ID;
-  descriptor.productId = kst::KST_DFU_PRODUCT_ID;
+  descriptor.vendorId = kBootloaderIdentity.vendorId;
+  descriptor.productId = kBootloaderIdentity.productId;
   return descriptor;
 }
 
@@ -20,14 +20,7 @@ std::vector<uint8_t> BootloaderFunction::configurationDescriptor() const {
 }
 
 std::string BootloaderFunction::stringDescriptor(uint8_t index) const {
-  std::vector<uint8_t> bytes(255);
-  const ControlReply reply = const_cast<Bootloader&>(model_).control(
-      {0x80, 6, static_cast<uint16_t>(0x0300 | index), 0, static_cast<uint16_t>(bytes.size())},
-      bytes.data());
-  std::string text;
-  for (uint16_t i = 2; index != 0 && i + 1 < reply.length; i += 2)
-    text.push_back(static_cast<char>(bytes[i]));
-  return text;
+  return Bootloader::stringText(index);
 }
 
 usb::Status BootloaderFunction::open() {

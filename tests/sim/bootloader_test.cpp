@@ -240,15 +240,6 @@ TEST(Bootloader, ProgramsReadsBackInBothFormatsAndRestartsIntoTheImage) {
   EXPECT_EQ(device.bootloader.control({0xA1, 3, 0, 0, 6}, nullptr).outcome, ControlReply::kGone);
 }
 
-TEST(Bootloader, DeviceInfoReplyDescribesTheFlash) {
-  Device device;
-  device.download(command(5));
-  device.settle();
-  EXPECT_EQ(device.upload(20),
-            (std::vector<uint8_t>{0x00, 0x04, 0x00, 0x01, 0,    0, 0x33, 0,    0x01, 0x0C,
-                                  0,    0,    0,    0,    0x04, 0, 0,    0x18, 0,    0}));
-}
-
 TEST(Bootloader, RefusesWritesOutsideTheProgramAndReportsFaultsInTheStatus) {
   struct Case {
     const char* what;
@@ -300,28 +291,6 @@ TEST(Bootloader, PlainDownloadWritesTheApplicationAndPlainUploadReadsIt) {
   ASSERT_EQ(flash.size(), 8192u - 0x1800);
   EXPECT_EQ(std::vector<uint8_t>(flash.begin(), flash.begin() + 1500), bytes);
   EXPECT_EQ(device.bootloader.imageVersion(), 0x03000030u);
-}
-
-TEST(Bootloader, DescriptorFaultsShapeWhatTheDeviceReturns) {
-  using ksim::DescriptorFault;
-  const Bootloader good;
-  ASSERT_EQ(good.deviceDescriptor().size(), 18u);
-  const std::vector<uint8_t> config = good.configDescriptor();
-  ASSERT_EQ(config.size(), 27u);
-  EXPECT_EQ(config[2], 27);
-  EXPECT_EQ(config[9 + 7], 2) << "DFU-mode protocol";
-  EXPECT_EQ(config[18 + 1], 0x21) << "DFU functional descriptor";
-
-  const auto with = [](DescriptorFault fault) {
-    BootloaderFaults faults;
-    faults.descriptors = fault;
-    return Bootloader({}, faults);
-  };
-  EXPECT_EQ(with(DescriptorFault::kShortDevice).deviceDescriptor().size(), 12u);
-  EXPECT_EQ(with(DescriptorFault::kZeroLength).configDescriptor()[9], 0);
-  EXPECT_EQ(with(DescriptorFault::kTotalLarger).configDescriptor()[2], 43);
-  EXPECT_EQ(with(DescriptorFault::kTotalSmaller).configDescriptor().size(), 18u);
-  EXPECT_EQ(with(DescriptorFault::kNoDfuInterface).configDescriptor()[9 + 5], 0xFF);
 }
 
 }  // namespace

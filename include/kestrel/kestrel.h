@@ -17,5 +17,6 @@
 #include "kst_probe.h"
 #include "kst_results.h"
 #include "kst_types.h"
+#include "kst_update.h"
 
 #endif

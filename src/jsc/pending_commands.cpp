@@ -1,5 +1,6 @@
 #include "pending_commands.h"
 
+#include "kestrel/kst_update.h"
 #include "result_codes.h"
 
 namespace kst::jsc {
@@ -28,8 +29,9 @@ int32_t swdDisableSwo(KSTInform*) {
   return kNotProvided;
 }
 
-int32_t autoUpdate(KSTInform**, uint32_t, const char*, uint8_t) {
-  return kNotProvided;
+int32_t autoUpdate(KSTInform** probe, uint32_t deviceIndex, const char* serial,
+                   uint8_t powerMeasurement) {
+  return KST_AutoUpdate(probe, deviceIndex, serial, powerMeasurement, nullptr);
 }
 
 }  // namespace kst::jsc

@@ -1,6 +1,6 @@
 // Where the controller reaches commands that are not part of the library yet: the SWD
-// commands and the firmware auto-update. Each answers "not provided" (-601) until its command
-// lands; every caller goes through these names, so the change is here alone.
+// commands answer "not provided" (-601) until their commands land; every caller goes through
+// these names, so the change is here alone. The firmware auto-update has landed.
 #pragma once
 
 #include <cstdint>

@@ -133,6 +133,11 @@ UsbDevice* usbDeviceOf(const KSTInform& context) {
   return static_cast<UsbDevice*>(context.usbDevice);
 }
 
+usb::DeviceHandle* openDeviceByIndex(usb::Context* context, uint16_t vendorId, uint16_t productId,
+                                     uint32_t index) {
+  return findAndOpen(context, vendorId, productId, selectByIndex, &index);
+}
+
 UsbDevice* openByIndex(uint16_t vendorId, uint16_t productId, uint32_t index) {
   return openMatching(vendorId, productId, selectByIndex, &index);
 }

@@ -28,6 +28,11 @@ inline void* noUsbDevice() {
 // The context's device record, or null when it holds none.
 UsbDevice* usbDeviceOf(const KSTInform& context);
 
+// Opens, on the given context, the index-th device (from 0) with the ids among those that can
+// be opened; the others it opened are closed again. Null when there is none.
+usb::DeviceHandle* openDeviceByIndex(usb::Context* context, uint16_t vendorId, uint16_t productId,
+                                     uint32_t index);
+
 UsbDevice* openByIndex(uint16_t vendorId, uint16_t productId, uint32_t index);
 UsbDevice* openBySerial(uint16_t vendorId, uint16_t productId, const char* serial);
 void closeRecord(UsbDevice* device);

@@ -30,14 +30,16 @@ TEST_F(OpenConnect, OutdatedFirmwareIsRefusedOrUpdatedByMode) {
     uint32_t mode;
     int32_t result;
     const char* console;
+    bool downloadFails = false;
   };
-  // The update itself answers "not provided" until the DFU update is part of the library.
+  // The update installs the image the build puts beside the library (3.0.0.29).
   const Case cases[] = {
       {0x03000028, loomhost::kModeNoUpdate, -263, ""},
       {0x03010000, loomhost::kModeNoUpdate, -263, ""},
       {0x03000028, 1, -263, ""},
-      {0x03000028, loomhost::kModeSilentUpdate, -601, ""},
-      {0x03010000, loomhost::kModeJtag, -601, "Updating the Kestrel firmware ... failed.\n"},
+      {0x03000028, loomhost::kModeSilentUpdate, 0, ""},
+      {0x03010000, loomhost::kModeJtag, 0, "Updating the Kestrel firmware ... complete.\n"},
+      {0x03010000, loomhost::kModeJtag, -592, "Updating the Kestrel firmware ... failed.\n", true},
       {0x03000029, loomhost::kModeNoUpdate, 0, ""},
       {0x0300FFFF, loomhost::kModeNoUpdate, 0, ""},
   };
@@ -46,6 +48,7 @@ TEST_F(OpenConnect, OutdatedFirmwareIsRefusedOrUpdatedByMode) {
     ksim::reset();
     ksim::ProbeConfig config;
     config.firmwareVersion = c.version;
+    if (c.downloadFails) config.dfu.faults.errorAtBlock = 0;
     attach(config);
     auto s = session(c.mode);
     testing::internal::CaptureStdout();

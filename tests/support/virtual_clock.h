@@ -30,6 +30,7 @@ class VirtualClock final : public kst::platform::Clock {
   }
   // Rounded up to whole nanoseconds: a pause never ends early.
   void pause(uint32_t count) override {
+    pauses_.push_back(count);
     nanoseconds_ += (static_cast<uint64_t>(count) * 1000000000u + 1048575u) / 1048576u;
   }
 
@@ -40,10 +41,13 @@ class VirtualClock final : public kst::platform::Clock {
   uint64_t nowNanoseconds() const { return nanoseconds_; }
   // Every sleep asked for, in order.
   const std::vector<uint32_t>& sleeps() const { return sleeps_; }
+  // Every pause asked for, in units of 1/1048576 s.
+  const std::vector<uint32_t>& pauses() const { return pauses_; }
 
  private:
   uint64_t nanoseconds_;
   std::vector<uint32_t> sleeps_;
+  std::vector<uint32_t> pauses_;
   uint32_t tickStepMs_ = 0;
   kst::platform::Clock* previous_ = nullptr;
 };

@@ -88,6 +88,50 @@ struct TapConfig {
 // A three-TAP chain of different IR lengths, nearest TDO first.
 KSIM_API std::vector<TapConfig> demoChain();
 
+// The probe's bootloader (its DFU mode), entered by the DFU_MODE_SWITCH command: its flash
+// and the faults it shows. See sim/bootloader/bootloader.h for what it does.
+enum class DescriptorFault {
+  kNone,
+  kShortDevice,     // the device descriptor stops after 12 bytes
+  kZeroLength,      // the interface descriptor's bLength is 0
+  kTotalLarger,     // wTotalLength counts 16 bytes more than the device returns
+  kTotalSmaller,    // wTotalLength leaves out the DFU functional descriptor
+  kNoDfuInterface,  // the one interface is vendor-specific
+};
+
+struct BootloaderConfig {
+  uint16_t blockSize = 1024;
+  uint16_t blockCount = 256;
+  uint32_t appStart = 0x1800;
+  uint16_t transferSize = 1024;
+  uint8_t attributes = 0x07;  // can download, can upload, manifestation tolerant
+  // DNBUSY time of every data block. The host really pauses it, so tests through the exported
+  // library keep it 0 (no DNBUSY) and choose small values where the wait is the point.
+  uint32_t blockPollMs = 0;
+  uint32_t manifestPollMs = 0;
+  uint32_t partWord = 0x00330000;
+  uint32_t classWord = 0x00000C01;
+};
+
+struct BootloaderFaults {
+  uint16_t corvidMagic = 0x5A51;
+  uint16_t corvidVersion = 1;
+  DescriptorFault descriptors = DescriptorFault::kNone;
+  int errorAtBlock = -1;  // data block (from 0) whose write fails with errorStatus
+  uint8_t errorStatus = 3;
+  bool verifyMismatch = false;  // the first byte of every write lands with one bit flipped
+};
+
+// What the probe does on DFU_MODE_SWITCH: it leaves the bus and its bootloader appears; after
+// the reset block the bootloader leaves and the probe returns running the downloaded image.
+struct DfuModeSetup {
+  int scansUntilBootloader = 1;  // bus scans after the switch until it appears; -1: never
+  int scansUntilProbe = 1;       // bus scans after the reset until the probe is back; -1: never
+  bool failOpen = false;         // libusb_open of the bootloader answers LIBUSB_ERROR_ACCESS
+  BootloaderConfig flash;
+  BootloaderFaults faults;
+};
+
 struct ProbeConfig {
   uint16_t vendorId = 0x1209;
   uint16_t productId = 0x4B01;
@@ -99,6 +143,7 @@ struct ProbeConfig {
   bool failClaimData = false;       // the data interface is busy
   bool kernelDriverActive = false;  // both interfaces start bound to a kernel driver
   std::vector<TapConfig> chain;     // the target's scan chain, position 0 nearest TDO
+  DfuModeSetup dfu;
 };
 
 // What the probe's lines, switches and registers hold, for tests to check.
@@ -208,6 +253,9 @@ KSIM_API void reset();  // empty bus, no faults, empty log; libusb_has_capabilit
 // Attaches a probe; kInvalidDevice when its chain gives an IDCODE with bit 0 clear.
 KSIM_API DeviceId attachProbe(const ProbeConfig& config);
 KSIM_API DeviceId attachDevice(uint16_t vendorId, uint16_t productId);  // not a probe
+// Attaches the bootloader of a probe with this configuration, as if the probe had just
+// switched into its DFU mode.
+KSIM_API DeviceId attachBootloader(const ProbeConfig& config);
 KSIM_API void detach(DeviceId device);
 // Keeps a device off the bus until `scans` more device lists (libusb_get_device_list) have
 // been taken; it is in every list after that (0: at once). A device replaced by another on

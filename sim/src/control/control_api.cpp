@@ -1,6 +1,7 @@
 // The test and demo side of the virtual probe.
 #include <libusb.h>
 
+#include "bootloader/bootloader_function.h"
 #include "control/control_unit.h"
 #include "jtag/jtag_unit.h"
 #include "log/log_unit.h"
@@ -58,6 +59,12 @@ DeviceId attachDevice(uint16_t vendorId, uint16_t productId) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
   return attachFunction(state, std::make_unique<usb::PlainDevice>(vendorId, productId));
+}
+
+DeviceId attachBootloader(const ProbeConfig& config) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return attachFunction(state, std::make_unique<BootloaderFunction>(config));
 }
 
 void detach(DeviceId id) {

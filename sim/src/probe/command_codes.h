@@ -21,6 +21,7 @@ enum : uint8_t {
   kSendReceiveScan = 12,
   kSetAmbleDelay = 13,
   kSetSrst = 14,
+  kDfuModeSwitch = 38,
   kProductTest = 39,
   kConnectPowerMeasurement = 40,
   kRegisterRead = 41,

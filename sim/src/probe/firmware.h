@@ -32,6 +32,8 @@ class Firmware {
 
   const ProbeConfig config;
   ProbeStatus status;
+  // Set by DFU_MODE_SWITCH: the probe leaves the bus for its bootloader instead of replying.
+  bool switchToBootloader = false;
 
  private:
   std::vector<std::unique_ptr<Unit>> units_;

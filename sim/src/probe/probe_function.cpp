@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bootloader/bootloader_function.h"
 #include "usb/descriptors.h"
 
 namespace ksim {
@@ -65,6 +66,12 @@ usb::Status ProbeFunction::bulkOut(uint8_t endpoint, const uint8_t* data, int le
   int parsedCode = code;
   std::vector<uint8_t> frame = takeScripted(code);
   if (frame.empty()) frame = firmware_.run(data, static_cast<std::size_t>(length), parsedCode);
+  if (firmware_.switchToBootloader) {
+    const int scans = firmware_.config.dfu.scansUntilBootloader;
+    leaveBus(scans < 0 ? nullptr : std::make_unique<BootloaderFunction>(firmware_.config),
+             static_cast<unsigned>(scans < 0 ? 0 : scans));
+    return usb::Status::Ok;
+  }
   const bool bent = faults_.take(parsedCode, kReplyFaults, fault);
   if (bent && fault.kind == Fault::Vanish) leaveBus();
   endlessEmptyPackets_ = queueBentReply(replies_, std::move(frame), bent ? &fault : nullptr);

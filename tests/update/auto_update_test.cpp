@@ -1,0 +1,161 @@
+// KST_AutoUpdate's failure points on the virtual probe, on a virtual clock: every deadline
+// is waited out in no time. The library's objects are linked here; a stand-in module named
+// libjsckestrel.so, loaded from a directory of this process's own, is where the update looks
+// for its firmware image.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "kestrel/kestrel.h"
+#include "kestrel_sim/sim.h"
+#include "support/virtual_clock.h"
+
+namespace {
+
+// Time moves when the library pauses, and by 1 ms at every tick read: a loop that polls
+// without pausing still reaches its deadline.
+double seconds(const kstest::VirtualClock& clock) {
+  return clock.nowNanoseconds() / 1e9;
+}
+
+// The stand-in module in a fresh directory, loaded once for the process.
+class ModuleDirectory : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    char pattern[] = "/tmp/kestrel-update-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    ASSERT_EQ(symlink(OWN_MODULE, (dir_ + "/libjsckestrel.so").c_str()), 0);
+    ASSERT_EQ(mkdir((dir_ + "/kestrel").c_str(), 0700), 0);
+    module_ = dlopen((dir_ + "/libjsckestrel.so").c_str(), RTLD_NOW);
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override {
+    if (module_ != nullptr) dlclose(module_);
+    std::remove(image().c_str());
+    std::remove((dir_ + "/kestrel").c_str());
+    std::remove((dir_ + "/libjsckestrel.so").c_str());
+    std::remove(dir_.c_str());
+  }
+  static std::string image() { return dir_ + "/kestrel/firmware_3.0.0.29.bin"; }
+
+ private:
+  static std::string dir_;
+  void* module_ = nullptr;
+};
+std::string ModuleDirectory::dir_;
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ModuleDirectory);
+
+enum class Image { kMissing, kCurrent, kNewerMinor, kDirectory };
+
+void install(Image image) {
+  std::remove(ModuleDirectory::image().c_str());
+  if (image == Image::kMissing) return;
+  if (image == Image::kDirectory) {
+    ASSERT_EQ(mkdir(ModuleDirectory::image().c_str(), 0700), 0);
+    return;
+  }
+  std::vector<uint8_t> bytes(5000, 0x5A);
+  const uint32_t version = image == Image::kCurrent ? 0x03000029 : 0x03010000;
+  for (int i = 0; i < 4; ++i) bytes[0x1C + i] = static_cast<uint8_t>(version >> (8 * i));
+  std::FILE* file = std::fopen(ModuleDirectory::image().c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+  std::fclose(file);
+}
+
+std::vector<std::string> g_messages;
+int32_t record(uint32_t percentage, const char* message) {
+  g_messages.push_back(std::to_string(percentage) + " " + message);
+  return 0;
+}
+
+struct Row {
+  const char* what;
+  void (*setup)(ksim::ProbeConfig&);
+  Image image;
+  int32_t result;
+  bool newProbe;
+  std::size_t messages;   // how far the progress got
+  double minimumSeconds;  // the deadline waited out, if any
+};
+
+const char* const kMessages[] = {
+    "0 Switching the Kestrel into programming mode...\n",
+    "20 Connecting to the Kestrel programming mode...\n",
+    "30 Downloading the new firmware into the Kestrel...\n",
+    "60 Rebooting the Kestrel into normal operation mode...\n",
+    "90 Finalizing the Kestrel firmware update...\n",
+    "90 Kestrel firmware update complete.\n",
+};
+
+void none(ksim::ProbeConfig&) {}
+
+TEST(AutoUpdate, EveryFailurePointLeavesTheCallersPointerAsDocumented) {
+  const Row rows[] = {
+      {"bootloader already on the bus", none, Image::kCurrent, KST_ERR_DFU_ALREADY_ON_BUS, false, 1,
+       0},
+      {"no bootloader appears", [](ksim::ProbeConfig& c) { c.dfu.scansUntilBootloader = -1; },
+       Image::kCurrent, KST_ERR_DFU_NOT_APPEARED, false, 1, 30},
+      {"bootloader does not open", [](ksim::ProbeConfig& c) { c.dfu.failOpen = true; },
+       Image::kCurrent, KST_ERR_DFU_OPEN, false, 2, 10},
+      {"no firmware file", none, Image::kMissing, KST_ERR_FIRMWARE_OPEN, false, 3, 0},
+      {"firmware file unreadable", none, Image::kDirectory, KST_ERR_FIRMWARE_READ, false, 3, 0},
+      {"error status at block 2", [](ksim::ProbeConfig& c) { c.dfu.faults.errorAtBlock = 2; },
+       Image::kCurrent, KST_ERR_DFU_DOWNLOAD, false, 3, 0},
+      {"probe does not come back", [](ksim::ProbeConfig& c) { c.dfu.scansUntilProbe = -1; },
+       Image::kCurrent, KST_ERR_REOPEN, false, 4, 5},
+      {"image of another family", none, Image::kNewerMinor, KST_ERR_UPDATE_VERSION, true, 5, 0},
+      {"success", none, Image::kCurrent, KST_OK, true, 6, 0},
+  };
+  for (const Row& row : rows) {
+    ksim::reset();
+    install(row.image);
+    ksim::ProbeConfig config;
+    config.firmwareVersion = 0x03000028;
+    row.setup(config);
+    ksim::attachProbe(config);
+    if (row.result == KST_ERR_DFU_ALREADY_ON_BUS) ksim::attachBootloader(config);
+    KSTInform* probe = nullptr;
+    ASSERT_EQ(KST_Open(&probe, 0, nullptr, 0), KST_OK) << row.what;
+    g_messages.clear();
+    kstest::VirtualClock clock;
+    clock.advanceOnEveryTick(1);
+    EXPECT_EQ(KST_AutoUpdate(&probe, 0, nullptr, 0, record), row.result) << row.what;
+    EXPECT_EQ(probe != nullptr, row.newProbe) << row.what;
+    EXPECT_GE(seconds(clock), row.minimumSeconds) << row.what;
+    EXPECT_LT(seconds(clock), row.minimumSeconds + 5) << row.what;
+    ASSERT_EQ(g_messages.size(), row.messages) << row.what;
+    for (std::size_t i = 0; i < row.messages; ++i) EXPECT_EQ(g_messages[i], kMessages[i]);
+    if (probe != nullptr) KST_Close(&probe);
+    const ksim::Resources live = ksim::resources();
+    EXPECT_EQ(live.contexts + live.deviceLists + live.devices + live.handles, 0) << row.what;
+  }
+}
+
+// The pauses separate the messages a user reads: five of about 0.95 s with a callback, none
+// without one.
+TEST(AutoUpdate, PausesOnlyForACallback) {
+  for (const bool withCallback : {true, false}) {
+    ksim::reset();
+    install(Image::kCurrent);
+    ksim::ProbeConfig config;
+    config.firmwareVersion = 0x03000028;
+    ksim::attachProbe(config);
+    KSTInform* probe = nullptr;
+    ASSERT_EQ(KST_Open(&probe, 0, nullptr, 0), KST_OK);
+    kstest::VirtualClock clock;
+    clock.advanceOnEveryTick(1);
+    ASSERT_EQ(KST_AutoUpdate(&probe, 0, nullptr, 0, withCallback ? record : nullptr), KST_OK);
+    EXPECT_EQ(clock.pauses(),
+              withCallback ? std::vector<uint32_t>(5, 1000000) : std::vector<uint32_t>{});
+    KST_Close(&probe);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "dfu_ports.h"
+#include "update/dfu_corvid.h"
+#include "update/dfu_descriptors.h"
+#include "update/dfu_parts.h"
+#include "update/dfu_transfer.h"
+
+namespace {
+
+using dfutest::BootloaderPort;
+using dfutest::ScriptPort;
+using dfutest::statusReply;
+using Request = kst::update::Setup;
+namespace dfu = kst::update;
+
+constexpr uint8_t kDnload = 1, kUpload = 2, kGetStatus = 3, kClrStatus = 4, kAbort = 6;
+
+TEST(DfuClient, BringsEveryStateToIdle) {
+  struct Row {
+    uint8_t state;
+    uint8_t attributes;
+    int32_t result;
+    std::vector<uint8_t> requests;
+    uint32_t paused;
+  };
+  const Row rows[] = {
+      {0, 0x07, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {1, 0x07, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {2, 0x07, dfu::DFU_OK, {kGetStatus}, 0},
+      {3, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
+      {4, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
+      {5, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
+      {6, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
+      {6, 0x03, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {7, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
+      {7, 0x03, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {8, 0x07, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
+      {9, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
+      {10, 0x07, dfu::DFU_OK, {kGetStatus, kClrStatus}, 0},
+      {11, 0x07, dfu::DFU_OK, {kGetStatus}, 0},
+      {255, 0x07, dfu::DFU_OK, {kGetStatus}, 0},
+  };
+  for (const Row& row : rows) {
+    for (const bool followUpFails : {false, true}) {
+      ScriptPort port;
+      port.answer = [&](const Request& s, uint8_t* data) {
+        if (s.request == kGetStatus) return statusReply(data, 0, 7, row.state);
+        return followUpFails ? -1 : 0;
+      };
+      dfu::Handle handle = port.handle(64, row.attributes);
+      const bool sendsMore = row.requests.size() > 1;
+      EXPECT_EQ(dfu::bringToIdle(handle),
+                followUpFails && sendsMore ? dfu::DFU_ERR_UNKNOWN : row.result)
+          << "bState " << int(row.state);
+      EXPECT_EQ(port.requestCodes(), row.requests) << "bState " << int(row.state);
+      EXPECT_EQ(port.clock.pausedUnits, row.paused) << "bState " << int(row.state);
+    }
+  }
+  ScriptPort silent;
+  silent.answer = [](const Request&, uint8_t*) { return -1; };
+  dfu::Handle handle = silent.handle();
+  EXPECT_EQ(dfu::bringToIdle(handle), dfu::DFU_ERR_UNKNOWN);
+}
+
+// One block with its status wait, ending on each bStatus; the first status is DNBUSY with a
+// 24-bit poll time-out, which the client waits before asking again.
+TEST(DfuClient, MapsTheFinalStatusAfterWaitingThePollTimeOut) {
+  const int32_t expected[16] = {0,  -5,  -5, -12, -12, -12, -12, -12,
+                                -7, -12, -4, -4,  -4,  -4,  -4,  -11};
+  for (int status = 0; status <= 16; ++status) {
+    ScriptPort port;
+    int polls = 0;
+    port.answer = [&](const Request& s, uint8_t* data) {
+      if (s.request != kGetStatus) return static_cast<int>(s.length);
+      return ++polls == 1 ? statusReply(data, 0, 0x010203, 4)
+                          : statusReply(data, static_cast<uint8_t>(status), 0, 10);
+    };
+    dfu::Handle handle = port.handle();
+    const uint8_t block[8] = {};
+    EXPECT_EQ(dfu::downloadBlock(handle, block, sizeof block, true),
+              status < 16 ? expected[status] : dfu::DFU_ERR_UNKNOWN)
+        << "bStatus " << status;
+    EXPECT_EQ(port.clock.pauses, std::vector<uint32_t>{66051000u}) << "0x010203 ms, 24 bits";
+  }
+}
+
+TEST(DfuClient, BlockFailures) {
+  struct Case {
+    const char* what;
+    uint32_t length;
+    int downloadMoves;  // bytes the device takes (-1: request fails)
+    int statusBytes;    // length of the status reply
+    uint8_t pollState;  // state reported by every status reply
+    int32_t result;
+  };
+  const Case cases[] = {
+      {"longer than the transfer size", 65, 65, 6, 2, dfu::DFU_ERR_INVALID_SIZE},
+      {"download fails", 8, -1, 6, 2, dfu::DFU_ERR_UNKNOWN},
+      {"download moves less", 8, 7, 6, 2, dfu::DFU_ERR_UNKNOWN},
+      {"status short", 8, 8, 5, 2, dfu::DFU_ERR_UNKNOWN},
+      {"busy for ever", 8, 8, 6, 4, dfu::DFU_ERR_TIMEOUT},
+  };
+  for (const Case& c : cases) {
+    ScriptPort port;
+    port.answer = [&](const Request& s, uint8_t* data) {
+      if (s.request == kDnload) return c.downloadMoves;
+      statusReply(data, 0, 1000, c.pollState);
+      return c.statusBytes;
+    };
+    dfu::Handle handle = port.handle(64);
+    const uint8_t block[65] = {};
+    EXPECT_EQ(dfu::downloadBlock(handle, block, c.length, true), c.result) << c.what;
+    EXPECT_LE(port.clock.nowUs(), 120000000u) << c.what << ": the deadline holds";
+  }
+}
+
+std::vector<uint8_t> config(std::vector<uint8_t> body, uint8_t interfaces = 1) {
+  std::vector<uint8_t> out = {9, 2, 0, 0, interfaces, 1, 0, 0x80, 50};
+  for (const uint8_t byte : body) out.push_back(byte);
+  out[2] = static_cast<uint8_t>(out.size());
+  return out;
+}
+
+const std::vector<uint8_t> kDfuInterface = {9, 4, 3, 0, 0, 0xFE, 1, 2, 7};
+const std::vector<uint8_t> kFunctional = {9, 0x21, 0x07, 0xFF, 0, 0x00, 0x04, 0x10, 0x01};
+
+std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> out;
+  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+TEST(DfuClient, WalksOnlyWhatTheDeviceReturned) {
+  const std::vector<uint8_t> vendor = {9, 4, 0, 0, 0, 0xFF, 0, 0, 0};
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool found;
+    uint16_t transferSize;
+  };
+  const Case cases[] = {
+      {"DFU interface and functional", config(join({kDfuInterface, kFunctional})), true, 1024},
+      {"after a vendor interface", config(join({vendor, kDfuInterface, kFunctional}), 2), true,
+       1024},
+      {"beyond bNumInterfaces", config(join({vendor, kDfuInterface, kFunctional}), 1), false, 0},
+      {"bLength 0", config(join({{0, 4}, kDfuInterface, kFunctional})), false, 0},
+      {"bLength 1", config(join({{1, 4}, kDfuInterface, kFunctional})), false, 0},
+      {"bLength past the end", config({9, 4, 3, 0, 0, 0xFE, 1, 2}), false, 0},
+      {"short interface", config(join({{5, 4, 3, 0, 0}, kFunctional})), false, 0},
+      {"functional cut off", config(join({kDfuInterface, {9, 0x21, 7, 0xFF}})), true, 0},
+      {"functional before the interface", config(join({kFunctional, kDfuInterface})), true, 0},
+      {"DFU 1.0 functional of 7 bytes",
+       config(join({kDfuInterface, {7, 0x21, 0x05, 0x10, 0, 0x40, 0}})), true, 64},
+      {"header only", config({}), false, 0},
+  };
+  for (const Case& c : cases) {
+    const dfu::DfuInterface found =
+        dfu::findDfuInterface(c.bytes.data(), c.bytes.size(), c.bytes[4]);
+    EXPECT_EQ(found.found, c.found) << c.what;
+    EXPECT_EQ(found.transferSize, c.transferSize) << c.what;
+    if (c.found) {
+      EXPECT_EQ(found.number, 3) << c.what;
+    }
+  }
+}
+
+TEST(DfuClient, OpensTheBootloaderAndReadsItsGeometry) {
+  for (const uint16_t blockSize : {1024, 16384}) {
+    ksim::BootloaderConfig config;
+    config.blockSize = blockSize;
+    config.blockCount = 16;
+    BootloaderPort port(config);
+    dfu::Handle handle{};
+    dfu::DeviceInfo info{};
+    ASSERT_EQ(port.open(handle, info), dfu::DFU_OK);
+    EXPECT_EQ(info.corvid, 1);
+    EXPECT_EQ(info.dfuMode, 1);
+    EXPECT_EQ(info.transferSize, 1024);
+    EXPECT_EQ(info.iInterface, 4);
+    EXPECT_EQ(info.partNumber, dfu::findPart(0x33)->number);
+    EXPECT_STREQ(info.partName, dfu::findPart(0x33)->name);
+    EXPECT_EQ(info.classHigh, 0x0C);
+    EXPECT_EQ(info.classLow, 0x01);
+    EXPECT_EQ(handle.blockSize, blockSize);
+    EXPECT_EQ(handle.flashTopBlock, 16);
+    EXPECT_EQ(handle.appStartAddress, blockSize >= 0x4000 ? 0x4000u : 0x1800u);
+  }
+}
+
+TEST(DfuClient, OpenSurvivesEveryDescriptorAndCorvidFault) {
+  using ksim::DescriptorFault;
+  struct Case {
+    const char* what;
+    DescriptorFault descriptors;
+    uint16_t magic;
+    uint16_t version;
+    int32_t open;
+    uint8_t corvid;
+    uint8_t noDfuInterface;
+    uint16_t transferSize;
+  };
+  const Case cases[] = {
+      {"short device descriptor", DescriptorFault::kShortDevice, 0x5A51, 1, -4, 0, 0, 0},
+      {"wTotalLength larger", DescriptorFault::kTotalLarger, 0x5A51, 1, -4, 0, 0, 0},
+      {"wTotalLength smaller", DescriptorFault::kTotalSmaller, 0x5A51, 1, 0, 1, 0, 0},
+      {"bLength 0", DescriptorFault::kZeroLength, 0x5A51, 1, 0, 0, 1, 0},
+      {"no DFU interface", DescriptorFault::kNoDfuInterface, 0x5A51, 1, 0, 0, 1, 0},
+      {"wrong magic", DescriptorFault::kNone, 0x5A52, 1, 0, 0, 0, 1024},
+      {"wrong version", DescriptorFault::kNone, 0x5A51, 2, 0, 0, 0, 1024},
+  };
+  for (const Case& c : cases) {
+    ksim::BootloaderFaults faults;
+    faults.descriptors = c.descriptors;
+    faults.corvidMagic = c.magic;
+    faults.corvidVersion = c.version;
+    BootloaderPort port({}, faults);
+    dfu::Handle handle{};
+    dfu::DeviceInfo info{};
+    ASSERT_EQ(port.open(handle, info), c.open) << c.what;
+    if (c.open != dfu::DFU_OK) continue;
+    EXPECT_EQ(info.corvid, c.corvid) << c.what;
+    EXPECT_EQ(info.noDfuInterface, c.noDfuInterface) << c.what;
+    EXPECT_EQ(info.transferSize, c.transferSize) << c.what;
+    const uint8_t image[16] = {};
+    EXPECT_NE(dfu::QZDFUDownloadBin(&handle, image, sizeof image, handle.appStartAddress, 1),
+              dfu::DFU_OK)
+        << c.what;
+  }
+}
+
+std::vector<uint8_t> firmware(std::size_t size) {
+  std::vector<uint8_t> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 13 + 1);
+  return bytes;
+}
+
+TEST(DfuClient, DownloadsVerifiesAndResetsIntoTheImage) {
+  ksim::BootloaderConfig config;
+  config.blockCount = 16;
+  config.blockPollMs = 5;
+  auto* port = new BootloaderPort(config);
+  auto* handle = new dfu::Handle{};
+  dfu::DeviceInfo info{};
+  ASSERT_EQ(port->open(*handle, info), dfu::DFU_OK);
+  const std::vector<uint8_t> image = firmware(3000);
+  EXPECT_EQ(dfu::QZDFUDownloadBin(handle, image.data(), 3000, 0x1800, 1), dfu::DFU_OK);
+  EXPECT_EQ(std::memcmp(port->bootloader.flash().data() + 0x1800, image.data(), 3000), 0);
+  EXPECT_EQ(port->clock.pauses.size(), 3u) << "each of the three blocks was busy once";
+  for (std::size_t i = 1; i < port->blockNumbers.size(); ++i)
+    ASSERT_EQ(port->blockNumbers[i], port->blockNumbers[i - 1] + 1) << "one shared counter";
+  EXPECT_EQ(dfu::QZDFUDeviceClose(handle, 1), dfu::DFU_OK);
+  EXPECT_TRUE(port->bootloader.hasLeft());
+  EXPECT_EQ(port->bootloader.earlyRequests(), 0u);
+  delete port;
+}
+
+TEST(DfuClient, DownloadFailures) {
+  struct Case {
+    const char* what;
+    int errorAtBlock;
+    uint8_t errorStatus;
+    bool verifyMismatch;
+    uint32_t address;
+    uint32_t size;
+    int32_t result;
+  };
+  // A flash of 16 blocks of 1 KiB: its top is 0x4000.
+  const Case cases[] = {
+      {"up to the flash top", -1, 0, false, 0x1800, 0x4000 - 0x1800, dfu::DFU_OK},
+      {"one byte past it", -1, 0, false, 0x1800, 0x4000 - 0x1800 + 1, dfu::DFU_ERR_INVALID_ADDR},
+      {"write error at block 2", 2, 3, false, 0x1800, 4000, dfu::DFU_ERR_DNLOAD_FAIL},
+      {"address error at block 0", 0, 8, false, 0x1800, 4000, dfu::DFU_ERR_INVALID_ADDR},
+      {"verify mismatch", -1, 0, true, 0x1800, 4000, dfu::DFU_ERR_VERIFY_FAIL},
+      {"below the application", -1, 0, false, 0x1000, 100, dfu::DFU_ERR_INVALID_ADDR},
+      {"empty image", -1, 0, false, 0x1800, 0, dfu::DFU_ERR_UNKNOWN},
+  };
+  for (const Case& c : cases) {
+    ksim::BootloaderConfig config;
+    config.blockCount = 16;
+    ksim::BootloaderFaults faults;
+    faults.errorAtBlock = c.errorAtBlock;
+    faults.errorStatus = c.errorStatus;
+    faults.verifyMismatch = c.verifyMismatch;
+    BootloaderPort port(config, faults);
+    dfu::Handle handle{};
+    dfu::DeviceInfo info{};
+    ASSERT_EQ(port.open(handle, info), dfu::DFU_OK);
+    const std::vector<uint8_t> image = firmware(c.size + 1);
+    EXPECT_EQ(dfu::QZDFUDownloadBin(&handle, image.data(), c.size, c.address, 1), c.result)
+        << c.what;
+  }
+}
+
+TEST(DfuClient, NamesAndPartsAreComplete) {
+  std::set<std::string> names;
+  for (int code = -14; code <= 15; ++code) {
+    for (const auto kind :
+         {dfu::NameKind::kState, dfu::NameKind::kStatus, dfu::NameKind::kResult}) {
+      const std::string name = dfu::name(kind, code);
+      const bool listed = kind == dfu::NameKind::kState    ? code >= 0 && code <= 10
+                          : kind == dfu::NameKind::kStatus ? code >= 0 && code <= 15
+                                                           : code <= 0;
+      EXPECT_EQ(name != "unknown", listed) << int(kind) << " " << code;
+      if (listed) {
+        EXPECT_TRUE(names.insert(name).second) << name;
+      }
+    }
+  }
+  EXPECT_STREQ(dfu::name(dfu::NameKind::kResult, dfu::DFU_ERR_VERIFY_FAIL), "DFU_ERR_VERIFY_FAIL");
+  std::set<uint8_t> codes;
+  for (int i = 0; i < dfu::kPartCount; ++i) {
+    const dfu::PartRow& row = dfu::partTable()[i];
+    EXPECT_LE(std::strlen(row.name), 9u) << row.name;
+    EXPECT_TRUE(codes.insert(row.code).second) << "code " << int(row.code);
+  }
+}
+
+}  // namespace

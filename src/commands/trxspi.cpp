@@ -1,0 +1,53 @@
+// TRXSPI: a transceiver on the probe's SPI link.
+#include <algorithm>
+
+#include "kestrel/kst_spi.h"
+#include "link/exchange.h"
+
+using kst::link::Command;
+using kst::wire::Reader;
+
+namespace {
+
+// The read reply carries u16 length and u8 status before the data.
+constexpr uint32_t kOpReadHead = 3;
+constexpr uint16_t kOpReadMax = KST_PACKET_SIZE - 7 - kOpReadHead;
+
+}  // namespace
+
+KST_API int32_t TRXSPI_Connect(KSTInform* context, uint8_t selector1, uint8_t selector2) {
+  return Command(context, kst::TRXSPI_CONNECT).u8(selector1).u8(selector2).run();
+}
+
+KST_API int32_t TRXSPI_Disconnect(KSTInform* context) {
+  return Command(context, kst::TRXSPI_DISCONNECT).run();
+}
+
+// The probe takes the operation's length from the packet's.
+KST_API int32_t TRXSPI_OpWrite(KSTInform* context, uint8_t selector1, uint8_t selector2,
+                               uint16_t byteCount, const void* data) {
+  return Command(context, kst::TRXSPI_OPWRITE)
+      .u8(selector1)
+      .u8(selector2)
+      .bytes(data, byteCount)
+      .run();
+}
+
+KST_API int32_t TRXSPI_OpRead(KSTInform* context, uint16_t maxLength, uint16_t* length,
+                              uint8_t* status, void* data) {
+  if (context == nullptr || length == nullptr || status == nullptr ||
+      (data == nullptr && maxLength != 0))
+    return KST_ERR_BAD_ARGUMENT;
+  *length = 0;
+  *status = 0;
+  Command command(context, kst::TRXSPI_OPREAD);
+  command.u16(maxLength);
+  // Unlike the other size checks, this refusal is traced.
+  if (maxLength > kOpReadMax)
+    return kst::link::tracedExchange(*context, 0, 0, 1, kst::link::kCommandTimeoutMs, false);
+  return command.reply(kOpReadHead + maxLength).run([&](Reader& reply) {
+    *length = reply.u16();
+    *status = reply.u8();
+    reply.copyTo(data, std::min(*length, maxLength));
+  });
+}

@@ -21,6 +21,13 @@ using DeviceId = int;
 constexpr int32_t kFirmwareBadFrame = 0x0101;
 constexpr int32_t kFirmwareUnknownCommand = 0x0102;
 constexpr int32_t kFirmwareBadArguments = 0x0103;
+// The target side: a memory access that faulted on the target's bus, a command out of the
+// order its unit needs (start before set-up), a link or unit not connected, a debug port or
+// converter that is powered down.
+constexpr int32_t kFirmwareMemoryFault = 0x0201;
+constexpr int32_t kFirmwareOutOfOrder = 0x0202;
+constexpr int32_t kFirmwareNotConnected = 0x0203;
+constexpr int32_t kFirmwarePoweredDown = 0x0204;
 
 // TAP controller states, numbered as the probe firmware numbers them.
 enum class TapState : uint8_t {

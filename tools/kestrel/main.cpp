@@ -15,6 +15,10 @@ const char kUsage[] =
     "commands:\n"
     "  info          show the probe's firmware and hardware and run the echo self-test\n"
     "  jtag detect   reset the scan chain and list its TAPs (IDCODE, IR length)\n"
+    "  dap info      the ARM debug port's IDCODE and its access ports\n"
+    "  mem read ADDR LEN [--out FILE]   read target memory (hexdump, or into FILE)\n"
+    "  mem write ADDR FILE [--verify]   write FILE into target memory, read back to compare\n"
+    "  power info    the power-measurement unit's hardware and DC-DC controller\n"
     "\n"
     "options:\n"
     "  --sim         use the virtual probe instead of the USB bus\n"
@@ -50,6 +54,14 @@ int main(int argc, char** argv) {
   if (command == "info" && words == 1) return tool::runInfo(options);
   if (command == "jtag" && words == 2 && options.words[1] == "detect")
     return tool::runJtagDetect(options);
+  if (command == "dap" && words == 2 && options.words[1] == "info")
+    return tool::runDapInfo(options);
+  if (command == "power" && words == 2 && options.words[1] == "info")
+    return tool::runPowerInfo(options);
+  if (command == "mem" && words == 4 && options.words[1] == "read")
+    return tool::runMemRead(options, {options.words[2], options.words[3], options.outFile});
+  if (command == "mem" && words == 4 && options.words[1] == "write")
+    return tool::runMemWrite(options, {options.words[2], options.words[3], options.verify});
   std::fprintf(stderr, "kestrel: unknown command '%s'\n%s", command.c_str(), kUsage);
   return 2;
 }

@@ -35,6 +35,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     } else if (word == "--trace-file") {
       if (!value(options.traceFile)) return false;
       if (options.traceLevel == 0) options.traceLevel = kDefaultTraceLevel;
+    } else if (word == "--out") {
+      if (!value(options.outFile)) return false;
+    } else if (word == "--verify") {
+      options.verify = true;
     } else if (word == "--serial") {
       if (!value(options.serial)) return false;
     } else if (word == "--index") {

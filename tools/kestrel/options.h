@@ -13,6 +13,8 @@ struct Options {
   std::string serial;              // probe serial number (empty: by index)
   int traceLevel = 0;              // logger level for --trace (0: leave the logger alone)
   std::string traceFile;           // --trace-file: trace lines go there instead of stderr
+  std::string outFile;             // mem read --out: the bytes go to this file
+  bool verify = false;             // mem write --verify: read back and compare
   std::vector<std::string> words;  // the subcommand and its arguments
 };
 

@@ -13,8 +13,9 @@ class ProbeSession {
   ProbeSession(const ProbeSession&) = delete;
   ProbeSession& operator=(const ProbeSession&) = delete;
 
-  // Opens the probe the options name; prints why not and returns false on failure.
-  bool open();
+  // Opens the probe the options name (connected for power measurement when asked); prints
+  // why not and returns false on failure.
+  bool open(bool powerMeasurement = false);
   KSTInform* probe() const { return probe_; }
 
  private:

@@ -41,10 +41,9 @@ KST_API int32_t KST_RegisterRead(KSTInform* context, uint32_t address, uint16_t*
 }
 
 KST_API int32_t KST_RegisterWrite(KSTInform* context, uint32_t address, const uint16_t* value) {
-  if (value == nullptr) return KST_ERR_BAD_ARGUMENT;
   return Command(context, kst::KST_REGWRITE)
       .u32(address)
-      .u16(*value)
+      .u16From(value)
       .timeout(kRegisterWriteTimeoutMs)
       .run();
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "../trace/command_trace.h"
+#include "handle_chain.h"
 #include "usb_transport.h"
 
 namespace kst::link {
@@ -54,9 +55,26 @@ int32_t tracedExchange(KSTInform& context, uint32_t packetSize, uint32_t expecte
   return result;
 }
 
+uint32_t memoryTimeoutMs(uint32_t tclkHz, uint32_t byteCount) {
+  const uint64_t words = byteCount / 4;
+  if (words == 0) return kCommandTimeoutMs;
+  if (tclkHz == 0) return UINT32_MAX;
+  // 15.05 / f - 5.5 with f in MHz is (30 100 000 - 11 Hz) / (2 Hz): whole numbers throughout,
+  // so no floating-point value is ever converted out of range at very slow clocks.
+  const uint64_t hz = tclkHz;
+  const uint64_t slowness = 30100000u > 11 * hz ? (30100000u - 11 * hz) / (2 * hz) : 0;
+  const uint64_t k = slowness > 1 ? slowness : 1;
+  const uint64_t milliseconds = kCommandTimeoutMs + 2 * k * words;  // below 2^56
+  return milliseconds > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(milliseconds);
+}
+
 Command::Command(KSTInform* context, CommandCode code)
     : context_(context), valid_(context != nullptr) {
   if (valid_) context_->commandBuffer[kFrameHeadSize] = code;
+}
+
+Command Command::throughHandle(KST_SMG_HANDLE smgHandle, CommandCode code) {
+  return Command(probeOfSmgHandle(smgHandle), code);
 }
 
 bool Command::reserve(uint32_t count) {
@@ -88,6 +106,34 @@ Command& Command::u32(uint32_t value) {
   return *this;
 }
 
+Command& Command::u64(uint64_t value) {
+  if (reserve(8)) {
+    wire::putU64(context_->commandBuffer + size_, value);
+    size_ += 8;
+  }
+  return *this;
+}
+
+Command& Command::u16Count(uint32_t count) {
+  if (count > UINT16_MAX) valid_ = false;
+  return u16(static_cast<uint16_t>(count));
+}
+
+Command& Command::u16From(const uint16_t* value) {
+  require(value);
+  return u16(value != nullptr ? *value : 0);
+}
+
+Command& Command::u32From(const uint32_t* value) {
+  require(value);
+  return u32(value != nullptr ? *value : 0);
+}
+
+Command& Command::reserved(uint32_t count) {
+  if (reserve(count)) size_ += count;
+  return *this;
+}
+
 Command& Command::bytes(const void* data, uint32_t count) {
   require(data, count);
   if (reserve(count) && count != 0) {
@@ -97,9 +143,13 @@ Command& Command::bytes(const void* data, uint32_t count) {
   return *this;
 }
 
-Command& Command::reply(uint32_t dataBytes) {
-  if (dataBytes > KST_PACKET_SIZE - kReplyHeadSize) valid_ = false;
-  replyData_ = dataBytes;
+Command& Command::reply(uint32_t count, uint32_t bytesEach) {
+  constexpr uint32_t kMostData = KST_PACKET_SIZE - kReplyHeadSize;
+  if (bytesEach != 0 && count > kMostData / bytesEach) {
+    valid_ = false;
+    return *this;
+  }
+  replyData_ = count * bytesEach;
   return *this;
 }
 
@@ -108,19 +158,31 @@ Command& Command::timeout(uint32_t milliseconds) {
   return *this;
 }
 
-Command& Command::require(const void* pointer) {
-  if (pointer == nullptr) valid_ = false;
+Command& Command::memoryTimeout(uint32_t byteCount) {
+  if (context_ != nullptr) timeout_ = memoryTimeoutMs(context_->tclkFrequency, byteCount);
   return *this;
 }
 
+Command& Command::require(const void* pointer) {
+  return require(pointer, 1);
+}
+
 Command& Command::require(const void* buffer, uint32_t byteCount) {
-  if (buffer == nullptr && byteCount != 0) valid_ = false;
+  if (buffer == nullptr && byteCount != 0) {
+    valid_ = false;
+    pointerMissing_ = true;
+  }
+  return *this;
+}
+
+Command& Command::traceRefusal() {
+  traceRefusal_ = true;
   return *this;
 }
 
 int32_t Command::run() {
-  if (!valid_) return KST_ERR_BAD_ARGUMENT;
-  return tracedExchange(*context_, size_, replyData_ + kReplyHeadSize, 1, timeout_, true);
+  if (context_ == nullptr || (!valid_ && !traceRefusal_)) return KST_ERR_BAD_ARGUMENT;
+  return tracedExchange(*context_, size_, replyData_ + kReplyHeadSize, 1, timeout_, valid_);
 }
 
 }  // namespace kst::link

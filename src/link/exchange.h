@@ -33,31 +33,62 @@ int32_t untracedExchange(KSTInform& context, uint32_t packetSize, uint32_t expec
 int32_t tracedExchange(KSTInform& context, uint32_t packetSize, uint32_t expectedReply,
                        uint32_t attempts, uint32_t timeoutMs, bool sizesValid);
 
+// The reply time-out of a memory transfer of byteCount bytes at a test clock of tclkHz:
+// 4000 ms plus 2 x k ms per whole 32-bit word, k = max(1, 15.05 MHz / f - 5.5) truncated.
+// A clock of 0 Hz, and any time-out past the u32 range, give the longest time-out.
+uint32_t memoryTimeoutMs(uint32_t tclkHz, uint32_t byteCount);
+
 // One command, built in the context's command buffer:
 //
 //   return Command(context, KST_GETJTAGSTATE).reply(4).run([&](wire::Reader& r) {
 //     *state = r.u32();
 //   });
 //
+// and a memory read addressed through the host's handle, its 32-bit count in a 16-bit field:
+//
+//   return Command::throughHandle(smgHandle, CMAPI_MEMREAD)
+//       .u8(a).u8(b).u8(c).u32(address).u16Count(count).u32(attributes)
+//       .require(buffer, count).reply(count).memoryTimeout(count)
+//       .run([&](wire::Reader& r) { r.copyTo(buffer, count); });
+//
 // Argument writers append little-endian fields after the command code. Anything that would
-// not fit a 4352-byte packet or reply, a null context or a null required pointer makes run()
-// return -122 before any trace or USB traffic. The output reader runs only on result 0.
+// not fit a 4352-byte packet or reply, a null context or a null required pointer refuses the
+// command: run() returns -122 before any trace or USB traffic (unless traceRefusal() asks for
+// the refusal to be traced). The output reader runs only on result 0.
 class Command {
  public:
   Command(KSTInform* context, CommandCode code);
+  // A command addressed through the host's scan-manager handle; a null link anywhere in the
+  // handle chain refuses it.
+  static Command throughHandle(KST_SMG_HANDLE smgHandle, CommandCode code);
 
   Command& u8(uint8_t value);
   Command& u16(uint16_t value);
   Command& u32(uint32_t value);
+  Command& u64(uint64_t value);
+  // A count the function takes as 32 bits and the packet carries in 16. A count the field
+  // cannot hold is refused rather than cut (no packet could carry that much anyway).
+  Command& u16Count(uint32_t count);
+  // An input word the caller passes by pointer; a null pointer refuses the command.
+  Command& u16From(const uint16_t* value);
+  Command& u32From(const uint32_t* value);
+  // Bytes the command does not set: the packet carries whatever the buffer held there.
+  Command& reserved(uint32_t count);
   // Variable data, copied only when it fits; null data with a non-zero count is refused.
   Command& bytes(const void* data, uint32_t count);
-  // Number of reply data bytes after the result field.
-  Command& reply(uint32_t dataBytes);
+  // Reply data after the result field: count items of bytesEach bytes, as (n, 2) for n data
+  // bytes followed by n status bytes or (n, 4) for n words. The limit is checked on the count
+  // itself, so no product can wrap into range.
+  Command& reply(uint32_t count, uint32_t bytesEach = 1);
   Command& timeout(uint32_t milliseconds);
+  // The memory time-out for byteCount bytes at the context's test clock.
+  Command& memoryTimeout(uint32_t byteCount);
   // Refuses the command when pointer is null (an output or input the caller must give).
   Command& require(const void* pointer);
   // Refuses the command when a buffer of byteCount bytes (more than 0) is null.
   Command& require(const void* buffer, uint32_t byteCount);
+  // A refusal is traced as the command's result (nothing is sent), not returned silently.
+  Command& traceRefusal();
 
   int32_t run();
 
@@ -71,6 +102,26 @@ class Command {
     return result;
   }
 
+  // For commands that write their outputs whatever the result: writeOutputs runs after every
+  // exchange and every refusal except one for a missing pointer. Unless the result is 0 its
+  // reader is empty, so every field it reads is 0 and a copy of a length read from it is
+  // empty.
+  template <class WriteOutputs>
+  int32_t runAlways(WriteOutputs&& writeOutputs) {
+    const int32_t result = run();
+    if (!pointerMissing_) {
+      wire::Reader reader(result == KST_OK ? context_->replyBuffer + kReplyHeadSize : nullptr,
+                          result == KST_OK ? replyData_ : 0);
+      writeOutputs(reader);
+    }
+    return result;
+  }
+
+  // What run() would exchange: the packet and expected reply sizes in bytes, the time-out.
+  uint32_t packetSize() const { return size_; }
+  uint32_t replySize() const { return replyData_ + kReplyHeadSize; }
+  uint32_t timeoutMs() const { return timeout_; }
+
  private:
   bool reserve(uint32_t count);
 
@@ -79,6 +130,8 @@ class Command {
   uint32_t replyData_ = 0;
   uint32_t timeout_ = kCommandTimeoutMs;
   bool valid_;
+  bool pointerMissing_ = false;
+  bool traceRefusal_ = false;
 };
 
 }  // namespace kst::link

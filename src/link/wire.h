@@ -17,6 +17,10 @@ inline void putU32(uint8_t* at, uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+inline void putU64(uint8_t* at, uint64_t value) {
+  for (int i = 0; i < 8; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
 inline uint16_t getU16(const uint8_t* at) {
   return static_cast<uint16_t>(at[0] | (static_cast<uint16_t>(at[1]) << 8));
 }
@@ -24,6 +28,10 @@ inline uint16_t getU16(const uint8_t* at) {
 inline uint32_t getU32(const uint8_t* at) {
   return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
          (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
+
+inline uint64_t getU64(const uint8_t* at) {
+  return static_cast<uint64_t>(getU32(at)) | (static_cast<uint64_t>(getU32(at + 4)) << 32);
 }
 
 // Reads fields in order from a bounded span. Reading past the end yields zeros and marks
@@ -35,6 +43,7 @@ class Reader {
   uint8_t u8() { return take(1) ? data_[pos_ - 1] : 0; }
   uint16_t u16() { return take(2) ? getU16(data_ + pos_ - 2) : 0; }
   uint32_t u32() { return take(4) ? getU32(data_ + pos_ - 4) : 0; }
+  uint64_t u64() { return take(8) ? getU64(data_ + pos_ - 8) : 0; }
   // Pointer to the next count bytes, or null when fewer remain.
   const uint8_t* bytes(std::size_t count) { return take(count) ? data_ + pos_ - count : nullptr; }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,33 @@ ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0);
 // A command packet as the probe must see it: '*', length, code, arguments.
 Bytes packet(uint8_t code, const Bytes& arguments = {});
 
+// Where the call of a golden row stores its outputs; compared as it lies in memory
+// (little-endian host), so a row names its outputs as bytes.
+struct OutputFields {
+  uint32_t word;
+  uint16_t half;
+  uint8_t byte;
+};
+union Outputs {
+  OutputFields w;
+  uint8_t bytes[32];
+};
+constexpr uint8_t kUntouched = 0xCC;  // the output area before every call
+
+// One command's golden exchange: the call, the argument bytes it sends after its code, the
+// data of the probe's reply, and the first bytes of the output area after the call; the rest
+// of the area must stay untouched.
+struct Golden {
+  const char* name;
+  std::function<int32_t(KSTInform*)> call;
+  uint8_t code;
+  Bytes arguments = {};
+  Bytes reply = {};
+  Bytes outputs = {};
+  unsigned timeoutMs = 4000;
+  Bytes outputsOnFailure = {};  // for the few commands that write outputs on failure too
+};
+
 class ProbeTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -33,6 +61,13 @@ class ProbeTest : public ::testing::Test {
 
   std::vector<ksim::Event> eventsOf(ksim::EventKind kind) const;
   std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }
+
+  // Runs a golden row on the open probe: its packet, reply size, time-out and outputs; then
+  // a probe error, every cut of the reply and one byte more, each of which must leave the
+  // outputs untouched (or as outputsOnFailure says).
+  void checkGolden(const Golden& row);
+
+  Outputs out_;
 
   ksim::DeviceId device_ = 0;
   KSTInform* probe_ = nullptr;

@@ -10,11 +10,15 @@
 namespace {
 
 TEST(WireReader, ReadsLittleEndianFieldsAndStopsAtTheEnd) {
-  const uint8_t bytes[] = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xAA};
+  uint8_t bytes[16] = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12};
+  kst::wire::putU64(bytes + 7, 0x8877665544332211);
+  bytes[15] = 0xAA;
   kst::wire::Reader reader(bytes, sizeof bytes);
   EXPECT_EQ(reader.u8(), 0x01);
   EXPECT_EQ(reader.u16(), 0x1234);
   EXPECT_EQ(reader.u32(), 0x12345678u);
+  EXPECT_EQ(bytes[7], 0x11) << "the low byte first";
+  EXPECT_EQ(reader.u64(), 0x8877665544332211u);
   EXPECT_TRUE(reader.ok());
   EXPECT_EQ(reader.u16(), 0) << "only one byte is left";
   EXPECT_FALSE(reader.ok());

@@ -1,20 +1,17 @@
 // ARMv7: memory blocks of an ARMv7 target, reached through a scan-manager handle.
 #include "kestrel/kst_arm.h"
 #include "link/exchange.h"
-#include "link/handle_chain.h"
-#include "memory_timeout.h"
 
-using kst::commands::memoryTimeoutMs;
 using kst::link::Command;
 using kst::wire::Reader;
 
 namespace {
 
-Command armv7Command(KSTInform* probe, kst::CommandCode code, uint16_t selector1,
+Command armv7Command(KST_SMG_HANDLE handle, kst::CommandCode code, uint16_t selector1,
                      uint16_t selector2, uint32_t word1, uint32_t word2, uint32_t byteCount) {
-  Command command(probe, code);
+  Command command = Command::throughHandle(handle, code);
   command.u16(selector1).u16(selector2).u32(word1).u32(word2).u32(byteCount);
-  command.timeout(memoryTimeoutMs(probe, byteCount));
+  command.memoryTimeout(byteCount);
   return command;
 }
 
@@ -22,8 +19,7 @@ Command armv7Command(KSTInform* probe, kst::CommandCode code, uint16_t selector1
 
 KST_API int32_t ARMv7_MemRead(KST_SMG_HANDLE handle, uint16_t selector1, uint16_t selector2,
                               uint32_t word1, uint32_t word2, uint32_t byteCount, void* buffer) {
-  return armv7Command(kst::probeOfSmgHandle(handle), kst::ARMV7_MEMREAD, selector1, selector2,
-                      word1, word2, byteCount)
+  return armv7Command(handle, kst::ARMV7_MEMREAD, selector1, selector2, word1, word2, byteCount)
       .require(buffer, byteCount)
       .reply(byteCount)
       .run([&](Reader& reply) { reply.copyTo(buffer, byteCount); });
@@ -32,8 +28,7 @@ KST_API int32_t ARMv7_MemRead(KST_SMG_HANDLE handle, uint16_t selector1, uint16_
 KST_API int32_t ARMv7_MemWrite(KST_SMG_HANDLE handle, uint16_t selector1, uint16_t selector2,
                                uint32_t word1, uint32_t word2, uint32_t byteCount,
                                const void* buffer) {
-  return armv7Command(kst::probeOfSmgHandle(handle), kst::ARMV7_MEMWRITE, selector1, selector2,
-                      word1, word2, byteCount)
+  return armv7Command(handle, kst::ARMV7_MEMWRITE, selector1, selector2, word1, word2, byteCount)
       .bytes(buffer, byteCount)
       .run();
 }

@@ -62,12 +62,10 @@ KST_API int32_t PMON_HardwareInfo(KSTInform* context, uint32_t* word, uint8_t* b
 
 // The one output of this family written on failure too: 0 then.
 KST_API int32_t PMON_DCDC_GetMCUVersion(KSTInform* context, uint32_t* version) {
-  uint32_t answer = 0;
-  const int32_t result = Command(context, kst::PMON_DCDC_MCUVER).reply(4).run([&](Reader& reply) {
-    answer = reply.u32();
+  return Command(context, kst::PMON_DCDC_MCUVER).reply(4).runAlways([&](Reader& reply) {
+    const uint32_t answer = reply.u32();
+    if (version != nullptr) *version = answer;
   });
-  if (version != nullptr) *version = answer;
-  return result;
 }
 
 KST_API int32_t PMON_DCDC_PowerDownMCU(KSTInform* context) {

@@ -32,6 +32,5 @@ KST_API int32_t SWD_RegRead(KSTInform* context, uint8_t first, uint8_t second, u
 
 KST_API int32_t SWD_RegWrite(KSTInform* context, uint8_t first, uint8_t second,
                              const uint32_t* value, uint8_t flag) {
-  if (value == nullptr) return KST_ERR_BAD_ARGUMENT;
-  return Command(context, kst::SWD_REGWRITE).u8(first).u8(second).u32(*value).u8(flag).run();
+  return Command(context, kst::SWD_REGWRITE).u8(first).u8(second).u32From(value).u8(flag).run();
 }

@@ -11,7 +11,6 @@ namespace {
 
 // The read reply carries u16 length and u8 status before the data.
 constexpr uint32_t kOpReadHead = 3;
-constexpr uint16_t kOpReadMax = KST_PACKET_SIZE - 7 - kOpReadHead;
 
 }  // namespace
 
@@ -33,21 +32,20 @@ KST_API int32_t TRXSPI_OpWrite(KSTInform* context, uint8_t selector1, uint8_t se
       .run();
 }
 
+// On any failure the length and status read 0 and nothing is copied; a maximum too large
+// for the reply is a traced refusal.
 KST_API int32_t TRXSPI_OpRead(KSTInform* context, uint16_t maxLength, uint16_t* length,
                               uint8_t* status, void* data) {
-  if (context == nullptr || length == nullptr || status == nullptr ||
-      (data == nullptr && maxLength != 0))
-    return KST_ERR_BAD_ARGUMENT;
-  *length = 0;
-  *status = 0;
-  Command command(context, kst::TRXSPI_OPREAD);
-  command.u16(maxLength);
-  // Unlike the other size checks, this refusal is traced.
-  if (maxLength > kOpReadMax)
-    return kst::link::tracedExchange(*context, 0, 0, 1, kst::link::kCommandTimeoutMs, false);
-  return command.reply(kOpReadHead + maxLength).run([&](Reader& reply) {
-    *length = reply.u16();
-    *status = reply.u8();
-    reply.copyTo(data, std::min(*length, maxLength));
-  });
+  return Command(context, kst::TRXSPI_OPREAD)
+      .require(length)
+      .require(status)
+      .require(data, maxLength)
+      .u16(maxLength)
+      .reply(kOpReadHead + maxLength)
+      .traceRefusal()
+      .runAlways([&](Reader& reply) {
+        *length = reply.u16();
+        *status = reply.u8();
+        reply.copyTo(data, std::min(*length, maxLength));
+      });
 }

@@ -1,130 +1,49 @@
-// Exact bytes of the ARM families (CMAPI, SWD, ARMv7, SecAP): the packet each call sends,
-// the reply it expects and what it stores.
-#include "golden_table.h"
+// Golden exchanges of the ARM families (CMAPI, SWD, ARMv7, SecAP), the handle chain and the
+// memory time-out.
+#include "target_fixture.h"
 
 namespace kstest {
 namespace {
 
-class ArmGoldenTest : public GoldenTest {};
+class ArmGoldenTest : public TargetTest {};
 
 TEST_F(ArmGoldenTest, EveryCommandAsTheProbeSeesIt) {
   const uint8_t four[4] = {9, 8, 7, 6};
   const uint32_t value = 0x50000000;
-  auto word1 = [this] { return le(out.word1, 4); };
-  auto data = [this](int n) { return [this, n] { return Bytes(out.data, out.data + n); }; };
-  KSTInform* p = probe_;
+  uint32_t* word = &out_.w.word;
+  uint8_t* buf = out_.bytes;
   KST_SMG_HANDLE h = handle_;
-  uint8_t* buf = out.data;
-  runTable({
-      {"CMAPI_Connect",
-       [&] { return CMAPI_Connect(h, &out.word1); },
-       15,
-       {},
-       {0x77, 0x14, 0xA0, 0x2B},
-       word1,
-       {0x77, 0x14, 0xA0, 0x2B}},
-      {"CMAPI_Disconnect", [=] { return CMAPI_Disconnect(h); }, 16, {}, {}, nullptr, {}},
-      {"CMAPI_MemRead",
-       [=] { return CMAPI_MemRead(h, 1, 2, 0, 0x20000010, 4, 0x0A000000, buf); },
-       19,
-       {1, 2, 0, 0x10, 0, 0, 0x20, 4, 0, 0, 0, 0, 0x0A},
-       {1, 2, 3, 4},
-       data(4),
-       {1, 2, 3, 4},
-       {},
-       4018},
-      {"CMAPI_MemWrite",
-       [=] { return CMAPI_MemWrite(h, 1, 2, 0, 0x20000010, 4, 0x0A000000, four); },
-       20,
-       {1, 2, 0, 0x10, 0, 0, 0x20, 4, 0, 0, 0, 0, 0x0A, 9, 8, 7, 6},
-       {},
-       nullptr,
-       {},
-       {},
-       4018},
-      {"CMAPI_MemRead64",
-       [=] { return CMAPI_MemRead64(h, 1, 2, 3, 0x0123456789ABCDEF, 2, 0x11223344, buf); },
-       61,
-       {1, 2, 3, 0xEF, 0xCD, 0xAB, 0x89, 0x67, 0x45, 0x23, 0x01, 2, 0, 0x44, 0x33, 0x22, 0x11},
-       {0xAA, 0xBB},
-       data(2),
-       {0xAA, 0xBB}},
-      {"CMAPI_MemWrite64",
-       [=] { return CMAPI_MemWrite64(h, 0, 0, 0, 0x100000000, 3, 0, four); },
-       62,
-       {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 0, 0, 9, 8, 7},
-       {},
-       nullptr,
-       {}},
-      {"CMAPI_DapRegRead",
-       [&] { return CMAPI_DapRegRead(h, 1, 0, 0xFC, &out.word1); },
-       21,
-       {1, 0, 0xFC},
-       {4, 0, 0x77, 0x44},
-       word1,
-       {4, 0, 0x77, 0x44}},
-      {"CMAPI_DapRegWrite",
-       [&] { return CMAPI_DapRegWrite(h, 0, 0, 4, &value); },
-       22,
-       {0, 0, 4, 0, 0, 0, 0x50},
-       {},
-       nullptr,
-       {}},
-      {"SWD_Connect", [=] { return SWD_Connect(p); }, 23, {}, {}, nullptr, {}},
-      {"SWD_Disconnect", [=] { return SWD_Disconnect(p); }, 24, {}, {}, nullptr, {}},
-      {"SWD_EnableSwo", [=] { return SWD_EnableSwo(p); }, 25, {}, {}, nullptr, {}},
-      {"SWD_DisableSwo", [=] { return SWD_DisableSwo(p); }, 26, {}, {}, nullptr, {}},
-      {"SWD_RegRead",
-       [&] { return SWD_RegRead(p, 1, 0x0C, &out.word1); },
-       27,
-       {1, 0x0C},
-       {1, 2, 3, 4},
-       word1,
-       {1, 2, 3, 4}},
-      {"SWD_RegWrite",
-       [&] { return SWD_RegWrite(p, 0, 8, &value, 1); },
-       28,
-       {0, 8, 0, 0, 0, 0x50, 1},
-       {},
-       nullptr,
-       {}},
-      {"ARMv7_MemRead",
-       [=] { return ARMv7_MemRead(h, 0x0102, 0x0304, 0x20000000, 0x55, 8, buf); },
-       71,
-       {2, 1, 4, 3, 0, 0, 0, 0x20, 0x55, 0, 0, 0, 8, 0, 0, 0},
-       {1, 2, 3, 4, 5, 6, 7, 8},
-       data(8),
-       {1, 2, 3, 4, 5, 6, 7, 8},
-       {},
-       4036},
-      {"ARMv7_MemWrite",
-       [=] { return ARMv7_MemWrite(h, 1, 4, 0x20000000, 0, 4, four); },
-       72,
-       {1, 0, 4, 0, 0, 0, 0, 0x20, 0, 0, 0, 0, 4, 0, 0, 0, 9, 8, 7, 6},
-       {},
-       nullptr,
-       {},
-       {},
-       4018},
-      {"SecAP_BulkWrite",
-       [=] { return SecAP_BulkWrite(h, 2, 1, four); },
-       80,
-       {2, 1, 0, 9, 8, 7, 6},
-       {},
-       nullptr,
-       {},
-       {},
-       4018},
-      {"SecAP_BulkRead",
-       [=] { return SecAP_BulkRead(h, 2, 2, buf); },
-       81,
-       {2, 2, 0},
-       {1, 2, 3, 4, 5, 6, 7, 8},
-       data(8),
-       {1, 2, 3, 4, 5, 6, 7, 8},
-       {},
-       4036},
-  });
+  // clang-format off
+  const Golden rows[] = {
+      {"CMAPI_Connect", [&](auto) { return CMAPI_Connect(h, word); }, 15, {}, {0x77, 0x14, 0xA0, 0x2B}, {0x77, 0x14, 0xA0, 0x2B}},
+      {"CMAPI_Disconnect", [&](auto) { return CMAPI_Disconnect(h); }, 16},
+      {"CMAPI_MemRead", [&](auto) { return CMAPI_MemRead(h, 1, 2, 0, 0x20000010, 4, 0x0A000000, buf); }, 19,
+       {1, 2, 0, 0x10, 0, 0, 0x20, 4, 0, 0, 0, 0, 0x0A}, {1, 2, 3, 4}, {1, 2, 3, 4}, 4018},
+      {"CMAPI_MemWrite", [&](auto) { return CMAPI_MemWrite(h, 1, 2, 0, 0x20000010, 4, 0x0A000000, four); }, 20,
+       {1, 2, 0, 0x10, 0, 0, 0x20, 4, 0, 0, 0, 0, 0x0A, 9, 8, 7, 6}, {}, {}, 4018},
+      {"CMAPI_MemRead64", [&](auto) { return CMAPI_MemRead64(h, 1, 2, 3, 0x0123456789ABCDEF, 2, 0x11223344, buf); }, 61,
+       {1, 2, 3, 0xEF, 0xCD, 0xAB, 0x89, 0x67, 0x45, 0x23, 0x01, 2, 0, 0x44, 0x33, 0x22, 0x11}, {0xAA, 0xBB}, {0xAA, 0xBB}},
+      {"CMAPI_MemWrite64", [&](auto) { return CMAPI_MemWrite64(h, 0, 0, 0, 0x100000000, 3, 0, four); }, 62,
+       {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 0, 0, 9, 8, 7}},
+      {"CMAPI_DapRegRead", [&](auto) { return CMAPI_DapRegRead(h, 1, 0, 0xFC, word); }, 21, {1, 0, 0xFC},
+       {4, 0, 0x77, 0x44}, {4, 0, 0x77, 0x44}},
+      {"CMAPI_DapRegWrite", [&](auto) { return CMAPI_DapRegWrite(h, 0, 0, 4, &value); }, 22, {0, 0, 4, 0, 0, 0, 0x50}},
+      {"SWD_Connect", [](auto p) { return SWD_Connect(p); }, 23},
+      {"SWD_Disconnect", [](auto p) { return SWD_Disconnect(p); }, 24},
+      {"SWD_EnableSwo", [](auto p) { return SWD_EnableSwo(p); }, 25},
+      {"SWD_DisableSwo", [](auto p) { return SWD_DisableSwo(p); }, 26},
+      {"SWD_RegRead", [&](auto p) { return SWD_RegRead(p, 1, 0x0C, word); }, 27, {1, 0x0C}, {1, 2, 3, 4}, {1, 2, 3, 4}},
+      {"SWD_RegWrite", [&](auto p) { return SWD_RegWrite(p, 0, 8, &value, 1); }, 28, {0, 8, 0, 0, 0, 0x50, 1}},
+      {"ARMv7_MemRead", [&](auto) { return ARMv7_MemRead(h, 0x0102, 0x0304, 0x20000000, 0x55, 8, buf); }, 71,
+       {2, 1, 4, 3, 0, 0, 0, 0x20, 0x55, 0, 0, 0, 8, 0, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 8}, 4036},
+      {"ARMv7_MemWrite", [&](auto) { return ARMv7_MemWrite(h, 1, 4, 0x20000000, 0, 4, four); }, 72,
+       {1, 0, 4, 0, 0, 0, 0, 0x20, 0, 0, 0, 0, 4, 0, 0, 0, 9, 8, 7, 6}, {}, {}, 4018},
+      {"SecAP_BulkWrite", [&](auto) { return SecAP_BulkWrite(h, 2, 1, four); }, 80, {2, 1, 0, 9, 8, 7, 6}, {}, {}, 4018},
+      {"SecAP_BulkRead", [&](auto) { return SecAP_BulkRead(h, 2, 2, buf); }, 81, {2, 2, 0},
+       {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 8}, 4036},
+  };
+  // clang-format on
+  for (const Golden& row : rows) checkGolden(row);
 }
 
 TEST_F(ArmGoldenTest, AcquireReleaseAndBrokenHandleChainsSendNothing) {

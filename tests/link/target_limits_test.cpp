@@ -3,12 +3,12 @@
 // wrap around 32 bits.
 #include <functional>
 
-#include "golden_table.h"
+#include "target_fixture.h"
 
 namespace kstest {
 namespace {
 
-class TargetLimitsTest : public GoldenTest {
+class TargetLimitsTest : public TargetTest {
  protected:
   Bytes data = Bytes(8800, 0x3C);
   Bytes back = Bytes(8800, 0);

@@ -18,6 +18,7 @@
 #include "kst_jtag.h"
 #include "kst_power.h"
 #include "kst_probe.h"
+#include "kst_results.h"
 #include "kst_spi.h"
 #include "kst_types.h"
 

@@ -1,8 +1,11 @@
-/* Kestrel probe command library: common types, result codes and the export macro. */
+/* Kestrel probe command library: common types, the export macro and (kst_results.h) the
+ * result codes. */
 #ifndef KESTREL_KST_TYPES_H
 #define KESTREL_KST_TYPES_H
 
 #include <stdint.h>
+
+#include "kst_results.h"
 
 #if defined(_WIN32)
 #if defined(KESTREL_BUILDING_LIBRARY)
@@ -22,16 +25,6 @@
 
 /* The largest packet in either direction, header included. */
 #define KST_PACKET_SIZE 4352
-
-/* Result codes made by the library itself. Any other non-zero value is the probe's own
- * result for the command, passed through unchanged. */
-#define KST_OK 0
-#define KST_ERR_BAD_ARGUMENT (-122) /* null context or pointer, size outside the packet limits */
-#define KST_ERR_NO_MEMORY (-131)    /* allocation failed */
-#define KST_ERR_NO_PROBE (-260)     /* no probe could be found, opened and claimed on USB */
-#define KST_ERR_NO_REPLY (-261)     /* send failed, no reply, wrong reply size or bad reply frame */
-#define KST_ERR_DATA_PORT (-262)    /* the bulk read on the data port failed */
-#define KST_ERR_USB_LIBRARY (-600)  /* libusb could not be loaded or lacks a required function */
 
 /* The record of one opened probe. Its layout is part of the interface: callers of
  * KST_Execute write the command into commandBuffer and read the reply from replyBuffer.

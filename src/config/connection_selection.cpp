@@ -17,21 +17,19 @@ constexpr const char* kSquallSerialPrefix = "QRVM-";
 constexpr std::size_t kSquallSerialLength = 17;
 constexpr std::size_t kSquallPortDigits = 9;  // characters 10 to 17
 constexpr uint32_t kSquallHighestPort = 4095;
-constexpr int32_t kBadSquallSerial = -292;
-constexpr int32_t kBadSquallPort = -293;
 
 int32_t selectSquallPort(PodRecord& record) {
   if (record.ecomSerialGiven) {
     const std::size_t prefix = std::strlen(kSquallSerialPrefix);
     if (std::strncmp(record.ecomSerial, kSquallSerialPrefix, prefix) != 0 ||
         std::strlen(record.ecomSerial) != kSquallSerialLength)
-      return kBadSquallSerial;
+      return CFG_ERR_SQUALL_SERIAL;
     record.ecomPort =
         static_cast<uint32_t>(std::strtoul(record.ecomSerial + kSquallPortDigits, nullptr, 16));
     return 0;
   }
   if (!record.ecomPortGiven) record.selectedPort = &record.ecomLegacyPort;
-  return *record.selectedPort > kSquallHighestPort ? kBadSquallPort : 0;
+  return *record.selectedPort > kSquallHighestPort ? CFG_ERR_SQUALL_PORT : 0;
 }
 
 }  // namespace

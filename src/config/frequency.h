@@ -32,7 +32,8 @@ bool frequencyDivide(uint32_t& a, uint32_t b);
 // Hertz, truncated; saturates at the largest u64 for codes beyond it.
 uint64_t frequencyHertz(uint32_t code);
 
-// Parses a frequency text of length characters ("10", "12.5", "10MHz", "500kHz", "1e6Hz").
+// Parses a frequency text of length characters ("10", "12.5", "10MHz", "500kHz", "1000000Hz"):
+// digits with at most one dot, then an optional unit; no exponent form.
 // out holds kNoFrequency until a parse succeeds.
 bool parseFrequency(const char* text, std::size_t length, uint32_t& out);
 

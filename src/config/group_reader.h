@@ -4,13 +4,14 @@
 #include <cstdint>
 
 #include "jsc/host_services.h"
+#include "kestrel/kst_results.h"
 #include "key_rules.h"
 #include "records.h"
 
 namespace kst::config {
 
-constexpr int32_t kBadArgument = -122;
-constexpr int32_t kNoMemory = -131;
+constexpr int32_t kBadArgument = KST_ERR_BAD_ARGUMENT;
+constexpr int32_t kNoMemory = KST_ERR_NO_MEMORY;
 
 // Asks the host for the configuration group and stores its present flag; group is the id to
 // read keys from. 0 with present 0 when the host holds no configuration.

@@ -7,12 +7,13 @@
 #include <cstdint>
 
 #include "jsc/host_services.h"
+#include "kestrel/kst_results.h"
 #include "keywords.h"
 
 namespace kst::config {
 
-constexpr int32_t kBadValue = -448;  // the general code for a bad configuration value
-constexpr int32_t kHostCode = 0;     // as an error code: pass the host's own code through
+constexpr int32_t kBadValue = CFG_ERR_BAD_VALUE;  // the general code for a bad value
+constexpr int32_t kHostCode = 0;  // as an error code: pass the host's own code through
 
 // One group's session with the host.
 class GroupReader {

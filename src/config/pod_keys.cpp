@@ -1,5 +1,6 @@
 // The pod group: which driver and probe the controller talks to, how it powers the target,
 // and whether the first device is a CoreSight debug port.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,8 +12,6 @@
 namespace kst::config {
 namespace {
 
-constexpr int32_t kBadTextLength = -445;
-constexpr int32_t kBadBooleanText = -446;
 constexpr std::size_t kMaxText = kPodTextSize - 1;
 constexpr Keyword kCoreSightTypes[] = {{"cs_dap", 1}, {"cs_dap_pc", 1}};
 
@@ -27,7 +26,7 @@ struct TextKey {
 int32_t readText(const GroupReader& reader, const char* key, TextKey& out) {
   if (const int32_t result = findText(reader, key, out.found, out.property, out.text, out.length))
     return result;
-  if (out.found && (out.length < 1 || out.length > kMaxText)) return kBadTextLength;
+  if (out.found && (out.length < 1 || out.length > kMaxText)) return CFG_ERR_TEXT_LENGTH;
   return 0;
 }
 
@@ -42,6 +41,16 @@ int32_t readPort(const GroupReader& reader, const char* key, uint8_t& found, uin
   return reader.host().getUnsigned(text.property, port);
 }
 
+// A voltage text in millivolts, saturated into 0..UINT32_MAX with NaN as 0, so that a
+// negative, huge or meaningless text lands outside the window that programs a target supply
+// instead of wrapping into it.
+uint32_t millivoltsOf(const char* text) {
+  const double millivolts = std::atof(text) * 1000.0;
+  if (!(millivolts > 0.0)) return 0;
+  if (millivolts >= 4294967296.0) return UINT32_MAX;
+  return static_cast<uint32_t>(millivolts);
+}
+
 void copyText(char (&to)[kPodTextSize], const char* from) {
   std::strncpy(to, from, kMaxText);
   to[kMaxText] = '\0';
@@ -50,7 +59,7 @@ void copyText(char (&to)[kPodTextSize], const char* from) {
 int32_t readBooleanText(const TextKey& key, uint8_t& given, uint8_t& value) {
   if (!key.found) return 0;
   bool flag = false;
-  if (!readBooleanWord(key.text, flag)) return kBadBooleanText;
+  if (!readBooleanWord(key.text, flag)) return CFG_ERR_BOOLEAN_TEXT;
   value = flag;
   given = 1;
   return 0;
@@ -134,7 +143,7 @@ int32_t readPodKeys(const GroupReader& reader, void* pod, const KeyRule&) {
           readBooleanText(voltageSelection, record.voltageSelectionGiven, record.voltageSelection))
     return r;
   if (voltage.found) {
-    record.voltageMillivolts = static_cast<uint32_t>(std::atof(voltage.text) * 1000.0);
+    record.voltageMillivolts = millivoltsOf(voltage.text);
     record.voltageGiven = 1;
   }
   checkCoreSight(reader, record);

@@ -80,14 +80,14 @@ struct PinKeys {
 };
 
 constexpr PinKeys kPins[] = {
-    {offsetof(R, jtagBoot), "LOOM.JTAGBOOT_MODE", "LOOM.JTAGBOOT_VALUE", table(kPinValues), -220,
-     -221},
-    {offsetof(R, powerBoot), "LOOM.POWERBOOT_MODE", "LOOM.POWERBOOT_VALUE", table(kPinValues), -222,
-     -223},
+    {offsetof(R, jtagBoot), "LOOM.JTAGBOOT_MODE", "LOOM.JTAGBOOT_VALUE", table(kPinValues),
+     CFG_ERR_JTAGBOOT_MODE, CFG_ERR_JTAGBOOT_VALUE},
+    {offsetof(R, powerBoot), "LOOM.POWERBOOT_MODE", "LOOM.POWERBOOT_VALUE", table(kPinValues),
+     CFG_ERR_POWERBOOT_MODE, CFG_ERR_POWERBOOT_VALUE},
     {offsetof(R, emulatorOutput), "LOOM.EMUOUTPUT_MODE", "LOOM.EMUOUTPUT_VALUE", table(kPinValues),
-     -224, -225},
+     CFG_ERR_EMUOUTPUT_MODE, CFG_ERR_EMUOUTPUT_VALUE},
     {offsetof(R, loopback), "LOOM.LOOPBACK_MODE", "LOOM.LOOPBACK_VALUE", table(kLoopbackValues),
-     -226, -227},
+     CFG_ERR_LOOPBACK_MODE, CFG_ERR_LOOPBACK_VALUE},
 };
 
 int32_t readPins(const GroupReader& reader, void* record, const KeyRule&) {
@@ -137,7 +137,7 @@ constexpr KeyRule kScanKeys[] = {
     booleanRule("LOOM.EXTRARESET_JTAG", F(extraJtagReset), FOUND(extraJtagResetFound), 0),
     customRule(readPins),
     keywordRule("LOOM.BOOT_PINMAP", {kBootPinMaps, 3}, F(bootPinMap), Width::U32,
-                FOUND(bootPinMapFound), 1, -228),
+                FOUND(bootPinMapFound), 1, CFG_ERR_BOOT_PINMAP),
     keywordRule("LOOM.JTAG_ISOLATE", {kEnable, 2}, F(jtagIsolate), Width::U32,
                 FOUND(jtagIsolateFound), 0, kBadValue),
     numberRule("LOOM.RESET_ON_CONNECT", F(resetOnConnect), FOUND(resetOnConnectFound), 0),

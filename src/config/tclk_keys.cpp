@@ -51,7 +51,7 @@ int32_t readScanBits(const GroupReader& reader, void* record, const KeyRule&) {
                      kBadValue,
                      256,
                      kMaxScanBits,
-                     -272,
+                     CFG_ERR_SCAN_BITS,
                      nullptr};
   uint32_t value = 0;
   if (const int32_t result = convertValue(reader, property, rule, value)) return result;
@@ -88,13 +88,13 @@ int32_t readPathSize(const GroupReader& reader, const char* key, uint32_t& size,
 int32_t readIrSize(const GroupReader& reader, void* record, const KeyRule&) {
   auto& r = *static_cast<R*>(record);
   return readPathSize(reader, "LOOM.TCLK_PATH_IRSIZE", r.irSize, r.irSizeFixed, r.irSizeFound,
-                      -273);
+                      CFG_ERR_PATH_IRSIZE);
 }
 
 int32_t readDrSize(const GroupReader& reader, void* record, const KeyRule&) {
   auto& r = *static_cast<R*>(record);
   return readPathSize(reader, "LOOM.TCLK_PATH_DRSIZE", r.drSize, r.drSizeFixed, r.drSizeFound,
-                      -274);
+                      CFG_ERR_PATH_DRSIZE);
 }
 
 // With the specific program and no beginning frequency of its own, the clock starts no
@@ -114,25 +114,29 @@ constexpr Keyword kReferences[] = {
 
 constexpr KeyRule kTclkKeys[] = {
     keywordRule("LOOM.TCLK_PROGRAM", table(kPrograms), KST_FIELD(R, program), Width::U32,
-                foundFlag(kTclkProgram), 5, -300),
+                foundFlag(kTclkProgram), 5, CFG_ERR_TCLK_PROGRAM),
     keywordRule("LOOM.TCLK_BEGINNING", table(kFrequencyKeywords), KST_FIELD(R, beginningFrequency),
-                Width::U32, foundFlag(kTclkBeginning), frequencyCode(-1, 0), -301, Form::Frequency),
+                Width::U32, foundFlag(kTclkBeginning), frequencyCode(-1, 0), CFG_ERR_TCLK_BEGINNING,
+                Form::Frequency),
     keywordRule("LOOM.TCLK_FREQUENCY", table(kFrequencyKeywords), KST_FIELD(R, frequency),
-                Width::U32, foundFlag(kTclkFrequency), frequencyCode(3, 19), -302, Form::Frequency),
-    rangedNumberRule("LOOM.TCLK_ADVANCE", KST_FIELD(R, advance), foundFlag(kTclkAdvance), 12, -303,
-                     1, 63),
-    rangedNumberRule("LOOM.TCLK_RETREAT", KST_FIELD(R, retreat), foundFlag(kTclkRetreat), 8, -304,
-                     1, 63),
+                Width::U32, foundFlag(kTclkFrequency), frequencyCode(3, 19), CFG_ERR_TCLK_FREQUENCY,
+                Form::Frequency),
+    rangedNumberRule("LOOM.TCLK_ADVANCE", KST_FIELD(R, advance), foundFlag(kTclkAdvance), 12,
+                     CFG_ERR_TCLK_ADVANCE, 1, 63),
+    rangedNumberRule("LOOM.TCLK_RETREAT", KST_FIELD(R, retreat), foundFlag(kTclkRetreat), 8,
+                     CFG_ERR_TCLK_RETREAT, 1, 63),
     keywordRule("LOOM.TCLK_TESTMODE", table(kTestModes), KST_FIELD(R, testMode), Width::U32,
-                foundFlag(kTclkTestMode), 0, -308),
+                foundFlag(kTclkTestMode), 0, CFG_ERR_TCLK_TESTMODE),
     keywordRule("LOOM.TCLK_OVERFLOW", table(kOverflows), KST_FIELD(R, overflow), Width::U32,
-                foundFlag(kTclkOverflow), 0, -309),
+                foundFlag(kTclkOverflow), 0, CFG_ERR_TCLK_OVERFLOW),
     keywordRule("LOOM.TCLK_REFERENCE", table(kReferences), KST_FIELD(R, referenceFrequency),
-                Width::U32, foundFlag(kTclkReference), frequencyCode(1, 0), -305, Form::Frequency),
+                Width::U32, foundFlag(kTclkReference), frequencyCode(1, 0), CFG_ERR_TCLK_REFERENCE,
+                Form::Frequency),
     keywordRule("LOOM.TCLK_INITIAL", table(kDefaultIsTrue), KST_FIELD(R, initial), Width::U8,
-                foundFlag(kTclkInitial), kUnchanged, -306, Form::KeywordOrBoolean),
+                foundFlag(kTclkInitial), kUnchanged, CFG_ERR_TCLK_INITIAL, Form::KeywordOrBoolean),
     keywordRule("LOOM.TCLK_TERMINAL", table(kDefaultIsTrue), KST_FIELD(R, terminal), Width::U8,
-                foundFlag(kTclkTerminal), kUnchanged, -307, Form::KeywordOrBoolean),
+                foundFlag(kTclkTerminal), kUnchanged, CFG_ERR_TCLK_TERMINAL,
+                Form::KeywordOrBoolean),
     customRule(applyBeginningRule),
     customRule(readScanBits),
     customRule(readIrSize),

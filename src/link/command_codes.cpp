@@ -1,108 +1,38 @@
 #include "command_codes.h"
 
+#include <array>
+#include <cstddef>
+
 namespace kst {
 namespace {
 
 constexpr const char* kUnknown = "unknown command";
+constexpr std::size_t kNamedCodes = kLastCommandCode + 1;
 
-constexpr const char* kNames[] = {
-    "KST_ECHO",
-    "KST_CONNECT",
-    "KST_DISCONNECT",
-    "KST_VERSION",
-    "KST_SETTCLKDELAY",
-    "KST_SETTRST",
-    "KST_GETTRST",
-    "KST_CYCLETCLK",
-    "KST_GETJTAGSTATE",
-    "KST_GOTOJTAGSTATE",
-    "KST_FIXEDSCAN",
-    "KST_SENDSCAN",
-    "KST_SENDRECVSCAN",
-    "KST_SETAMBLEDELAY",
-    "KST_SETSRST",
-    "CMAPI_CONNECT",
-    "CMAPI_DISCONNECT",
-    "CMAPI_ACQUIRE",
-    "CMAPI_RELEASE",
-    "CMAPI_MEMREAD",
-    "CMAPI_MEMWRITE",
-    "CMAPI_DAPREGREAD",
-    "CMAPI_DAPREGWRITE",
-    "SWD_CONNECT",
-    "SWD_DISCONNECT",
-    "SWD_ENABLESWO",
-    "SWD_DISABLESWO",
-    "SWD_REGREAD",
-    "SWD_REGWRITE",
-    "PMON_SETUP",
-    "PMON_CALIBRATE",
-    "PMON_START",
-    "PMON_STOP",
-    "PMON_CLEANUP",
-    "PMON_DCDC_MCUVER",
-    "PMON_DCDC_POWERDOWN",
-    "PMON_DCDC_SETVCC",
-    "PMON_DCDC_RESTART",
-    "DFU_MODE_SWITCH",
-    "KST_PRODUCTTEST",
-    "KST_CONNECTPMON",
-    "KST_REGREAD",
-    "KST_REGWRITE",
-    "CJTAG_CONNECT",
-    "CJTAG_DISCONNECT",
-    "KST_SELECTTAP",
-    "KST_DESELECTTAP",
-    "KST_JTAGISOLATE",
-    "PMON_SETUP_RANGE",
-    "PMON_SETUP_DIG",
-    "KST_SETSUPPLY",
-    "WREN_MEMREAD",
-    "WREN_MEMWRITE",
-    "IBIS_MEMREAD",
-    "IBIS_MEMWRITE",
-    "IBIS_MEMREADSTAT",
-    "IBIS_MEMWRITESTAT",
-    "KST_POWERISOLATE",
-    "OCD_DAPREQUEST",
-    "OCD_SCANREQUEST",
-    "OCD_PATHMOVE",
-    "CMAPI_MEMREAD64",
-    "CMAPI_MEMWRITE64",
-    "KST_EEPROMREAD",
-    "KST_EEPROMWRITE",
-    "STEM_SETUP",
-    "STEM_START",
-    "STEM_STOP",
-    "PMON_SETUP_DIG_PARAM",
-    "JTAG_CONNECT",
-    "PMON_HW_INFO",
-    "ARMV7_MEMREAD",
-    "ARMV7_MEMWRITE",
-    "KST_SET_PROPERTY",
-    "KST_GETLOG",
-    kUnknown,
-    kUnknown,
-    kUnknown,
-    kUnknown,
-    kUnknown,
-    "SECAP_BULKWRITE",
-    "SECAP_BULKREAD",
-    "TERN_MEMREAD",
-    "TERN_MEMWRITE",
-    "TERN_MEMREADSTAT",
-    "TERN_MEMWRITESTAT",
-    "TRXSPI_CONNECT",
-    "TRXSPI_DISCONNECT",
-    "TRXSPI_OPWRITE",
-    "TRXSPI_OPREAD",
-};
-static_assert(sizeof kNames / sizeof kNames[0] == 90, "codes 0 to 89 are named");
+constexpr std::array<const char*, kNamedCodes> nameTable() {
+  std::array<const char*, kNamedCodes> names{};
+  for (auto& name : names) name = kUnknown;
+  for (const CommandInfo& command : kCommands) names[command.code] = command.name;
+  return names;
+}
+
+// A code listed twice or beyond the last code stops the build.
+constexpr bool codesFitOnce() {
+  std::array<bool, kNamedCodes> seen{};
+  for (const CommandInfo& command : kCommands) {
+    if (command.code > kLastCommandCode || seen[command.code]) return false;
+    seen[command.code] = true;
+  }
+  return true;
+}
+static_assert(codesFitOnce(), "each command code is listed once, none above the last");
+
+constexpr std::array<const char*, kNamedCodes> kNames = nameTable();
 
 }  // namespace
 
 const char* commandName(uint8_t code) {
-  return code < 90 ? kNames[code] : kUnknown;
+  return code <= kLastCommandCode ? kNames[code] : kUnknown;
 }
 
 }  // namespace kst

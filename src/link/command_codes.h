@@ -5,95 +5,117 @@
 
 namespace kst {
 
+// Every command code the probe knows, with its name: the one list from which the code enum
+// and the name table are both made, so a name can never sit beside another code. Codes 75 to
+// 79 have no command.
+#define KST_COMMAND_CODES(X)  \
+  X(0, KST_ECHO)              \
+  X(1, KST_CONNECT)           \
+  X(2, KST_DISCONNECT)        \
+  X(3, KST_VERSION)           \
+  X(4, KST_SETTCLKDELAY)      \
+  X(5, KST_SETTRST)           \
+  X(6, KST_GETTRST)           \
+  X(7, KST_CYCLETCLK)         \
+  X(8, KST_GETJTAGSTATE)      \
+  X(9, KST_GOTOJTAGSTATE)     \
+  X(10, KST_FIXEDSCAN)        \
+  X(11, KST_SENDSCAN)         \
+  X(12, KST_SENDRECVSCAN)     \
+  X(13, KST_SETAMBLEDELAY)    \
+  X(14, KST_SETSRST)          \
+  X(15, CMAPI_CONNECT)        \
+  X(16, CMAPI_DISCONNECT)     \
+  X(17, CMAPI_ACQUIRE)        \
+  X(18, CMAPI_RELEASE)        \
+  X(19, CMAPI_MEMREAD)        \
+  X(20, CMAPI_MEMWRITE)       \
+  X(21, CMAPI_DAPREGREAD)     \
+  X(22, CMAPI_DAPREGWRITE)    \
+  X(23, SWD_CONNECT)          \
+  X(24, SWD_DISCONNECT)       \
+  X(25, SWD_ENABLESWO)        \
+  X(26, SWD_DISABLESWO)       \
+  X(27, SWD_REGREAD)          \
+  X(28, SWD_REGWRITE)         \
+  X(29, PMON_SETUP)           \
+  X(30, PMON_CALIBRATE)       \
+  X(31, PMON_START)           \
+  X(32, PMON_STOP)            \
+  X(33, PMON_CLEANUP)         \
+  X(34, PMON_DCDC_MCUVER)     \
+  X(35, PMON_DCDC_POWERDOWN)  \
+  X(36, PMON_DCDC_SETVCC)     \
+  X(37, PMON_DCDC_RESTART)    \
+  X(38, DFU_MODE_SWITCH)      \
+  X(39, KST_PRODUCTTEST)      \
+  X(40, KST_CONNECTPMON)      \
+  X(41, KST_REGREAD)          \
+  X(42, KST_REGWRITE)         \
+  X(43, CJTAG_CONNECT)        \
+  X(44, CJTAG_DISCONNECT)     \
+  X(45, KST_SELECTTAP)        \
+  X(46, KST_DESELECTTAP)      \
+  X(47, KST_JTAGISOLATE)      \
+  X(48, PMON_SETUP_RANGE)     \
+  X(49, PMON_SETUP_DIG)       \
+  X(50, KST_SETSUPPLY)        \
+  X(51, WREN_MEMREAD)         \
+  X(52, WREN_MEMWRITE)        \
+  X(53, IBIS_MEMREAD)         \
+  X(54, IBIS_MEMWRITE)        \
+  X(55, IBIS_MEMREADSTAT)     \
+  X(56, IBIS_MEMWRITESTAT)    \
+  X(57, KST_POWERISOLATE)     \
+  X(58, OCD_DAPREQUEST)       \
+  X(59, OCD_SCANREQUEST)      \
+  X(60, OCD_PATHMOVE)         \
+  X(61, CMAPI_MEMREAD64)      \
+  X(62, CMAPI_MEMWRITE64)     \
+  X(63, KST_EEPROMREAD)       \
+  X(64, KST_EEPROMWRITE)      \
+  X(65, STEM_SETUP)           \
+  X(66, STEM_START)           \
+  X(67, STEM_STOP)            \
+  X(68, PMON_SETUP_DIG_PARAM) \
+  X(69, JTAG_CONNECT)         \
+  X(70, PMON_HW_INFO)         \
+  X(71, ARMV7_MEMREAD)        \
+  X(72, ARMV7_MEMWRITE)       \
+  X(73, KST_SET_PROPERTY)     \
+  X(74, KST_GETLOG)           \
+  X(80, SECAP_BULKWRITE)      \
+  X(81, SECAP_BULKREAD)       \
+  X(82, TERN_MEMREAD)         \
+  X(83, TERN_MEMWRITE)        \
+  X(84, TERN_MEMREADSTAT)     \
+  X(85, TERN_MEMWRITESTAT)    \
+  X(86, TRXSPI_CONNECT)       \
+  X(87, TRXSPI_DISCONNECT)    \
+  X(88, TRXSPI_OPWRITE)       \
+  X(89, TRXSPI_OPREAD)
+
 enum CommandCode : uint8_t {
-  KST_ECHO = 0,
-  KST_CONNECT = 1,
-  KST_DISCONNECT = 2,
-  KST_VERSION = 3,
-  KST_SETTCLKDELAY = 4,
-  KST_SETTRST = 5,
-  KST_GETTRST = 6,
-  KST_CYCLETCLK = 7,
-  KST_GETJTAGSTATE = 8,
-  KST_GOTOJTAGSTATE = 9,
-  KST_FIXEDSCAN = 10,
-  KST_SENDSCAN = 11,
-  KST_SENDRECVSCAN = 12,
-  KST_SETAMBLEDELAY = 13,
-  KST_SETSRST = 14,
-  CMAPI_CONNECT = 15,
-  CMAPI_DISCONNECT = 16,
-  CMAPI_ACQUIRE = 17,
-  CMAPI_RELEASE = 18,
-  CMAPI_MEMREAD = 19,
-  CMAPI_MEMWRITE = 20,
-  CMAPI_DAPREGREAD = 21,
-  CMAPI_DAPREGWRITE = 22,
-  SWD_CONNECT = 23,
-  SWD_DISCONNECT = 24,
-  SWD_ENABLESWO = 25,
-  SWD_DISABLESWO = 26,
-  SWD_REGREAD = 27,
-  SWD_REGWRITE = 28,
-  PMON_SETUP = 29,
-  PMON_CALIBRATE = 30,
-  PMON_START = 31,
-  PMON_STOP = 32,
-  PMON_CLEANUP = 33,
-  PMON_DCDC_MCUVER = 34,
-  PMON_DCDC_POWERDOWN = 35,
-  PMON_DCDC_SETVCC = 36,
-  PMON_DCDC_RESTART = 37,
-  DFU_MODE_SWITCH = 38,
-  KST_PRODUCTTEST = 39,
-  KST_CONNECTPMON = 40,
-  KST_REGREAD = 41,
-  KST_REGWRITE = 42,
-  CJTAG_CONNECT = 43,
-  CJTAG_DISCONNECT = 44,
-  KST_SELECTTAP = 45,
-  KST_DESELECTTAP = 46,
-  KST_JTAGISOLATE = 47,
-  PMON_SETUP_RANGE = 48,
-  PMON_SETUP_DIG = 49,
-  KST_SETSUPPLY = 50,
-  WREN_MEMREAD = 51,
-  WREN_MEMWRITE = 52,
-  IBIS_MEMREAD = 53,
-  IBIS_MEMWRITE = 54,
-  IBIS_MEMREADSTAT = 55,
-  IBIS_MEMWRITESTAT = 56,
-  KST_POWERISOLATE = 57,
-  OCD_DAPREQUEST = 58,
-  OCD_SCANREQUEST = 59,
-  OCD_PATHMOVE = 60,
-  CMAPI_MEMREAD64 = 61,
-  CMAPI_MEMWRITE64 = 62,
-  KST_EEPROMREAD = 63,
-  KST_EEPROMWRITE = 64,
-  STEM_SETUP = 65,
-  STEM_START = 66,
-  STEM_STOP = 67,
-  PMON_SETUP_DIG_PARAM = 68,
-  JTAG_CONNECT = 69,
-  PMON_HW_INFO = 70,
-  ARMV7_MEMREAD = 71,
-  ARMV7_MEMWRITE = 72,
-  KST_SET_PROPERTY = 73,
-  KST_GETLOG = 74,
-  SECAP_BULKWRITE = 80,
-  SECAP_BULKREAD = 81,
-  TERN_MEMREAD = 82,
-  TERN_MEMWRITE = 83,
-  TERN_MEMREADSTAT = 84,
-  TERN_MEMWRITESTAT = 85,
-  TRXSPI_CONNECT = 86,
-  TRXSPI_DISCONNECT = 87,
-  TRXSPI_OPWRITE = 88,
-  TRXSPI_OPREAD = 89,
+#define KST_COMMAND_ENUMERATOR(code, name) name = code,
+  KST_COMMAND_CODES(KST_COMMAND_ENUMERATOR)
+#undef KST_COMMAND_ENUMERATOR
 };
 
-// The name of a command code; "unknown command" for 75-79 and codes above 89.
+struct CommandInfo {
+  uint8_t code;
+  const char* name;
+};
+
+inline constexpr CommandInfo kCommands[] = {
+#define KST_COMMAND_INFO(code, name) {code, #name},
+    KST_COMMAND_CODES(KST_COMMAND_INFO)
+#undef KST_COMMAND_INFO
+};
+
+// Codes from 0 up to this one may have a name.
+inline constexpr uint8_t kLastCommandCode = 89;
+
+// The name of a command code; "unknown command" for codes without a command.
 const char* commandName(uint8_t code);
 
 }  // namespace kst

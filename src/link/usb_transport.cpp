@@ -1,5 +1,6 @@
 #include "usb_transport.h"
 
+#include "../platform/platform.h"
 #include "libusb_binding.h"
 #include "usb_device.h"
 
@@ -50,14 +51,19 @@ int USBReceivePacket(KSTInform& context, uint32_t expected, uint32_t* received,
                         static_cast<int>(expected), &transferred, timeout) != usb::kSuccess)
     return kTransportFailed;
   uint32_t total = clampedCount(transferred, expected);
+  // A zero-length packet adds nothing and the reading goes on. So that a device feeding
+  // nothing but empty packets (or a trickle of bytes) cannot hold the caller forever, the
+  // follow-up reads together get the time-out T once more. A probe writes its reply in one
+  // go, so the rest follows the first part at bus speed (a whole 4352-byte reply crosses
+  // even a full-speed bus in about 4 ms): a conforming probe never reaches this deadline.
+  const uint32_t followUpStart = platform::tickMilliseconds();
   while (total < expected) {
+    if (platform::tickMilliseconds() - followUpStart >= timeout) return kTransportFailed;
     transferred = 0;
     const uint32_t room = KST_PACKET_SIZE - total;
     if (usb::bulkTransfer(device->handle, device->commandIn, context.replyBuffer + total,
                           static_cast<int>(room), &transferred, followUpTimeout) != usb::kSuccess)
       return kTransportFailed;
-    // A device that keeps answering with empty packets would hold the caller forever.
-    if (transferred <= 0) return kTransportFailed;
     total += clampedCount(transferred, room);
   }
   if (received != nullptr) *received = total;

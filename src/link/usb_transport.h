@@ -20,7 +20,8 @@ enum TransportStatus : int {
 int USBSendPacket(KSTInform& context, uint32_t byteCount);
 
 // Reads a reply of expected bytes into the reply buffer, with follow-up reads of at most
-// 500 ms until it is complete. timeoutMs 0 means 5000. received may be null.
+// 500 ms each, and of at most timeoutMs together, until it is complete. timeoutMs 0 means
+// 5000. received may be null.
 int USBReceivePacket(KSTInform& context, uint32_t expected, uint32_t* received, uint32_t timeoutMs);
 
 // One read from the data IN endpoint (500 ms); the libusb result, count through transferred.

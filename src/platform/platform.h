@@ -36,17 +36,18 @@ bool ownDirectory(const char* moduleName, char* out, std::size_t outSize);
 // The text after the last '\', else after the last '/', else after the last ':', else all.
 const char* pathFileName(const char* path);
 
-// The full path of a loaded module (null name: kOwnModuleName), with its file-name part
-// replaced by the file-name part of replacementName when given. Returns false on success
-// and true on failure (the historic sense of this service).
+// The full path of a loaded module (null name: the board module, kDefaultModuleName), with its
+// file-name part replaced by the file-name part of replacementName when given. Returns false on
+// success and true on failure (the historic sense of this service).
 bool modulePathWithName(char* out, std::size_t outSize, const char* moduleName,
                         const char* replacementName);
 
+// Time, through the installed clock (clock.h): the system's unless a test installed its own.
 void sleepMs(uint32_t milliseconds);
-
 // Busy-waits at least count units of 1/1048576 s.
 void pause(uint32_t count);
-
+// Millisecond tick, wrapping modulo 2^32.
+uint32_t tickMilliseconds();
 // Millisecond tick times 1000, wrapping modulo 2^32.
 uint32_t tickMicroseconds();
 

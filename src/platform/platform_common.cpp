@@ -1,6 +1,8 @@
 // Platform services whose behaviour is the same on every operating system.
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <new>
 
 #include "platform.h"
 #include "platform_os.h"
@@ -59,12 +61,13 @@ bool directoryOfFileName(const char* fileName, char* out, std::size_t outSize,
 void* findFunction(ModuleHandle module, const char* name) {
   if (module == nullptr || name == nullptr) return nullptr;
   if (void* address = os::findSymbol(module, name)) return address;
-  char underscored[128];
+  // Names have no length limit; this runs only while binding, never on the command path.
   const std::size_t length = std::strlen(name);
-  if (length + 2 > sizeof underscored) return nullptr;
+  std::unique_ptr<char[]> underscored(new (std::nothrow) char[length + 2]);
+  if (underscored == nullptr) return nullptr;
   underscored[0] = '_';
-  std::memcpy(underscored + 1, name, length + 1);
-  return os::findSymbol(module, underscored);
+  std::memcpy(underscored.get() + 1, name, length + 1);
+  return os::findSymbol(module, underscored.get());
 }
 
 bool ownDirectory(const char* moduleName, char* out, std::size_t outSize) {
@@ -88,26 +91,6 @@ bool modulePathWithName(char* out, std::size_t outSize, const char* moduleName,
   if (needed > room) return true;
   std::memcpy(namePart, replacement, needed);
   return false;
-}
-
-void pause(uint32_t count) {
-  if (count == 0) return;
-  const uint64_t frequency = os::counterFrequency();
-  if (frequency != 0) {
-    const uint64_t start = os::readCounter();
-    while (elapsedPauseUnits(os::readCounter() - start, frequency) < count) {
-    }
-    return;
-  }
-  uint32_t milliseconds = count / 1024;
-  if (milliseconds == 0) milliseconds = 1;
-  const uint32_t start = os::tickMilliseconds();
-  while (os::tickMilliseconds() - start < milliseconds) {
-  }
-}
-
-uint32_t tickMicroseconds() {
-  return os::tickMilliseconds() * 1000u;
 }
 
 }  // namespace kst::platform

@@ -31,5 +31,7 @@ uint64_t counterFrequency();
 
 uint32_t tickMilliseconds();
 
+void sleepMs(uint32_t milliseconds);
+
 }  // namespace os
 }  // namespace kst::platform

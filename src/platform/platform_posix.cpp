@@ -1,4 +1,5 @@
-// POSIX implementation of the platform primitives (Linux, macOS).
+// POSIX implementation of the platform primitives, for Linux and other systems with glibc's
+// dlinfo (RTLD_DI_LINKMAP) and <link.h>; macOS has neither and would need its own file.
 #if !defined(_WIN32)
 
 #include <dlfcn.h>
@@ -28,14 +29,14 @@ bool freeLibrary(ModuleHandle module) {
   return module != nullptr && dlclose(module) == 0;
 }
 
+namespace os {
+
 void sleepMs(uint32_t milliseconds) {
   timespec remaining{static_cast<time_t>(milliseconds / 1000),
                      static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
   }
 }
-
-namespace os {
 
 const char* const kDirectorySeparators = "/";
 const char kDriveColonSeparator = '\0';

@@ -25,11 +25,11 @@ bool freeLibrary(ModuleHandle module) {
   return module != nullptr && FreeLibrary(reinterpret_cast<HMODULE>(module)) != 0;
 }
 
+namespace os {
+
 void sleepMs(uint32_t milliseconds) {
   Sleep(milliseconds);
 }
-
-namespace os {
 
 const char* const kDirectorySeparators = "\\";
 const char kDriveColonSeparator = '\\';

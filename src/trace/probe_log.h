@@ -15,8 +15,8 @@ constexpr std::size_t kProbeLogRecordSize = 24;
 // What the probe's log reply says of its own logging flag.
 bool probeLogFlag(const uint8_t* reply);
 
-// Writes the records of a KST_GETLOG reply (kProbeLogReplySize bytes) at level, with the
-// overflow notice; returns without the mismatch check (the caller owns the trace state).
+// Writes the records of a KST_GETLOG reply (kProbeLogReplySize bytes) at level. The overflow
+// notice (writeOverflowNotice) and the flag mismatch check are the caller's.
 void writeProbeLogRecords(Logging::ILogger& logger, uint32_t level, const uint8_t* reply);
 
 // Writes the overflow notice when the reply reports lost records.

@@ -50,10 +50,10 @@ int main(int argc, char** argv) {
   std::printf("libusb=%s\n", boundLibusb().c_str());
   if (argc > 2 && std::strcmp(argv[2], "attach") == 0) {
     void* libusb = dlopen("libusb-1.0.so.0", RTLD_NOW | RTLD_NOLOAD);
-    using AttachFn = int (*)(uint16_t, uint16_t, const char*, int);
+    using AttachFn = int (*)(uint16_t, uint16_t, const char*, uint32_t, int);
     auto attach = libusb ? reinterpret_cast<AttachFn>(dlsym(libusb, "ksim_attach_probe")) : nullptr;
     if (attach == nullptr) return 5;
-    attach(0x1209, 0x4B01, "KD", 1);
+    attach(0x1209, 0x4B01, "KD", 0x03000029, 1);
     std::printf("open=%d\n", openAndClose(open, close));
   }
   return 0;

@@ -1,4 +1,6 @@
 // Bulk transfers under the exchange: split replies, halted endpoints, a vanishing probe.
+#include <chrono>
+
 #include "probe_fixture.h"
 
 namespace kstest {
@@ -6,6 +8,8 @@ namespace {
 
 using ksim::EventKind;
 using ksim::Fault;
+
+constexpr int kConnectCode = 1;
 
 class TransportTest : public ProbeTest {};
 
@@ -36,6 +40,30 @@ TEST_F(TransportTest, ASplitReplyIsAssembledWithAFollowUpReadOfAtMost500Ms) {
     EXPECT_EQ(in[1].timeoutMs, c.followUp);
     KST_Close(&probe_);
   }
+}
+
+TEST_F(TransportTest, ZeroLengthPacketsInsideAReplyAddNothingAndTheReadGoesOn) {
+  attachAndOpen();
+  ksim::scriptReply(device_, {kConnectCode, 0x0BAD, {}});
+  ksim::injectFault(device_, {Fault::EmptyPackets, kConnectCode, 1, 2});
+  EXPECT_EQ(KST_Connect(probe_), 0x0BAD) << "the probe's own result";
+  const auto in = eventsOf(EventKind::BulkIn);
+  ASSERT_EQ(in.size(), 4u);
+  EXPECT_EQ(in[1].data.size() + in[2].data.size(), 0u);
+  EXPECT_EQ(KST_Connect(probe_), KST_OK) << "the next command is not disturbed";
+}
+
+TEST_F(TransportTest, EndlessZeroLengthPacketsEndAsNoReplyWithinTheTimeOut) {
+  attachAndOpen();
+  ksim::injectFault(device_, {Fault::EmptyPackets, kConnectCode, 1, -1});
+  probe_->commandBuffer[3] = kConnectCode;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(KST_Execute(probe_, 4, 7, 1, 10), KST_ERR_NO_REPLY);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  const auto in = eventsOf(EventKind::BulkIn);
+  ASSERT_GT(in.size(), 2u);
+  EXPECT_EQ(in.back().timeoutMs, 10u);
+  EXPECT_EQ(KST_Connect(probe_), KST_OK);
 }
 
 TEST_F(TransportTest, AHaltedOutEndpointIsClearedAndWrittenAgainUpToThreeTimes) {

@@ -14,7 +14,7 @@ using ksim::MemAp;
 
 class DebugPortTest : public ::testing::Test {
  protected:
-  DebugPortTest() : port(ksim::DebugPortConfig{}, memory) {
+  DebugPortTest() : port(ksim::TargetConfig{}, memory) {
     port.setRecorder([this](const ksim::ProbeLogRecord& r) { log.push_back(r); });
   }
 
@@ -30,8 +30,9 @@ TEST(SparseMemory, UnwrittenBytesReadTheFillAndWritesCrossPagesAndHighAddresses)
   memory.write(high, data, 5);
   uint8_t out[7] = {};
   memory.read(high - 1, out, 7);
-  EXPECT_EQ(std::vector<uint8_t>(out, out + 7),
-            (std::vector<uint8_t>{ksim::SparseMemory::kFill, 1, 2, 3, 4, 5, ksim::SparseMemory::kFill}));
+  EXPECT_EQ(
+      std::vector<uint8_t>(out, out + 7),
+      (std::vector<uint8_t>{ksim::SparseMemory::kFill, 1, 2, 3, 4, 5, ksim::SparseMemory::kFill}));
   memory.addFault(0x100, 0x200);
   EXPECT_FALSE(memory.faults(0xF0, 0x10));
   EXPECT_TRUE(memory.faults(0xF0, 0x11));
@@ -46,7 +47,8 @@ TEST_F(DebugPortTest, AccessPortsAnswerOnlyAfterThePowerUpHandshake) {
   EXPECT_EQ(value, 0u);
   ASSERT_TRUE(port.dpWrite(DebugPort::kCtrlStat, DebugPort::kPowerRequests));
   ASSERT_TRUE(port.dpRead(DebugPort::kCtrlStat, value));
-  EXPECT_EQ(value, DebugPort::kPowerRequests | DebugPort::kDebugPowerAck | DebugPort::kSystemPowerAck);
+  EXPECT_EQ(value,
+            DebugPort::kPowerRequests | DebugPort::kDebugPowerAck | DebugPort::kSystemPowerAck);
   ASSERT_TRUE(port.apRead(1, MemAp::kIdr, value));
   EXPECT_EQ(value, 0x44770004u);
   ASSERT_TRUE(port.apRead(1, MemAp::kCfg, value));
@@ -137,12 +139,12 @@ TEST_F(DebugPortTest, BlocksAreRefusedByAlignmentAddressSpaceAndPower) {
   };
   memory.addFault(0x3000, 0x3001);
   const Case cases[] = {
-      {{0, 0x1002, 16, 2, true, 0}, ksim::kFirmwareBadArguments},     // misaligned address
-      {{0, 0x1000, 6, 2, true, 0}, ksim::kFirmwareBadArguments},      // count not in words
-      {{0, 0xFFFFFFF8, 16, 2, true, 0}, ksim::kFirmwareBadArguments}, // past 32 bits
-      {{1, 0xFFFFFFF8, 16, 2, true, 0}, 0},                           // a 64-bit AP goes on
-      {{0, 0x1000, 16, 3, true, 0}, ksim::kFirmwareBadArguments},     // no such size
-      {{5, 0x1000, 16, 2, true, 0}, ksim::kFirmwareBadArguments},     // no such AP
+      {{0, 0x1002, 16, 2, true, 0}, ksim::kFirmwareBadArguments},      // misaligned address
+      {{0, 0x1000, 6, 2, true, 0}, ksim::kFirmwareBadArguments},       // count not in words
+      {{0, 0xFFFFFFF8, 16, 2, true, 0}, ksim::kFirmwareBadArguments},  // past 32 bits
+      {{1, 0xFFFFFFF8, 16, 2, true, 0}, 0},                            // a 64-bit AP goes on
+      {{0, 0x1000, 16, 3, true, 0}, ksim::kFirmwareBadArguments},      // no such size
+      {{5, 0x1000, 16, 2, true, 0}, ksim::kFirmwareBadArguments},      // no such AP
       {{0, 0x2FF8, 16, 2, true, 0}, ksim::kFirmwareMemoryFault},
   };
   for (const Case& c : cases) {

@@ -77,6 +77,12 @@ TEST(FindFunction, FallsBackToTheUnderscoredName) {
   auto function = reinterpret_cast<int (*)()>(findFunction(module, "kst_lookup_target"));
   ASSERT_NE(function, nullptr);
   EXPECT_EQ(function(), 42);
+  auto longNamed = reinterpret_cast<int (*)()>(
+      findFunction(module,
+                   "kst_lookup_target_with_a_name_far_longer_than_any_fixed_buffer_a_lookup_might_"
+                   "use_for_the_underscored_form_of_the_name_it_was_given"));
+  ASSERT_NE(longNamed, nullptr) << "names of any length fall back";
+  EXPECT_EQ(longNamed(), 43);
   EXPECT_EQ(findFunction(module, "kst_no_such_function"), nullptr);
   EXPECT_TRUE(freeLibrary(module));
   EXPECT_EQ(loadLibrary("libkestrel-does-not-exist.so"), nullptr);

@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-#include <string>
-
-#include "link/command_codes.h"
-
 namespace {
 
 TEST(WireReader, ReadsLittleEndianFieldsAndStopsAtTheEnd) {
@@ -25,25 +20,6 @@ TEST(WireReader, ReadsLittleEndianFieldsAndStopsAtTheEnd) {
   EXPECT_EQ(reader.bytes(2), nullptr);
   EXPECT_NE(reader.bytes(1), nullptr);
   EXPECT_EQ(reader.remaining(), 0u);
-}
-
-TEST(CommandNames, EveryCodeHasItsOwnNameAndTheGapsAreUnknown) {
-  std::set<std::string> seen;
-  for (int code = 0; code <= 255; ++code) {
-    const std::string name = kst::commandName(static_cast<uint8_t>(code));
-    const bool unknown = (code >= 75 && code <= 79) || code > 89;
-    if (unknown) {
-      EXPECT_EQ(name, "unknown command") << code;
-    } else {
-      EXPECT_NE(name, "unknown command") << code;
-      EXPECT_TRUE(seen.insert(name).second) << "duplicate name " << name;
-    }
-  }
-  EXPECT_EQ(seen.size(), 85u);
-  EXPECT_STREQ(kst::commandName(kst::KST_SENDRECVSCAN), "KST_SENDRECVSCAN");
-  EXPECT_STREQ(kst::commandName(kst::KST_GETLOG), "KST_GETLOG");
-  EXPECT_STREQ(kst::commandName(kst::SECAP_BULKWRITE), "SECAP_BULKWRITE");
-  EXPECT_STREQ(kst::commandName(kst::TRXSPI_OPREAD), "TRXSPI_OPREAD");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Control interface of the Kestrel virtual probe: a libusb-1.0 stand-in that emulates a USB
 // bus with Kestrel probes on it. Tests and demos attach probes and other devices, inject
 // faults and read back every transfer the host made. Time-outs are never waited out: a read
-// with nothing to deliver fails at once and the time-out asked for is recorded.
+// with nothing to deliver fails at once and the time-out asked for is recorded. The plain C
+// entry points are in kestrel_sim/ksim.h.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "kestrel_sim/ksim.h"
+
 #define KSIM_API __attribute__((visibility("default")))
 
 namespace ksim {
 
 using DeviceId = int;
+constexpr DeviceId kInvalidDevice = KSIM_INVALID_DEVICE;
 
 // Result codes of the virtual firmware for requests it cannot carry out. They come back in
 // a 7-byte reply (no data), as the real firmware answers what it cannot parse.
@@ -49,6 +53,25 @@ enum class TapState : uint8_t {
   UpdateIr = 17,
 };
 
+// How the probe moves the TAP to a goal state: the path mode of KST_GotoJtagState and the
+// start and end path modes of the scans. No move passes through Test-Logic-Reset unless it is
+// the goal; Test-Logic-Reset is always reached with five TMS ones, whatever the mode. Free
+// test-clock cycles (a scan's TCLK count, KST_CYCLETCLK) keep the TAP where it is: TMS high
+// in Test-Logic-Reset, low in Run-Test/Idle, the shift and the pause states (a state no TMS
+// holds goes on with TMS low to the next one that does). Modes above 3 are refused with
+// kFirmwareBadArguments.
+constexpr uint32_t kPathDefault = 0;  // as kPathShortest
+// The fewest clocks, trying TMS low first where two paths are equally short: a pause state
+// returns to its shift state through Exit2 without a new capture.
+constexpr uint32_t kPathShortest = 1;
+// Through Run-Test/Idle: the shortest path there, then the shortest path on to the goal, so a
+// scan in progress is updated and the next one captures afresh.
+constexpr uint32_t kPathThroughIdle = 2;
+// Through the Update state: from Capture, Shift, Exit1, Pause or Exit2 of a register the move
+// first completes that scan at its Update state, then takes the shortest path on (through
+// Select-DR, so Run-Test/Idle only when it is the goal); from other states as kPathShortest.
+constexpr uint32_t kPathThroughUpdate = 3;
+
 // A data register selected by its own instruction, keeping what was last shifted in.
 struct UserRegisterConfig {
   uint64_t opcode;
@@ -57,17 +80,45 @@ struct UserRegisterConfig {
 };
 
 // One IEEE 1149.1 TAP. BYPASS is the all-ones instruction; IDCODE is instruction 1 and is
-// selected by test-logic reset when the TAP has one (BYPASS otherwise).
+// selected by test-logic reset when the TAP has one (BYPASS otherwise). Update-IR and
+// Update-DR latch on entering the Update state.
 struct TapConfig {
   uint16_t irLength = 4;
   bool hasIdcode = true;
-  uint32_t idcode = 0x4BA00477;  // bit 0 must be 1
+  uint32_t idcode = 0x4BA00477;  // bit 0 must be 1: attachProbe refuses a chain without it
   std::vector<UserRegisterConfig> userRegisters;
-  bool behindRouter = false;  // hidden until a router selects it
+  // Hidden until a router selects it (KST_SELECTTAP with its chain position); once selected
+  // it adds its bits to the chain at once, even in the middle of a scan.
+  bool behindRouter = false;
 };
 
 // A three-TAP chain of different IR lengths, nearest TDO first.
 KSIM_API std::vector<TapConfig> demoChain();
+
+// The ARM target behind the probe: a debug port and its MEM-APs in front of one memory.
+struct MemApConfig {
+  uint32_t idr = 0x24770011;   // an AHB-AP
+  bool largeAddress = false;   // CFG.LA: 64-bit addresses, TAR's upper word at 0x08
+  uint32_t base = 0xE00FF003;  // ROM table, present
+};
+
+// A range of addresses [begin, end).
+struct AddressRange {
+  uint64_t begin, end;
+};
+
+// What stands behind the probe besides the scan chain. Unwritten memory reads 0xA5.
+struct TargetConfig {
+  uint32_t dpIdcode = 0x2BA01477;
+  // AP 0 a 32-bit AHB-AP, AP 1 a 64-bit AXI-AP, both on the same memory.
+  std::vector<MemApConfig> aps = {MemApConfig{}, MemApConfig{0x44770004, true, 0xE00FF003}};
+  std::vector<AddressRange> armFaults;  // ARM memory whose accesses fault
+  // Failing cells of the DSP memories (family A by word address, its data space).
+  std::vector<AddressRange> wrenFailing, ibisFailing, ternFailing;
+  uint32_t powerHardwareWord = 0x00020001;  // PMON_HW_INFO: board revision 2, converter 1
+  uint8_t powerChannels = 2;
+  uint32_t dcdcVersion = 0x01040007;  // 1.4.0.7
+};
 
 struct ProbeConfig {
   uint16_t vendorId = 0x1209;
@@ -80,6 +131,7 @@ struct ProbeConfig {
   bool failClaimData = false;       // the data interface is busy
   bool kernelDriverActive = false;  // both interfaces start bound to a kernel driver
   std::vector<TapConfig> chain;     // the target's scan chain, position 0 nearest TDO
+  TargetConfig target;
 };
 
 // What the probe's lines, switches and registers hold, for tests to check.
@@ -102,6 +154,11 @@ struct ProbeStatus {
   std::vector<bool> tapVisible;  // per TAP of the configured chain
   std::map<uint32_t, uint32_t> properties;
   std::map<uint32_t, uint16_t> registers;
+  bool dapConnected = false;  // CMAPI_CONNECT until CMAPI_DISCONNECT
+  bool swdConnected = false;
+  bool swoEnabled = false;
+  bool powerRunning = false;  // the power measurement between start and stop
+  bool spiConnected = false;
 };
 
 // One record of the probe's own log, as KST_GETLOG returns it.
@@ -126,6 +183,8 @@ enum class Fault {
   FirmwareError,   // a reply of the right size carrying result value
   OutPipe,         // the OUT endpoint stalls (LIBUSB_ERROR_PIPE) instead of taking the packet
   Vanish,          // the device leaves the bus on receiving the command
+  EmptyPackets,    // split in half with value zero-length packets between (below 0: the first
+                   // half, then zero-length packets without end until the next command)
 };
 
 constexpr int kAnyCommand = -1;
@@ -159,9 +218,14 @@ struct Resources {
 };
 
 KSIM_API void reset();  // empty bus, no faults, empty log; libusb_has_capability answers 1
+// Attaches a probe; kInvalidDevice when its chain gives an IDCODE with bit 0 clear.
 KSIM_API DeviceId attachProbe(const ProbeConfig& config);
 KSIM_API DeviceId attachDevice(uint16_t vendorId, uint16_t productId);  // not a probe
 KSIM_API void detach(DeviceId device);
+// Keeps a device off the bus until `scans` more device lists (libusb_get_device_list) have
+// been taken; it is in every list after that (0: at once). A device replaced by another on
+// re-enumeration: detach the old one and attach the new one to appear after some scans.
+KSIM_API void appearAfterScans(DeviceId device, unsigned scans);
 KSIM_API void injectFault(DeviceId device, const FaultRule& fault);
 
 // A reply the probe gives instead of carrying out the command: the next `times` packets with
@@ -197,12 +261,3 @@ KSIM_API std::vector<uint8_t> eeprom(DeviceId device);  // 64 KiB, erased to 0xF
 KSIM_API void pushDataPort(DeviceId device, const std::vector<uint8_t>& bytes);
 
 }  // namespace ksim
-
-// The bus the `kestrel --sim` demo runs on: one probe with current firmware and the demo
-// chain behind it.
-extern "C" KSIM_API void ksim_install_default_bus(void);
-
-// Plain C entry for tools that reach the virtual probe through dlsym: attaches a probe and
-// returns its device id.
-extern "C" KSIM_API int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,
-                                          int kernelDriverActive);

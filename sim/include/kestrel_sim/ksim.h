@@ -1,0 +1,55 @@
+/* The Kestrel virtual probe's C entry points.
+ *
+ * The virtual probe is a libusb-1.0 stand-in (soname libusb-1.0.so.0) that emulates a USB
+ * bus with Kestrel probes on it. A program that loads it in place of libusb, by linking
+ * against it or through dlopen/dlsym, sets the bus up with these functions; C++ tests have
+ * the fuller control API of kestrel_sim/sim.h.
+ *
+ * Opt-in default bus: when the environment variable KESTREL_SIM_DEFAULT_BUS is "1" as the
+ * virtual probe is loaded, it installs the default bus (ksim_install_default_bus) at once,
+ * so a tool that just links libusb finds a probe without calling anything here:
+ *
+ *   KESTREL_SIM_DEFAULT_BUS=1 LD_LIBRARY_PATH=build/sim kestrel info
+ *
+ * Device ids are small positive numbers; KSIM_INVALID_DEVICE (-1) means that nothing was
+ * attached. All functions may be called from any thread.
+ */
+#ifndef KESTREL_SIM_KSIM_H
+#define KESTREL_SIM_KSIM_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define KSIM_C_API __attribute__((visibility("default")))
+#define KSIM_INVALID_DEVICE (-1)
+
+/* Empties the bus: no devices, no faults, no recorded transfers. */
+KSIM_C_API void ksim_reset(void);
+
+/* Empties the bus and attaches one probe with current firmware (3.0.0.29) under
+ * 1209:4B01, serial "KST00001", with a three-TAP demo chain behind it. */
+KSIM_C_API void ksim_install_default_bus(void);
+
+/* Attaches a probe with an empty scan chain and returns its device id. serial may be null
+ * for the default "KST00001"; firmware_version is the word KST_Version reports (bytes major,
+ * minor, patch, build from the top); a non-zero kernel_driver_active starts both of its
+ * interfaces bound to a kernel driver. */
+KSIM_C_API int ksim_attach_probe(uint16_t vendor_id, uint16_t product_id, const char* serial,
+                                 uint32_t firmware_version, int kernel_driver_active);
+
+/* Takes a device off the bus; handles to it fail from then on with LIBUSB_ERROR_NO_DEVICE. */
+KSIM_C_API void ksim_detach(int device);
+
+/* Keeps a device off the bus until `scans` more device lists (libusb_get_device_list calls)
+ * have been taken; it is in every list after that. 0 puts it on the bus at once. With
+ * ksim_detach of the old device this models a device that re-enumerates as another. */
+KSIM_C_API void ksim_appear_after_scans(int device, unsigned scans);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KESTREL_SIM_KSIM_H */

@@ -1,0 +1,45 @@
+// The C entry points of kestrel_sim/ksim.h over the control API, and the opt-in default bus.
+#include <cstdlib>
+#include <cstring>
+
+#include "kestrel_sim/sim.h"
+
+extern "C" void ksim_reset(void) {
+  ksim::reset();
+}
+
+extern "C" void ksim_install_default_bus(void) {
+  ksim::reset();
+  ksim::ProbeConfig config;
+  config.chain = ksim::demoChain();
+  ksim::attachProbe(config);
+}
+
+extern "C" int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,
+                                 uint32_t firmwareVersion, int kernelDriverActive) {
+  ksim::ProbeConfig config;
+  config.vendorId = vendorId;
+  config.productId = productId;
+  if (serial != nullptr) config.serial = serial;
+  config.firmwareVersion = firmwareVersion;
+  config.kernelDriverActive = kernelDriverActive != 0;
+  return ksim::attachProbe(config);
+}
+
+extern "C" void ksim_detach(int device) {
+  ksim::detach(device);
+}
+
+extern "C" void ksim_appear_after_scans(int device, unsigned scans) {
+  ksim::appearAfterScans(device, scans);
+}
+
+namespace {
+
+// KESTREL_SIM_DEFAULT_BUS=1: tools that only link libusb find the demo probe on the bus.
+__attribute__((constructor)) void installDefaultBusWhenAsked() {
+  const char* value = std::getenv("KESTREL_SIM_DEFAULT_BUS");
+  if (value != nullptr && std::strcmp(value, "1") == 0) ksim_install_default_bus();
+}
+
+}  // namespace

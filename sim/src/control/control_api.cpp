@@ -1,0 +1,174 @@
+// The test and demo side of the virtual probe.
+#include <libusb.h>
+
+#include "control/control_unit.h"
+#include "jtag/jtag_unit.h"
+#include "log/log_unit.h"
+#include "probe/probe_function.h"
+#include "usb/bus.h"
+#include "usb/plain_device.h"
+
+namespace ksim {
+namespace {
+
+ProbeFunction* probeOf(BusDevice* device) {
+  return device != nullptr ? dynamic_cast<ProbeFunction*>(device->function.get()) : nullptr;
+}
+
+// Runs f on the probe under the bus lock, when the device is a probe.
+template <class F>
+void withProbe(DeviceId id, F f) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (ProbeFunction* probe = probeOf(findDevice(state, id))) f(*probe);
+}
+
+// IEEE 1149.1 fixes bit 0 of every IDCODE at 1: it tells an IDCODE from BYPASS's 0 bit.
+bool validChain(const std::vector<TapConfig>& chain) {
+  for (const TapConfig& tap : chain)
+    if (tap.hasIdcode && (tap.idcode & 1) == 0) return false;
+  return true;
+}
+
+}  // namespace
+
+void reset() {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.devices.clear();
+  state.events.clear();
+}
+
+DeviceId attachProbe(const ProbeConfig& config) {
+  if (!validChain(config.chain)) return kInvalidDevice;
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  auto probe = std::make_unique<ProbeFunction>(config);
+  const InterfaceLayout layout = probe->layout();
+  const DeviceId id = attachFunction(state, std::move(probe));
+  BusDevice* device = findDevice(state, id);
+  device->kernelDriver[layout.commandInterface] = config.kernelDriverActive;
+  device->kernelDriver[layout.dataInterface] = config.kernelDriverActive;
+  return id;
+}
+
+DeviceId attachDevice(uint16_t vendorId, uint16_t productId) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return attachFunction(state, std::make_unique<usb::PlainDevice>(vendorId, productId));
+}
+
+void detach(DeviceId id) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (BusDevice* device = findDevice(state, id)) {
+    device->scansUntilArrival = 0;
+    device->present = false;
+  }
+}
+
+void appearAfterScans(DeviceId id, unsigned scans) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (BusDevice* device = findDevice(state, id)) scheduleArrival(*device, scans);
+}
+
+void injectFault(DeviceId id, const FaultRule& fault) {
+  withProbe(id, [&](ProbeFunction& probe) { probe.addFault(fault); });
+}
+
+void scriptReply(DeviceId id, const ScriptedReply& reply) {
+  withProbe(id, [&](ProbeFunction& probe) { probe.addScriptedReply(reply); });
+}
+
+std::vector<Event> events() {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return state.events;
+}
+
+void clearEvents() {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.events.clear();
+}
+
+std::vector<std::vector<uint8_t>> commandPackets(DeviceId id) {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  std::vector<std::vector<uint8_t>> packets;
+  const ProbeFunction* probe = probeOf(findDevice(state, id));
+  if (probe == nullptr) return packets;
+  for (const Event& event : state.events) {
+    if (event.device == id && event.kind == EventKind::BulkOut &&
+        event.endpoint == probe->layout().commandOut && event.result == LIBUSB_SUCCESS)
+      packets.push_back(event.data);
+  }
+  return packets;
+}
+
+Resources resources() {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return state.live;
+}
+
+ProbeStatus probeStatus(DeviceId id) {
+  ProbeStatus status;
+  withProbe(id, [&](ProbeFunction& probe) { status = probe.firmware().report(); });
+  return status;
+}
+
+void appendProbeLog(DeviceId id, const ProbeLogRecord& record) {
+  withProbe(id, [&](ProbeFunction& probe) {
+    probe.firmware().unit<units::log::LogUnit>().log.append(record);
+  });
+}
+
+void appendUsageReport(DeviceId id, const uint32_t (&counters)[7]) {
+  withProbe(id, [&](ProbeFunction& probe) {
+    ProbeLog& log = probe.firmware().unit<units::log::LogUnit>().log;
+    log.append({8, counters[0], counters[1], counters[2], 0, 0});
+    log.append({counters[3], counters[4], counters[5], counters[6], 0, 0});
+  });
+}
+
+void reportProbeLogFlag(DeviceId id, int flag) {
+  withProbe(id, [&](ProbeFunction& probe) {
+    probe.firmware().unit<units::log::LogUnit>().log.reportFlag(flag);
+  });
+}
+
+void reportProbeLogCount(DeviceId id, uint32_t count) {
+  withProbe(id, [&](ProbeFunction& probe) {
+    probe.firmware().unit<units::log::LogUnit>().log.reportCountOnce(count);
+  });
+}
+
+std::vector<uint8_t> eeprom(DeviceId id) {
+  std::vector<uint8_t> bytes;
+  withProbe(id, [&](ProbeFunction& probe) {
+    bytes = probe.firmware().unit<units::control::ControlUnit>().eeprom;
+  });
+  return bytes;
+}
+
+void pushDataPort(DeviceId id, const std::vector<uint8_t>& bytes) {
+  withProbe(id, [&](ProbeFunction& probe) { probe.pushDataPort(bytes); });
+}
+
+std::vector<TapConfig> demoChain() {
+  TapConfig arm;  // an ARM debug port: IR 4
+  arm.irLength = 4;
+  arm.idcode = 0x4BA00477;
+  TapConfig dsp;  // a DSP core with a user data register
+  dsp.irLength = 6;
+  dsp.idcode = 0x0B97C02F;
+  dsp.userRegisters = {{0x02, 16, 0xC0DE}};
+  TapConfig boundary;  // a TAP without IDCODE: BYPASS after reset
+  boundary.irLength = 5;
+  boundary.hasIdcode = false;
+  return {arm, dsp, boundary};
+}
+
+}  // namespace ksim

@@ -1,0 +1,359 @@
+// The libusb-1.0 functions, with libusb's documented meanings and error codes, over the
+// emulated bus.
+#include <libusb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "usb/bus.h"
+#include "usb/descriptors.h"
+
+#define KSIM_EXPORT extern "C" __attribute__((visibility("default")))
+
+struct libusb_context {
+  int unused;
+};
+
+struct libusb_device {
+  ksim::DeviceId id;
+  int references;
+};
+
+struct libusb_device_handle {
+  ksim::DeviceId id;
+  libusb_device* device;
+};
+
+namespace {
+
+using ksim::BusDevice;
+using ksim::BusState;
+namespace usb = ksim::usb;
+
+int libusbCode(usb::Status status) {
+  switch (status) {
+    case usb::Status::Ok:
+      return LIBUSB_SUCCESS;
+    case usb::Status::Stall:
+      return LIBUSB_ERROR_PIPE;
+    case usb::Status::Timeout:
+      return LIBUSB_ERROR_TIMEOUT;
+    case usb::Status::NoDevice:
+      return LIBUSB_ERROR_NO_DEVICE;
+    case usb::Status::NotFound:
+      return LIBUSB_ERROR_NOT_FOUND;
+    case usb::Status::Busy:
+      return LIBUSB_ERROR_BUSY;
+    case usb::Status::Access:
+      return LIBUSB_ERROR_ACCESS;
+    case usb::Status::Overflow:
+      return LIBUSB_ERROR_OVERFLOW;
+  }
+  return LIBUSB_ERROR_OTHER;
+}
+
+void unref(BusState& state, libusb_device* device) {
+  if (device != nullptr && --device->references == 0) {
+    --state.live.devices;
+    delete device;
+  }
+}
+
+BusDevice* deviceOf(BusState& state, const libusb_device_handle* handle) {
+  return handle != nullptr ? ksim::findDevice(state, handle->id) : nullptr;
+}
+
+// The device behind a handle while it is on the bus, else null.
+BusDevice* presentDevice(BusState& state, const libusb_device_handle* handle) {
+  BusDevice* device = deviceOf(state, handle);
+  return device != nullptr && device->present ? device : nullptr;
+}
+
+bool validInterface(const BusDevice& device, int number) {
+  return number >= 0 && number < ksim::kMaxInterfaces &&
+         usb::hasInterface(device.function->configurationDescriptor(), number);
+}
+
+void logEvent(BusState& state, ksim::DeviceId id, ksim::EventKind kind, uint8_t endpoint,
+              int length, unsigned timeout, int result, const uint8_t* data, int count) {
+  ksim::Event event{id, kind, endpoint, length, timeout, result, {}};
+  if (data != nullptr && count > 0) event.data.assign(data, data + count);
+  state.events.push_back(std::move(event));
+}
+
+usb::Status bulk(BusDevice& device, uint8_t endpoint, unsigned char* data, int length,
+                 int& transferred) {
+  transferred = 0;
+  if (!device.present) return usb::Status::NoDevice;
+  const int interface =
+      usb::interfaceOfEndpoint(device.function->configurationDescriptor(), endpoint);
+  // As usbfs: an endpoint of no claimed interface of the function is not found.
+  if (interface < 0 || interface >= ksim::kMaxInterfaces || !device.claimed[interface])
+    return usb::Status::NotFound;
+  if ((endpoint & LIBUSB_ENDPOINT_IN) != 0)
+    return device.function->bulkIn(endpoint, data, length, transferred);
+  const usb::Status status = device.function->bulkOut(endpoint, data, length);
+  if (status == usb::Status::Ok) transferred = length;
+  return status;
+}
+
+}  // namespace
+
+KSIM_EXPORT int libusb_init(libusb_context** context) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (context == nullptr) return LIBUSB_SUCCESS;  // the default context needs no object
+  *context = new (std::nothrow) libusb_context{};
+  if (*context == nullptr) return LIBUSB_ERROR_NO_MEM;
+  ++state.live.contexts;
+  return LIBUSB_SUCCESS;
+}
+
+KSIM_EXPORT void libusb_exit(libusb_context* context) {
+  if (context == nullptr) return;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  --state.live.contexts;
+  delete context;
+}
+
+#if !defined(KSIM_NO_HAS_CAPABILITY)
+KSIM_EXPORT int libusb_has_capability(uint32_t capability) {
+  return capability == LIBUSB_CAP_HAS_CAPABILITY ||
+                 capability == LIBUSB_CAP_SUPPORTS_DETACH_KERNEL_DRIVER
+             ? 1
+             : 0;
+}
+#endif
+
+KSIM_EXPORT ssize_t libusb_get_device_list(libusb_context*, libusb_device*** list) {
+  if (list == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  std::size_t count = 0;
+  for (const auto& device : state.devices) count += device->present ? 1 : 0;
+  auto** entries = new (std::nothrow) libusb_device*[count + 1];
+  if (entries == nullptr) return LIBUSB_ERROR_NO_MEM;
+  std::size_t i = 0;
+  for (const auto& device : state.devices) {
+    if (!device->present) continue;
+    entries[i++] = new libusb_device{device->id, 1};
+    ++state.live.devices;
+  }
+  entries[count] = nullptr;
+  ++state.live.deviceLists;
+  ksim::scanDone(state);
+  *list = entries;
+  return static_cast<ssize_t>(count);
+}
+
+KSIM_EXPORT void libusb_free_device_list(libusb_device** list, int unrefDevices) {
+  if (list == nullptr) return;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (unrefDevices != 0)
+    for (libusb_device** entry = list; *entry != nullptr; ++entry) unref(state, *entry);
+  --state.live.deviceLists;
+  delete[] list;
+}
+
+KSIM_EXPORT libusb_device* libusb_ref_device(libusb_device* device) {
+  std::lock_guard<std::mutex> lock(ksim::bus().mutex);
+  if (device != nullptr) ++device->references;
+  return device;
+}
+
+KSIM_EXPORT void libusb_unref_device(libusb_device* device) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  unref(state, device);
+}
+
+KSIM_EXPORT int libusb_get_device_descriptor(libusb_device* device,
+                                             libusb_device_descriptor* descriptor) {
+  if (device == nullptr || descriptor == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  const BusDevice* sim = ksim::findDevice(state, device->id);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  const usb::DeviceDescriptor from = sim->function->deviceDescriptor();
+  *descriptor = libusb_device_descriptor{};
+  descriptor->bLength = LIBUSB_DT_DEVICE_SIZE;
+  descriptor->bDescriptorType = LIBUSB_DT_DEVICE;
+  descriptor->bcdUSB = from.bcdUsb;
+  descriptor->bDeviceClass = from.deviceClass;
+  descriptor->bDeviceSubClass = from.deviceSubClass;
+  descriptor->bDeviceProtocol = from.deviceProtocol;
+  descriptor->bMaxPacketSize0 = from.maxPacketSize0;
+  descriptor->idVendor = from.vendorId;
+  descriptor->idProduct = from.productId;
+  descriptor->bcdDevice = from.bcdDevice;
+  descriptor->iManufacturer = from.manufacturerIndex;
+  descriptor->iProduct = from.productIndex;
+  descriptor->iSerialNumber = from.serialIndex;
+  descriptor->bNumConfigurations = from.configurationCount;
+  return LIBUSB_SUCCESS;
+}
+
+KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle) {
+  if (device == nullptr || handle == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = ksim::findDevice(state, device->id);
+  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
+  const usb::Status status = sim->function->open();
+  if (status != usb::Status::Ok) return libusbCode(status);
+  ++device->references;
+  *handle = new libusb_device_handle{device->id, device};
+  ++state.live.handles;
+  return LIBUSB_SUCCESS;
+}
+
+KSIM_EXPORT void libusb_close(libusb_device_handle* handle) {
+  if (handle == nullptr) return;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (BusDevice* sim = deviceOf(state, handle)) {
+    for (bool& claimed : sim->claimed) claimed = false;
+    sim->function->closed();
+  }
+  unref(state, handle->device);
+  --state.live.handles;
+  delete handle;
+}
+
+// As libusb does it: a GET_DESCRIPTOR request for the string in US English, its UTF-16LE
+// text cut to ASCII (other characters become '?').
+KSIM_EXPORT int libusb_get_string_descriptor_ascii(libusb_device_handle* handle, uint8_t index,
+                                                   unsigned char* data, int length) {
+  if (handle == nullptr || data == nullptr || length <= 0 || index == 0)
+    return LIBUSB_ERROR_INVALID_PARAM;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  uint8_t descriptor[255];
+  int received = 0;
+  const usb::SetupPacket setup{LIBUSB_ENDPOINT_IN, LIBUSB_REQUEST_GET_DESCRIPTOR,
+                               static_cast<uint16_t>(LIBUSB_DT_STRING << 8 | index), 0x0409,
+                               sizeof descriptor};
+  const usb::Status status = sim->function->control(setup, descriptor, received);
+  if (status != usb::Status::Ok) return libusbCode(status);
+  if (received < 2 || descriptor[1] != LIBUSB_DT_STRING || descriptor[0] > received)
+    return LIBUSB_ERROR_IO;
+  int count = 0;
+  for (int at = 2; at + 1 < descriptor[0] && count < length - 1; at += 2)
+    data[count++] = descriptor[at + 1] == 0 && descriptor[at] < 0x80 ? descriptor[at] : '?';
+  data[count] = '\0';
+  return count;
+}
+
+KSIM_EXPORT int libusb_claim_interface(libusb_device_handle* handle, int number) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
+  if (sim->kernelDriver[number]) return LIBUSB_ERROR_BUSY;
+  const usb::Status status = sim->function->claimInterface(number);
+  if (status != usb::Status::Ok) return libusbCode(status);
+  sim->claimed[number] = true;
+  return LIBUSB_SUCCESS;
+}
+
+KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int number) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  if (!validInterface(*sim, number) || !sim->claimed[number]) return LIBUSB_ERROR_NOT_FOUND;
+  sim->claimed[number] = false;
+  return LIBUSB_SUCCESS;
+}
+
+KSIM_EXPORT int libusb_clear_halt(libusb_device_handle* handle, unsigned char endpoint) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  logEvent(state, sim->id, ksim::EventKind::ClearHalt, endpoint, 0, 0, LIBUSB_SUCCESS, nullptr, 0);
+  sim->function->clearHalt(endpoint);
+  return LIBUSB_SUCCESS;
+}
+
+KSIM_EXPORT int libusb_kernel_driver_active(libusb_device_handle* handle, int number) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  const BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
+  return sim->kernelDriver[number] ? 1 : 0;
+}
+
+KSIM_EXPORT int libusb_detach_kernel_driver(libusb_device_handle* handle, int number) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  if (!validInterface(*sim, number) || !sim->kernelDriver[number]) return LIBUSB_ERROR_NOT_FOUND;
+  sim->kernelDriver[number] = false;
+  return LIBUSB_SUCCESS;
+}
+
+KSIM_EXPORT libusb_transfer* libusb_alloc_transfer(int isoPackets) {
+  if (isoPackets < 0) return nullptr;
+  const std::size_t size = sizeof(libusb_transfer) + sizeof(libusb_iso_packet_descriptor) *
+                                                         static_cast<std::size_t>(isoPackets);
+  return static_cast<libusb_transfer*>(std::calloc(1, size));
+}
+
+KSIM_EXPORT int libusb_cancel_transfer(libusb_transfer*) {
+  return LIBUSB_ERROR_NOT_FOUND;
+}
+
+KSIM_EXPORT void libusb_free_transfer(libusb_transfer* transfer) {
+  std::free(transfer);
+}
+
+// Returns the bytes moved in the data stage, or a libusb error.
+KSIM_EXPORT int libusb_control_transfer(libusb_device_handle* handle, uint8_t requestType,
+                                        uint8_t request, uint16_t value, uint16_t index,
+                                        unsigned char* data, uint16_t length,
+                                        unsigned int timeout) {
+  if (handle == nullptr || (data == nullptr && length > 0)) return LIBUSB_ERROR_INVALID_PARAM;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  int transferred = 0;
+  const usb::Status status =
+      sim->function->control({requestType, request, value, index, length}, data, transferred);
+  const int result = status == usb::Status::Ok ? transferred : libusbCode(status);
+  const bool in = (requestType & LIBUSB_ENDPOINT_IN) != 0;
+  logEvent(state, sim->id, ksim::EventKind::Control, 0, length, timeout,
+           result < 0 ? result : LIBUSB_SUCCESS, data,
+           result < 0 ? 0 : (in ? transferred : length));
+  ksim::settleDepartures(state);
+  return result;
+}
+
+KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char endpoint,
+                                     unsigned char* data, int length, int* transferred,
+                                     unsigned int timeout) {
+  if (handle == nullptr || (data == nullptr && length > 0) || length < 0)
+    return LIBUSB_ERROR_INVALID_PARAM;
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = deviceOf(state, handle);
+  int count = 0;
+  const int result = sim != nullptr ? libusbCode(bulk(*sim, endpoint, data, length, count))
+                                    : LIBUSB_ERROR_NO_DEVICE;
+  if (transferred != nullptr) *transferred = count;
+  const bool in = (endpoint & LIBUSB_ENDPOINT_IN) != 0;
+  logEvent(state, handle->id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut, endpoint,
+           length, timeout, result, data, in ? count : length);
+  ksim::settleDepartures(state);
+  return result;
+}

@@ -1,0 +1,123 @@
+// The emulated bus: arrivals after bus scans, re-enumeration, the control pipe, and the unit
+// table's start-up check.
+#include "usb/bus.h"
+
+#include <gtest/gtest.h>
+#include <libusb.h>
+
+#include "kestrel_sim/sim.h"
+#include "probe/dispatch.h"
+#include "usb/plain_device.h"
+
+extern "C" int ksim_test_c_entry_points(void);
+
+namespace {
+
+using Ids = std::vector<uint32_t>;  // vendor << 16 | product, in list order
+
+Ids scanBus() {
+  libusb_device** list = nullptr;
+  const ssize_t count = libusb_get_device_list(nullptr, &list);
+  Ids ids;
+  for (ssize_t i = 0; i < count; ++i) {
+    libusb_device_descriptor descriptor{};
+    libusb_get_device_descriptor(list[i], &descriptor);
+    ids.push_back(static_cast<uint32_t>(descriptor.idVendor) << 16 | descriptor.idProduct);
+  }
+  libusb_free_device_list(list, 1);
+  return ids;
+}
+
+libusb_device_handle* openOnly() {
+  libusb_device** list = nullptr;
+  EXPECT_EQ(libusb_get_device_list(nullptr, &list), 1);
+  libusb_device_handle* handle = nullptr;
+  EXPECT_EQ(libusb_open(list[0], &handle), LIBUSB_SUCCESS);
+  libusb_free_device_list(list, 1);
+  return handle;
+}
+
+// A device that re-enumerates as another on vendor request 1, as a probe does when it
+// switches to its bootloader.
+class Switching : public ksim::usb::PlainDevice {
+ public:
+  Switching() : PlainDevice(0x1209, 0x4B01) {}
+  ksim::usb::Status control(const ksim::usb::SetupPacket& setup, uint8_t* data,
+                            int& transferred) override {
+    if (setup.requestType != 0x40 || setup.request != 1)
+      return PlainDevice::control(setup, data, transferred);
+    transferred = 0;
+    leaveBus(std::make_unique<PlainDevice>(0xF055, 0x4BDF), 2);
+    return ksim::usb::Status::Ok;
+  }
+};
+
+TEST(Bus, ADeviceArrivesAfterItsScansAndAReEnumeratedOneIsReplaced) {
+  ksim::reset();
+  ksim::attachDevice(0x046D, 0xC52B);
+  ksim::appearAfterScans(ksim::attachDevice(0x1209, 0x4B02), 2);
+  EXPECT_EQ(scanBus(), (Ids{0x046DC52B}));
+  EXPECT_EQ(scanBus(), (Ids{0x046DC52B}));
+  EXPECT_EQ(scanBus(), (Ids{0x046DC52B, 0x12094B02}));
+
+  ksim::reset();
+  {
+    ksim::BusState& state = ksim::bus();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    ksim::attachFunction(state, std::make_unique<Switching>());
+  }
+  libusb_device_handle* handle = openOnly();
+  EXPECT_EQ(libusb_control_transfer(handle, 0x40, 1, 0, 0, nullptr, 0, 1000), 0);
+  EXPECT_EQ(libusb_claim_interface(handle, 0), LIBUSB_ERROR_NO_DEVICE);
+  libusb_close(handle);
+  EXPECT_EQ(scanBus(), Ids{});
+  EXPECT_EQ(scanBus(), Ids{});
+  EXPECT_EQ(scanBus(), (Ids{0xF0554BDF}));
+}
+
+TEST(Bus, StandardDescriptorRequestsAreAnsweredAndOtherControlRequestsStall) {
+  ksim::reset();
+  ksim::ProbeConfig config;
+  config.serial = "S1";
+  const ksim::DeviceId probe = ksim::attachProbe(config);
+  libusb_device_handle* handle = openOnly();
+  uint8_t bytes[64] = {};
+  ASSERT_EQ(libusb_control_transfer(handle, 0x80, LIBUSB_REQUEST_GET_DESCRIPTOR,
+                                    LIBUSB_DT_DEVICE << 8, 0, bytes, sizeof bytes, 100),
+            18);
+  EXPECT_EQ(bytes[8] | bytes[9] << 8, 0x1209);
+  EXPECT_EQ(bytes[10] | bytes[11] << 8, 0x4B01);
+  unsigned char serial[16] = {};
+  EXPECT_EQ(libusb_get_string_descriptor_ascii(handle, bytes[16], serial, sizeof serial), 2);
+  EXPECT_STREQ(reinterpret_cast<char*>(serial), "S1");
+
+  EXPECT_EQ(libusb_control_transfer(handle, 0xC1, 0x03, 0, 0, bytes, 6, 100), LIBUSB_ERROR_PIPE);
+  const std::vector<ksim::Event> events = ksim::events();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[1].device, probe);
+  EXPECT_EQ(events[1].kind, ksim::EventKind::Control);
+  EXPECT_EQ(events[1].result, LIBUSB_ERROR_PIPE);
+  libusb_close(handle);
+}
+
+TEST(Bus, TheCEntryPointsSetTheBusUp) {
+  const int probe = ksim_test_c_entry_points();
+  ASSERT_GT(probe, 0);
+  // The default bus's probe, then the C-attached one back after its scan.
+  EXPECT_EQ(scanBus(), (Ids{0x12094B01}));
+  EXPECT_EQ(scanBus(), (Ids{0x12094B01, 0xF0554B04}));
+  ksim_reset();
+  EXPECT_EQ(scanBus(), Ids{});
+}
+
+void noop(ksim::Unit&, ksim::Firmware&, ksim::Reader&, ksim::Reply&) {}
+
+TEST(BusDeathTest, ACommandCodeClaimedByTwoUnitsStopsTheFirmwareNamingIt) {
+  static const ksim::CommandHandler first[] = {{3, 0, noop}, {7, 0, noop}};
+  static const ksim::CommandHandler second[] = {{7, 0, noop}};
+  const std::vector<ksim::UnitSpec> units{{"first", first, 2, nullptr},
+                                          {"second", second, 1, nullptr}};
+  EXPECT_DEATH(ksim::buildDispatch(units), "code 7 claimed by units first and second");
+}
+
+}  // namespace

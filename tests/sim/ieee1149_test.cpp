@@ -1,0 +1,245 @@
+// The virtual TAP chain against IEEE 1149.1: what silicon does, row by row.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "jtag/jtag_unit.h"
+#include "jtag/tap_controller.h"
+#include "probe/command_codes.h"
+#include "probe/firmware.h"
+
+namespace {
+
+using ksim::TapConfig;
+using ksim::TapState;
+using ksim::units::jtag::JtagUnit;
+
+std::vector<TapState> allStates() {
+  std::vector<TapState> states;
+  for (uint32_t code = 0; code <= 20; ++code)
+    if (ksim::isStateCode(code)) states.push_back(static_cast<TapState>(code));
+  return states;
+}
+
+bool inDataScan(TapState s) {
+  return s == TapState::CaptureDr || s == TapState::ShiftDr || s == TapState::Exit1Dr ||
+         s == TapState::PauseDr || s == TapState::Exit2Dr;
+}
+
+bool inInstructionScan(TapState s) {
+  return s == TapState::CaptureIr || s == TapState::ShiftIr || s == TapState::Exit1Ir ||
+         s == TapState::PauseIr || s == TapState::Exit2Ir;
+}
+
+TEST(Ieee1149, EveryStatePairReachesItsGoalAlongItsPathModeWithoutTestLogicReset) {
+  const auto states = allStates();
+  ASSERT_EQ(states.size(), 16u);
+  for (uint32_t mode = 0; mode <= ksim::kPathThroughUpdate; ++mode) {
+    for (const TapState from : states) {
+      for (const TapState to : states) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode << ": " << static_cast<int>(from)
+                                        << " -> " << static_cast<int>(to));
+        std::vector<TapState> passed;
+        TapState at = from;
+        for (const bool tms : ksim::tmsPath(from, to, mode)) {
+          at = ksim::nextState(at, tms);
+          passed.push_back(at);
+        }
+        EXPECT_EQ(at, to);
+        if (to == TapState::TestLogicReset) continue;
+        const auto passes = [&](TapState s) {
+          return std::find(passed.begin(), passed.end(), s) != passed.end();
+        };
+        EXPECT_FALSE(passes(TapState::TestLogicReset));
+        const bool throughIdle = mode == ksim::kPathThroughIdle && from != TapState::RunTestIdle;
+        const bool throughUpdate = mode == ksim::kPathThroughUpdate;
+        EXPECT_TRUE(!throughIdle || passes(TapState::RunTestIdle));
+        EXPECT_TRUE(!throughUpdate || !inDataScan(from) || passes(TapState::UpdateDr));
+        EXPECT_TRUE(!throughUpdate || !inInstructionScan(from) || passes(TapState::UpdateIr));
+      }
+    }
+  }
+}
+
+TEST(Ieee1149, KnownPaths) {
+  const struct {
+    TapState from, to;
+    uint32_t mode;
+    std::vector<bool> tms;
+  } cases[] = {
+      {TapState::RunTestIdle, TapState::ShiftDr, 1, {1, 0, 0}},
+      {TapState::RunTestIdle, TapState::ShiftIr, 1, {1, 1, 0, 0}},
+      {TapState::Exit1Dr, TapState::RunTestIdle, 1, {1, 0}},
+      {TapState::PauseIr, TapState::ShiftIr, 1, {1, 0}},
+      {TapState::PauseIr, TapState::ShiftIr, 3, {1, 1, 1, 1, 0, 0}},
+      {TapState::PauseDr, TapState::ShiftDr, 2, {1, 1, 0, 1, 0, 0}},
+      {TapState::SelectIr, TapState::RunTestIdle, 1, {0, 1, 1, 0}},
+      {TapState::RunTestIdle, TapState::RunTestIdle, 1, {}},
+      {TapState::TestLogicReset, TapState::TestLogicReset, 1, {1, 1, 1, 1, 1}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ksim::tmsPath(c.from, c.to, c.mode), c.tms);
+}
+
+// A probe's firmware with helpers to drive its JTAG unit as the commands do.
+struct Bench {
+  explicit Bench(std::vector<TapConfig> taps) : firmware(config(std::move(taps))) {}
+  static ksim::ProbeConfig config(std::vector<TapConfig> taps) {
+    ksim::ProbeConfig probe;
+    probe.chain = std::move(taps);
+    return probe;
+  }
+
+  JtagUnit& jtag() { return firmware.unit<JtagUnit>(); }
+  TapState state() { return jtag().chain.state(); }
+  void go(TapState to, uint32_t mode = ksim::kPathShortest) { jtag().moveTo(to, mode); }
+  // Shifts bits (LSB first) staying in the shift state; returns what came out of TDO.
+  uint64_t shift(unsigned bits, uint64_t in) {
+    uint64_t out = 0;
+    for (unsigned i = 0; i < bits; ++i)
+      out |= static_cast<uint64_t>(jtag().clock(false, (in >> i) & 1)) << i;
+    return out;
+  }
+  // Shifts an instruction into a one-TAP chain of IR length 4 and leaves it in Exit1-IR.
+  void loadInstruction(uint8_t instruction) {
+    go(TapState::ShiftIr);
+    shift(3, instruction);
+    jtag().clock(true, (instruction >> 3) & 1);
+  }
+  // Runs a command packet through the firmware and returns the reply's result.
+  int32_t command(uint8_t code, std::vector<uint8_t> args) {
+    std::vector<uint8_t> packet{'*', 0, 0, code};
+    packet.insert(packet.end(), args.begin(), args.end());
+    packet[1] = static_cast<uint8_t>(packet.size() - 3);
+    int parsed = 0;
+    const std::vector<uint8_t> reply = firmware.run(packet.data(), packet.size(), parsed);
+    return static_cast<int32_t>(kst::wire::getU32(reply.data() + 3));
+  }
+
+  ksim::Firmware firmware;
+};
+
+TapConfig tap(uint16_t irLength, uint32_t idcode = 0) {
+  TapConfig config;
+  config.irLength = irLength;
+  config.hasIdcode = idcode != 0;
+  config.idcode = idcode;
+  return config;
+}
+
+TapConfig withUserRegister(TapConfig config) {
+  config.userRegisters = {{0x2, 8, 0}};
+  return config;
+}
+
+TapConfig behindRouter(TapConfig config) {
+  config.behindRouter = true;
+  return config;
+}
+
+TEST(Ieee1149, Behaviours) {
+  const struct {
+    const char* name;
+    std::vector<TapConfig> chain;
+    std::function<void(Bench&)> check;
+  } rows[] = {
+      {"free clocks hold Test-Logic-Reset with TMS high",
+       {tap(4, 0x4BA00477)},
+       [](Bench& b) {
+         b.jtag().freeClocks(20);
+         EXPECT_EQ(b.state(), TapState::TestLogicReset);
+       }},
+      {"free clocks hold Run-Test/Idle and both pause states with TMS low",
+       {tap(4, 0x4BA00477)},
+       [](Bench& b) {
+         for (const TapState s : {TapState::RunTestIdle, TapState::PauseDr, TapState::PauseIr}) {
+           b.go(s);
+           b.jtag().freeClocks(100);
+           EXPECT_EQ(b.state(), s) << static_cast<int>(s);
+         }
+       }},
+      {"a scan's TCLK count leaves the TAP in the scan's end state",
+       {tap(4, 0x4BA00477)},
+       [](Bench& b) {
+         // Fixed scans of 8 DR bits, start mode 1, end mode 1, 40 clocks, once.
+         for (const TapState end : {TapState::TestLogicReset, TapState::PauseDr}) {
+           const auto code = static_cast<uint8_t>(end);
+           ASSERT_EQ(b.command(ksim::command::kFixedScan,
+                               {8, 0, 3, 1, code, 1, 0, 0, 0, 0, 40, 0, 1, 0, 0xA5}),
+                     0);
+           EXPECT_EQ(b.state(), end);
+         }
+       }},
+      {"Update-IR latches the instruction on entry",
+       {withUserRegister(tap(4, 0x4BA00477))},
+       [](Bench& b) {
+         b.loadInstruction(0x2);
+         b.go(TapState::UpdateIr);
+         EXPECT_EQ(b.jtag().chain.instruction(0), 0x2u);
+       }},
+      {"Update-DR latches the data register on entry",
+       {withUserRegister(tap(4, 0x4BA00477))},
+       [](Bench& b) {
+         b.loadInstruction(0x2);
+         b.go(TapState::ShiftDr);
+         b.shift(7, 0x5A);
+         b.jtag().clock(true, false);
+         b.go(TapState::UpdateDr);
+         EXPECT_EQ(b.jtag().chain.userRegister(0, 0), 0x5Au);
+       }},
+      {"Test-Logic-Reset selects IDCODE, or BYPASS without one",
+       {tap(4, 0x4BA00477), tap(5)},
+       [](Bench& b) {
+         b.loadInstruction(0x0);
+         b.go(TapState::TestLogicReset);
+         b.go(TapState::ShiftDr);
+         // TAP 0 is nearest TDO: its IDCODE comes out first, then BYPASS's 0.
+         EXPECT_EQ(b.shift(33, 0), 0x4BA00477u);
+       }},
+      {"Capture-IR loads 01 into every instruction register",
+       {tap(4, 0x4BA00477), tap(5)},
+       [](Bench& b) {
+         b.go(TapState::ShiftIr);
+         EXPECT_EQ(b.shift(9, 0), 0b000010001u);
+       }},
+      {"TRST holds the chain in Test-Logic-Reset whatever TMS does",
+       {tap(4, 0x4BA00477)},
+       [](Bench& b) {
+         b.go(TapState::PauseDr);
+         ASSERT_EQ(b.command(ksim::command::kSetTrst, {0}), 0);
+         b.jtag().clock(false, false);
+         EXPECT_EQ(b.state(), TapState::TestLogicReset);
+       }},
+      {"a TAP the router brings back adds its bits to the scan in progress",
+       {tap(4), behindRouter(tap(4, 0x0BADC0DF))},
+       [](Bench& b) {
+         b.go(TapState::PauseDr);  // the BYPASS TAP alone captured its 0
+         b.jtag().chain.setVisible(1, true);
+         b.go(TapState::ShiftDr);  // through Exit2-DR: no new capture
+         EXPECT_EQ(b.shift(33, 0), uint64_t{0x0BADC0DF} << 1);
+       }},
+      {"an unknown path mode is refused",
+       {tap(4, 0x4BA00477)},
+       [](Bench& b) {
+         EXPECT_EQ(b.command(ksim::command::kGotoJtagState, {2, 0, 0, 0, 4, 0, 0, 0}),
+                   ksim::kFirmwareBadArguments);
+         EXPECT_EQ(b.state(), TapState::TestLogicReset);
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Bench bench(row.chain);
+    row.check(bench);
+  }
+}
+
+TEST(Ieee1149, AnIdcodeWithBitZeroClearIsRefused) {
+  ksim::reset();
+  ksim::ProbeConfig config;
+  config.chain = {tap(4, 0x4BA00477), tap(4, 0x4BA00476)};
+  EXPECT_EQ(ksim::attachProbe(config), ksim::kInvalidDevice);
+  config.chain[1].hasIdcode = false;  // no IDCODE: its value is not looked at
+  EXPECT_NE(ksim::attachProbe(config), ksim::kInvalidDevice);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// The result-code registry: lookups by domain and the one conversion of DFU client results.
+#include "link/result_codes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using kst::ResultDomain;
+
+TEST(ResultCodes, EveryEntryIsFoundInItsOwnDomainOnly) {
+  for (const kst::ResultCode& entry : kst::kResultCodes) {
+    SCOPED_TRACE(entry.name);
+    EXPECT_EQ(kst::findResultCode(entry.code, entry.domain), &entry);
+    const std::string prefix = std::string(entry.name).substr(0, 4);
+    if (entry.domain == ResultDomain::DfuClient) {
+      EXPECT_EQ(prefix, "DFU_");
+      EXPECT_TRUE(entry.code >= -14 && entry.code <= 0);
+    } else {
+      EXPECT_TRUE(prefix == "KST_" || prefix == "JSC_" || prefix == "CFG_");
+      EXPECT_TRUE(entry.code == 0 || entry.code <= -116) << "clear of the DFU numbering";
+    }
+  }
+  // -1 is a DFU client result, but from a command function it is the probe's own code.
+  EXPECT_EQ(kst::findResultCode(-1), nullptr);
+  EXPECT_STREQ(kst::findResultCode(-1, ResultDomain::DfuClient)->name, "DFU_ERR_HANDLE");
+  EXPECT_EQ(kst::findResultCode(0x0BAD), nullptr);
+  EXPECT_STREQ(kst::findResultCode(-448)->name, "CFG_ERR_BAD_VALUE");
+}
+
+TEST(ResultCodes, EveryDfuFailureIsTheDownloadFailureOfTheLibrary) {
+  for (const kst::ResultCode& entry : kst::kResultCodes) {
+    if (entry.domain != ResultDomain::DfuClient) continue;
+    const auto result = static_cast<kst::update::DfuResult>(entry.code);
+    EXPECT_EQ(kst::update::libraryResultOf(result), entry.code == 0 ? 0 : -592) << entry.name;
+  }
+}
+
+}  // namespace

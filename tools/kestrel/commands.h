@@ -1,31 +1,27 @@
-// The kestrel tool's subcommands. Each returns the process exit code.
+// The kestrel tool's subcommands. Each returns the process exit status.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
+#include "console.h"
 #include "options.h"
+#include "usb_functions.h"
 
 namespace tool {
 
-int runInfo(const Options& options);
-int runJtagDetect(const Options& options);
-int runDapInfo(const Options& options);
-int runPowerInfo(const Options& options);
+struct Invocation {
+  const Options& options;
+  Console& console;
+  const UsbFunctions& usb;  // from the libusb the library binds, for listing the bus
+};
 
-// Addresses and lengths as the user typed them: parsed (and refused with the usage exit
-// status) by the subcommand.
-struct MemReadRequest {
-  std::string address, length;
-  std::string outFile;  // empty: a hexdump on standard output
-  uint8_t ap = 0;
-};
-struct MemWriteRequest {
-  std::string address, file;
-  bool verify = false;
-  uint8_t ap = 0;
-};
-int runMemRead(const Options& options, const MemReadRequest& request);
-int runMemWrite(const Options& options, const MemWriteRequest& request);
+int runList(Invocation& run);
+int runInfo(Invocation& run);
+int runJtagDetect(Invocation& run);
+int runDapInfo(Invocation& run);
+int runMemRead(Invocation& run);
+int runMemWrite(Invocation& run);
+int runPowerInfo(Invocation& run);
+
+// Loads what the options ask for (virtual probe, logger, libusb) and runs the command.
+int runCommand(const Options& options, Console& console);
 
 }  // namespace tool

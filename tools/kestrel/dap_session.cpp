@@ -1,7 +1,6 @@
 #include "dap_session.h"
 
-#include <cstdio>
-
+#include "exit_status.h"
 #include "kestrel/kestrel.h"
 #include "result_text.h"
 
@@ -11,17 +10,16 @@ DapSession::~DapSession() {
   if (connected_) CMAPI_Disconnect(handle_);
 }
 
-bool DapSession::open() {
-  if (!probe_.open()) return false;
+int DapSession::open() {
+  if (const int status = probe_.open(); status != kExitOk) return status;
   int32_t result = KST_CreateFakeSMGHandle(probe_.probe(), &handle_);
   if (result == KST_OK) result = CMAPI_Connect(handle_, &idcode_);
   if (result != KST_OK) {
-    std::fprintf(stderr, "kestrel: cannot connect the debug port: %s\n",
-                 resultText(result).c_str());
-    return false;
+    run_.console.error("cannot connect the debug port: " + resultText(result));
+    return kExitIo;
   }
   connected_ = true;
-  return true;
+  return kExitOk;
 }
 
 }  // namespace tool

@@ -4,25 +4,26 @@
 
 #include <cstdint>
 
+#include "commands.h"
 #include "kestrel/kst_types.h"
-#include "options.h"
 #include "probe_session.h"
 
 namespace tool {
 
 class DapSession {
  public:
-  explicit DapSession(const Options& options) : probe_(options) {}
+  explicit DapSession(Invocation& run) : run_(run), probe_(run) {}
   ~DapSession();
   DapSession(const DapSession&) = delete;
   DapSession& operator=(const DapSession&) = delete;
 
-  // Prints why not and returns false on failure.
-  bool open();
+  // 0, or the exit status after saying why not.
+  int open();
   KST_SMG_HANDLE handle() const { return handle_; }
   uint32_t idcode() const { return idcode_; }
 
  private:
+  Invocation& run_;
   ProbeSession probe_;
   KST_SMG_HANDLE handle_ = nullptr;
   uint32_t idcode_ = 0;

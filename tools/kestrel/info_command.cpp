@@ -1,9 +1,10 @@
-// kestrel info: open the probe, show its firmware and hardware, run the echo self-test.
+// kestrel info: the probe's identity, firmware and hardware, and the echo self-test.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "exit_status.h"
 #include "kestrel/kestrel.h"
 #include "probe_session.h"
 #include "result_text.h"
@@ -12,43 +13,61 @@ namespace tool {
 namespace {
 
 // The firmware version word carries major, minor, patch and build, most significant first.
-void printVersion(uint32_t version) {
-  std::printf("firmware version  %x.%x.%x.%x\n", (version >> 24) & 0xFF, (version >> 16) & 0xFF,
-              (version >> 8) & 0xFF, version & 0xFF);
+std::string versionText(uint32_t version) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%x.%x.%x.%x", (version >> 24) & 0xFF, (version >> 16) & 0xFF,
+                (version >> 8) & 0xFF, version & 0xFF);
+  return text;
 }
 
-bool echoTest(KSTInform* probe, uint32_t size) {
+bool echoTest(Invocation& run, KSTInform* probe, uint32_t size) {
   std::vector<uint8_t> sent(size), received(size);
   for (uint32_t i = 0; i < size; ++i) sent[i] = static_cast<uint8_t>(i * 7 + 1);
   const int32_t result = KST_Echo(probe, sent.data(), received.data(), size);
   const bool ok = result == KST_OK && received == sent;
   const std::string outcome = ok ? "ok" : result != KST_OK ? resultText(result) : "mismatch";
-  std::printf("%s%u byte%s %s", size == 1 ? " " : ", ", size, size == 1 ? "" : "s",
-              outcome.c_str());
+  run.console.text() << (size == 1 ? " " : ", ") << size << (size == 1 ? " byte " : " bytes ")
+                     << run.console.paint(outcome,
+                                          ok ? Console::Colour::Green : Console::Colour::Red);
+  nlohmann::json entry = {{"bytes", size}, {"ok", ok}};
+  if (!ok) entry["error"] = outcome;
+  run.console.document()["self_test"].push_back(entry);
   return ok;
 }
 
 }  // namespace
 
-int runInfo(const Options& options) {
-  ProbeSession session(options);
-  if (!session.open()) return 1;
+int runInfo(Invocation& run) {
+  ProbeSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
   KSTInform* probe = session.probe();
-  std::printf("probe             USB %04x:%04x\n", probe->vendorId, probe->productId);
+  const ListedDevice& device = session.device();
+  std::ostream& text = run.console.text();
+  text << "probe             " << (device.serial.empty() ? "(no serial number)" : device.serial)
+       << " at " << device.path << " (USB " << usbIdText(device) << ")\n";
+  nlohmann::json& document = run.console.document();
   uint32_t firmware = 0;
   uint16_t hardware = 0;
   const int32_t version = KST_Version(probe, &firmware, &hardware);
   bool ok = version == KST_OK;
   if (ok) {
-    printVersion(firmware);
-    std::printf("hardware id       0x%04x\n", hardware);
+    text << "firmware version  " << versionText(firmware) << "\n";
+    char hardwareText[16];
+    std::snprintf(hardwareText, sizeof hardwareText, "0x%04x", hardware);
+    text << "hardware id       " << hardwareText << "\n";
+    document["firmware_version"] = versionText(firmware);
+    document["hardware_id"] = hardware;
   } else {
-    std::printf("version           %s\n", resultText(version).c_str());
+    run.console.error("the version command failed: " + resultText(version));
+    document["firmware_version"] = nullptr;
+    document["hardware_id"] = nullptr;
   }
-  std::printf("echo self-test   ");
-  for (const uint32_t size : {1u, 64u, 4344u}) ok = echoTest(probe, size) && ok;
-  std::printf("\n");
-  return ok ? 0 : 1;
+  text << "echo self-test   ";
+  document["self_test"] = nlohmann::json::array();
+  for (const uint32_t size : {1u, 64u, 4344u}) ok = echoTest(run, probe, size) && ok;
+  text << "\n";
+  if (!ok && version == KST_OK) run.console.error("the echo self-test failed");
+  return run.console.finish(ok ? kExitOk : kExitIo);
 }
 
 }  // namespace tool

@@ -1,33 +1,55 @@
 // kestrel jtag detect: reset the chain and list its TAPs.
-#include <cstdio>
-
 #include "commands.h"
+#include "exit_status.h"
 #include "jtag_detect.h"
 #include "kestrel/kestrel.h"
 #include "probe_session.h"
 #include "result_text.h"
 
 namespace tool {
+namespace {
 
-int runJtagDetect(const Options& options) {
-  ProbeSession session(options);
-  if (!session.open()) return 1;
+// A TAP in the JSON document: position, idcode (null for BYPASS) with its manufacturer, part
+// and version fields, ir_length (null when the capture pattern did not tell).
+nlohmann::json tapJson(std::size_t position, const DetectedTap& tap) {
+  nlohmann::json json = {{"position", position}, {"idcode", nullptr}};
+  if (tap.hasIdcode) {
+    json["idcode"] = tap.idcode;
+    json["manufacturer"] = (tap.idcode >> 1) & 0x7FF;
+    json["part"] = (tap.idcode >> 12) & 0xFFFF;
+    json["version"] = tap.idcode >> 28;
+  }
+  json["ir_length"] = tap.irLength >= 0 ? nlohmann::json(tap.irLength) : nlohmann::json();
+  return json;
+}
+
+}  // namespace
+
+int runJtagDetect(Invocation& run) {
+  ProbeSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
   ChainReport report;
   std::string problem;
   const int32_t result = detectChain(session.probe(), report, problem);
   if (result != KST_OK) {
-    std::fprintf(stderr, "kestrel: chain detection failed: %s\n", resultText(result).c_str());
-    return 1;
+    run.console.error("chain detection failed: " + resultText(result));
+    return run.console.finish(kExitIo);
   }
   if (!problem.empty()) {
-    std::fprintf(stderr, "kestrel: %s\n", problem.c_str());
-    return 1;
+    run.console.error(problem);
+    return run.console.finish(kExitIo);
   }
-  std::printf("%zu TAP%s, IR %zu bits in all\n", report.taps.size(),
-              report.taps.size() == 1 ? "" : "s", report.totalIrLength);
-  for (std::size_t i = 0; i < report.taps.size(); ++i)
-    std::printf("%s\n", describeTap(i, report.taps[i]).c_str());
-  return 0;
+  std::ostream& text = run.console.text();
+  text << report.taps.size() << " TAP" << (report.taps.size() == 1 ? "" : "s") << ", IR "
+       << report.totalIrLength << " bits in all\n";
+  nlohmann::json& document = run.console.document();
+  document["ir_length_total"] = report.totalIrLength;
+  document["taps"] = nlohmann::json::array();
+  for (std::size_t i = 0; i < report.taps.size(); ++i) {
+    text << describeTap(i, report.taps[i]) << '\n';
+    document["taps"].push_back(tapJson(i, report.taps[i]));
+  }
+  return run.console.finish(kExitOk);
 }
 
 }  // namespace tool

@@ -2,128 +2,144 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "commands.h"
 #include "dap_session.h"
+#include "exit_status.h"
 #include "memory_transfer.h"
-#include "number_text.h"
 #include "result_text.h"
 #include "transfer_report.h"
 
 namespace tool {
 namespace {
 
-constexpr int kUsageError = 2;
 constexpr std::size_t kDumpWidth = 16;
-// A transfer the tool holds in memory at once.
-constexpr uint64_t kMaxLength = uint64_t{1} << 30;
 
-bool number(const std::string& what, const std::string& text, uint64_t& value) {
-  if (parseNumber(text, value)) return true;
-  std::fprintf(stderr, "kestrel: bad %s '%s' (decimal, or hexadecimal after 0x)\n", what.c_str(),
-               text.c_str());
-  return false;
+std::string hexAddress(uint64_t address) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(address));
+  return text;
 }
 
-void hexdump(uint64_t address, const std::vector<uint8_t>& bytes) {
+void hexdump(std::ostream& out, uint64_t address, const std::vector<uint8_t>& bytes) {
   const int digits = address + bytes.size() > UINT32_MAX ? 16 : 8;
+  char cell[24];
   for (std::size_t line = 0; line < bytes.size(); line += kDumpWidth) {
-    std::printf("%0*llX ", digits, static_cast<unsigned long long>(address + line));
+    std::snprintf(cell, sizeof cell, "%0*llX ", digits,
+                  static_cast<unsigned long long>(address + line));
+    out << cell;
     std::string text;
     for (std::size_t i = line; i < line + kDumpWidth; ++i) {
-      if (i < bytes.size()) {
-        std::printf(" %02X", bytes[i]);
-        text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
-      } else {
-        std::printf("   ");
+      if (i >= bytes.size()) {
+        out << "   ";
+        continue;
       }
+      std::snprintf(cell, sizeof cell, " %02X", bytes[i]);
+      out << cell;
+      text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
     }
-    std::printf("  |%s|\n", text.c_str());
+    out << "  |" << text << "|\n";
   }
 }
 
-void reportStop(const char* what, const TransferResult& stopped) {
-  std::fprintf(stderr, "kestrel: %s stopped at 0x%llX: %s\n", what,
-               static_cast<unsigned long long>(stopped.stoppedAt),
-               resultText(stopped.result).c_str());
+bool showBar(const Invocation& run) {
+  return !run.options.quiet && !run.options.json;
 }
 
-// Reads length bytes with a progress report; false (reported) on failure.
-bool readBack(const MemoryPort& port, uint64_t address, std::vector<uint8_t>& bytes,
-              const char* verb) {
-  TransferReport report(verb, bytes.size());
-  const TransferResult read = readMemory(port, address, bytes.data(), bytes.size(),
-                                         [&](std::size_t done) { report.update(done); });
-  if (read.result != KST_OK) {
-    reportStop("read", read);
+// A transfer with its progress and rate; false (said) on failure, naming where it stopped.
+template <class Move>
+bool transfer(Invocation& run, const char* verb, const char* key, std::size_t length, Move move) {
+  TransferReport report(verb, length, showBar(run));
+  const TransferResult result = move([&](std::size_t done) { report.update(done); });
+  if (result.result != KST_OK) {
+    run.console.error(std::string(verb) + " stopped at " + hexAddress(result.stoppedAt) + ": " +
+                      resultText(result.result));
+    run.console.document()["stopped_at"] = result.stoppedAt;
     return false;
   }
-  report.finish(bytes.size());
+  const double rate =
+      report.finish(length, run.options.quiet ? run.console.text() : run.console.detail(0));
+  run.console.document()[key] = rate;
   return true;
 }
 
 }  // namespace
 
-int runMemRead(const Options& options, const MemReadRequest& request) {
-  uint64_t address = 0, length = 0;
-  if (!number("address", request.address, address) || !number("length", request.length, length))
-    return kUsageError;
-  if (length > kMaxLength) {
-    std::fprintf(stderr, "kestrel: length %s is more than 1 GiB\n", request.length.c_str());
-    return kUsageError;
+int runMemRead(Invocation& run) {
+  const Options& options = run.options;
+  DapSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+  const MemoryPort port{session.handle(), options.accessPort};
+  std::vector<uint8_t> bytes(static_cast<std::size_t>(options.length));
+  nlohmann::json& document = run.console.document();
+  document["address"] = options.address;
+  document["length"] = options.length;
+  if (!transfer(run, "read", "read_bytes_per_second", bytes.size(), [&](const Progress& progress) {
+        return readMemory(port, options.address, bytes.data(), bytes.size(), progress);
+      }))
+    return run.console.finish(kExitIo);
+  if (options.file.empty()) {
+    hexdump(run.console.text(), options.address, bytes);
+    std::string hex;
+    char cell[4];
+    for (const uint8_t byte : bytes) {
+      std::snprintf(cell, sizeof cell, "%02x", byte);
+      hex += cell;
+    }
+    document["data"] = hex;
+    return run.console.finish(kExitOk);
   }
-  DapSession session(options);
-  if (!session.open()) return 1;
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(length));
-  if (!readBack({session.handle(), request.ap}, address, bytes, "read")) return 1;
-  if (request.outFile.empty()) {
-    hexdump(address, bytes);
-    return 0;
-  }
-  std::ofstream file(request.outFile, std::ios::binary);
+  std::ofstream file(options.file, std::ios::binary);
   file.write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
   if (!file) {
-    std::fprintf(stderr, "kestrel: cannot write %s\n", request.outFile.c_str());
-    return 1;
+    run.console.error("cannot write " + options.file);
+    return run.console.finish(kExitIo);
   }
-  return 0;
+  return run.console.finish(kExitOk);
 }
 
-int runMemWrite(const Options& options, const MemWriteRequest& request) {
-  uint64_t address = 0;
-  if (!number("address", request.address, address)) return kUsageError;
-  std::ifstream file(request.file, std::ios::binary);
+int runMemWrite(Invocation& run) {
+  const Options& options = run.options;
+  std::ifstream file(options.file, std::ios::binary);
   if (!file) {
-    std::fprintf(stderr, "kestrel: cannot read %s\n", request.file.c_str());
-    return 1;
+    run.console.error("cannot read " + options.file);
+    return run.console.finish(kExitIo);
   }
   const std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
-  DapSession session(options);
-  if (!session.open()) return 1;
-  const MemoryPort port{session.handle(), request.ap};
-  TransferReport report("wrote", data.size());
-  const TransferResult written = writeMemory(port, address, data.data(), data.size(),
-                                             [&](std::size_t done) { report.update(done); });
-  if (written.result != KST_OK) {
-    reportStop("write", written);
-    return 1;
-  }
-  report.finish(data.size());
-  if (!request.verify) return 0;
+  DapSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+  const MemoryPort port{session.handle(), options.accessPort};
+  nlohmann::json& document = run.console.document();
+  document["address"] = options.address;
+  document["length"] = data.size();
+  if (!transfer(run, "wrote", "write_bytes_per_second", data.size(), [&](const Progress& progress) {
+        return writeMemory(port, options.address, data.data(), data.size(), progress);
+      }))
+    return run.console.finish(kExitIo);
+  if (!options.verify) return run.console.finish(kExitOk);
   std::vector<uint8_t> back(data.size());
-  if (!readBack(port, address, back, "read back")) return 1;
+  if (!transfer(run, "read back", "read_bytes_per_second", back.size(),
+                [&](const Progress& progress) {
+                  return readMemory(port, options.address, back.data(), back.size(), progress);
+                }))
+    return run.console.finish(kExitIo);
   for (std::size_t i = 0; i < data.size(); ++i) {
     if (back[i] == data[i]) continue;
-    std::fprintf(stderr, "kestrel: verify failed at 0x%llX: wrote 0x%02X, read 0x%02X\n",
-                 static_cast<unsigned long long>(address + i), data[i], back[i]);
-    return 1;
+    char detail[48];
+    std::snprintf(detail, sizeof detail, " (wrote 0x%02X, read 0x%02X)", data[i], back[i]);
+    run.console.error("verify failed at " + hexAddress(options.address + i) + detail);
+    document["verified"] = false;
+    document["first_difference"] = options.address + i;
+    return run.console.finish(kExitIo);
   }
-  std::printf("verified %zu bytes at 0x%llX\n", data.size(),
-              static_cast<unsigned long long>(address));
-  return 0;
+  run.console.text() << "verified " << data.size() << " bytes at " << hexAddress(options.address)
+                     << '\n';
+  document["verified"] = true;
+  return run.console.finish(kExitOk);
 }
 
 }  // namespace tool

@@ -1,24 +1,28 @@
-// Command-line options shared by every subcommand of the kestrel tool.
+// What the command line asks for, after parsing.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace tool {
 
-struct Options {
-  bool sim = false;                // run on the virtual probe instead of the real USB bus
-  uint32_t index = 0;              // probe index among probes of one identity
-  std::string serial;              // probe serial number (empty: by index)
-  int traceLevel = 0;              // logger level for --trace (0: leave the logger alone)
-  std::string traceFile;           // --trace-file: trace lines go there instead of stderr
-  std::string outFile;             // mem read --out: the bytes go to this file
-  bool verify = false;             // mem write --verify: read back and compare
-  std::vector<std::string> words;  // the subcommand and its arguments
-};
+enum class Command { Info, List, JtagDetect, DapInfo, MemRead, MemWrite, PowerInfo };
 
-// Parses argv; false (with a message in error) on an unknown option or a missing value.
-bool parseOptions(int argc, char** argv, Options& options, std::string& error);
+struct Options {
+  Command command = Command::Info;
+  bool sim = false;       // run on the virtual probe instead of the real USB bus
+  std::string probe;      // the probe selector (--probe, --serial or KESTREL_PROBE); empty: any
+  int traceLevel = 0;     // logger level for --trace (0: leave the logger alone)
+  std::string traceFile;  // --trace-file: trace lines go there instead of stderr
+  bool json = false;      // one JSON document on standard output, nothing else
+  bool quiet = false;     // errors only
+  int verbosity = 0;      // -v, -vv: more detail
+  // mem read / mem write
+  uint64_t address = 0;
+  uint64_t length = 0;     // mem read
+  std::string file;        // mem write: the bytes to write; mem read --out: where they go
+  bool verify = false;     // mem write --verify: read back and compare
+  uint8_t accessPort = 0;  // --ap: the MEM-AP the transfer goes through
+};
 
 }  // namespace tool

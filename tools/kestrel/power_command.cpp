@@ -2,29 +2,40 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "exit_status.h"
 #include "kestrel/kestrel.h"
 #include "probe_session.h"
 #include "result_text.h"
 
 namespace tool {
 
-int runPowerInfo(const Options& options) {
-  ProbeSession session(options);
-  if (!session.open(true)) return 1;
+int runPowerInfo(Invocation& run) {
+  ProbeSession session(run);
+  if (const int status = session.open(true); status != kExitOk) return run.console.finish(status);
+  std::ostream& text = run.console.text();
+  nlohmann::json& document = run.console.document();
   uint32_t word = 0, version = 0;
   uint8_t byte = 0;
+  char line[64];
   const int32_t info = PMON_HardwareInfo(session.probe(), &word, &byte);
-  if (info == KST_OK)
-    std::printf("hardware info     0x%08X, 0x%02X\n", word, byte);
-  else
-    std::printf("hardware info     %s\n", resultText(info).c_str());
+  if (info == KST_OK) {
+    std::snprintf(line, sizeof line, "hardware info     0x%08X, 0x%02X\n", word, byte);
+    text << line;
+    document["hardware_word"] = word;
+    document["hardware_byte"] = byte;
+  } else {
+    run.console.error("hardware information: " + resultText(info));
+  }
   const int32_t mcu = PMON_DCDC_GetMCUVersion(session.probe(), &version);
-  if (mcu == KST_OK)
-    std::printf("DC-DC MCU version %u.%u.%u.%u\n", version >> 24, (version >> 16) & 0xFF,
-                (version >> 8) & 0xFF, version & 0xFF);
-  else
-    std::printf("DC-DC MCU version %s\n", resultText(mcu).c_str());
-  return info == KST_OK && mcu == KST_OK ? 0 : 1;
+  if (mcu == KST_OK) {
+    std::snprintf(line, sizeof line, "%u.%u.%u.%u", version >> 24, (version >> 16) & 0xFF,
+                  (version >> 8) & 0xFF, version & 0xFF);
+    text << "DC-DC MCU version " << line << '\n';
+    document["dcdc_version"] = line;
+  } else {
+    run.console.error("DC-DC controller version: " + resultText(mcu));
+  }
+  return run.console.finish(info == KST_OK && mcu == KST_OK ? kExitOk : kExitIo);
 }
 
 }  // namespace tool

@@ -1,8 +1,9 @@
 #include "probe_session.h"
 
-#include <cstdio>
-
+#include "device_json.h"
+#include "exit_status.h"
 #include "kestrel/kst_probe.h"
+#include "probe_selector.h"
 #include "result_text.h"
 
 namespace tool {
@@ -11,12 +12,32 @@ ProbeSession::~ProbeSession() {
   if (probe_ != nullptr) KST_Close(&probe_);
 }
 
-bool ProbeSession::open(bool powerMeasurement) {
-  const char* serial = options_.serial.empty() ? nullptr : options_.serial.c_str();
-  const int32_t result = KST_Open(&probe_, options_.index, serial, powerMeasurement ? 1 : 0);
-  if (result == KST_OK) return true;
-  std::fprintf(stderr, "kestrel: cannot open a probe: %s\n", resultText(result).c_str());
-  return false;
+int ProbeSession::open(bool powerMeasurement) {
+  std::string error;
+  if (!listDevices(run_.usb, devices_, error)) {
+    run_.console.error(error);
+    return kExitIo;
+  }
+  const Selection selection = selectProbe(devices_, run_.options.probe);
+  if (selection.status != kExitOk) {
+    run_.console.error(selection.message);
+    return selection.status;
+  }
+  index_ = static_cast<std::size_t>(selection.device - devices_.data());
+  run_.console.document()["probe"] = deviceJson(index_, device());
+  run_.console.detail(1) << "kestrel: opening the probe at " << device().path << " by "
+                         << (selection.openSerial.empty()
+                                 ? "index " + std::to_string(selection.openIndex)
+                                 : "serial number " + selection.openSerial)
+                         << '\n';
+  const char* serial = selection.openSerial.empty() ? nullptr : selection.openSerial.c_str();
+  const int32_t result = KST_Open(&probe_, selection.openIndex, serial, powerMeasurement ? 1 : 0);
+  if (result == KST_OK) return kExitOk;
+  probe_ = nullptr;
+  std::string message = "cannot open the probe at " + device().path + ": " + resultText(result);
+  if (result == KST_ERR_NO_PROBE) message += " (is another program using it?)";
+  run_.console.error(message);
+  return exitStatusForOpen(result);
 }
 
 }  // namespace tool

@@ -1,25 +1,33 @@
-// A probe opened for one subcommand, closed when the subcommand ends.
+// A probe chosen by the selector and opened for one subcommand, closed when it ends.
 #pragma once
 
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "commands.h"
+#include "device_listing.h"
 #include "kestrel/kst_types.h"
-#include "options.h"
 
 namespace tool {
 
 class ProbeSession {
  public:
-  explicit ProbeSession(const Options& options) : options_(options) {}
+  explicit ProbeSession(Invocation& run) : run_(run) {}
   ~ProbeSession();
   ProbeSession(const ProbeSession&) = delete;
   ProbeSession& operator=(const ProbeSession&) = delete;
 
-  // Opens the probe the options name (connected for power measurement when asked); prints
-  // why not and returns false on failure.
-  bool open(bool powerMeasurement = false);
+  // Lists the bus, resolves the selector and opens the probe (connected for power
+  // measurement when asked); 0, or the exit status after saying why not. The document's
+  // "probe" names the device.
+  int open(bool powerMeasurement = false);
   KSTInform* probe() const { return probe_; }
+  const ListedDevice& device() const { return devices_[index_]; }
 
  private:
-  const Options& options_;
+  Invocation& run_;
+  std::vector<ListedDevice> devices_;
+  std::size_t index_ = 0;
   KSTInform* probe_ = nullptr;
 };
 

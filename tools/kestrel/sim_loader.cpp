@@ -19,22 +19,22 @@ std::string programDirectory() {
 
 }  // namespace
 
-bool loadVirtualProbe(std::string& error) {
+void* loadVirtualProbe(std::string& error) {
   const std::string path = programDirectory() + "/../sim/libusb-1.0.so.0";
   // Loaded globally under the soname libusb-1.0.so.0: the library's own lookup of that
   // name then finds this module instead of the system's libusb.
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
   if (module == nullptr) {
     error = "cannot load the virtual probe " + path;
-    return false;
+    return nullptr;
   }
   auto install = reinterpret_cast<void (*)()>(dlsym(module, "ksim_install_default_bus"));
   if (install == nullptr) {
     error = path + " is not the Kestrel virtual probe";
-    return false;
+    return nullptr;
   }
   install();
-  return true;
+  return module;
 }
 
 }  // namespace tool

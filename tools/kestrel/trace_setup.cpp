@@ -2,9 +2,11 @@
 
 #include <dlfcn.h>
 
+#include "exit_status.h"
+
 namespace tool {
 
-bool configureTrace(int level, const std::string& file, std::string& error) {
+int configureTrace(int level, const std::string& file, std::string& error) {
   // The library loaded the logger by this name when it was loaded itself.
   void* logger = dlopen("libnimbus_logger.so", RTLD_NOW | RTLD_NOLOAD);
   using ConfigureFn = int (*)(int, const char*);
@@ -13,13 +15,13 @@ bool configureTrace(int level, const std::string& file, std::string& error) {
                        : nullptr;
   if (configure == nullptr) {
     error = "--trace needs libnimbus_logger.so installed beside libjsckestrel.so";
-    return false;
+    return kExitNoProbe;
   }
   if (configure(level, file.empty() ? nullptr : file.c_str()) != 0) {
     error = "cannot open the trace file " + file;
-    return false;
+    return kExitIo;
   }
-  return true;
+  return kExitOk;
 }
 
 }  // namespace tool

@@ -12,10 +12,10 @@ constexpr int kBarWidth = 40;
 
 }  // namespace
 
-TransferReport::TransferReport(std::string verb, std::size_t total)
+TransferReport::TransferReport(std::string verb, std::size_t total, bool bar)
     : verb_(std::move(verb)),
       total_(total),
-      bar_(total > kBarThreshold && isatty(STDERR_FILENO) == 1),
+      bar_(bar && total > kBarThreshold && isatty(STDERR_FILENO) == 1),
       start_(std::chrono::steady_clock::now()) {}
 
 void TransferReport::update(std::size_t done) {
@@ -28,10 +28,11 @@ void TransferReport::update(std::size_t done) {
   std::fflush(stderr);
 }
 
-void TransferReport::finish(std::size_t done) {
+double TransferReport::finish(std::size_t done, std::ostream& out) {
   if (bar_ && shown_ >= 0) std::fputc('\n', stderr);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-  std::fprintf(stderr, "%s\n", rateText(verb_, done, elapsed.count()).c_str());
+  out << rateText(verb_, done, elapsed.count()) << '\n';
+  return elapsed.count() > 0 ? done / elapsed.count() : 0;
 }
 
 std::string rateText(const std::string& verb, std::size_t bytes, double seconds) {

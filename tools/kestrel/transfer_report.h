@@ -4,17 +4,20 @@
 
 #include <chrono>
 #include <cstddef>
+#include <ostream>
 #include <string>
 
 namespace tool {
 
 class TransferReport {
  public:
-  TransferReport(std::string verb, std::size_t total);
+  // bar: a progress bar may be drawn (not under --quiet or --json).
+  TransferReport(std::string verb, std::size_t total, bool bar);
 
   void update(std::size_t done);
-  // "wrote 1048576 bytes in 0.41 s (2.4 MiB/s)" on standard error.
-  void finish(std::size_t done);
+  // Ends the bar and writes "wrote 1048576 bytes in 0.41 s (2.4 MiB/s)" to out; the rate in
+  // bytes per second.
+  double finish(std::size_t done, std::ostream& out);
 
  private:
   std::string verb_;

@@ -357,3 +357,27 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
   ksim::settleDepartures(state);
   return result;
 }
+
+// Where each device sits on the bus, for tools that list devices by bus path. The virtual
+// bus is one root hub (bus 1) with a four-port hub on every root port: device n hangs at
+// ports (1 + (n-1)/4, 1 + (n-1)%4), so paths read 1-1.1, 1-1.2, ... 1-2.1 and are stable for
+// as long as the device is attached.
+namespace {
+
+constexpr uint8_t kVirtualBusNumber = 1;
+constexpr int kHubPorts = 4;
+
+}  // namespace
+
+KSIM_EXPORT uint8_t libusb_get_bus_number(libusb_device*) {
+  return kVirtualBusNumber;
+}
+
+KSIM_EXPORT int libusb_get_port_numbers(libusb_device* device, uint8_t* ports, int length) {
+  if (device == nullptr || ports == nullptr || length <= 0) return LIBUSB_ERROR_INVALID_PARAM;
+  if (length < 2) return LIBUSB_ERROR_OVERFLOW;
+  const int slot = device->id - 1;
+  ports[0] = static_cast<uint8_t>(1 + slot / kHubPorts);
+  ports[1] = static_cast<uint8_t>(1 + slot % kHubPorts);
+  return 2;
+}

@@ -1,40 +1,10 @@
-// The kestrel tool's command-line numbers and the pieces it cuts memory transfers into.
+// The pieces the kestrel tool cuts memory transfers into, and its rate line.
 #include <gtest/gtest.h>
 
 #include "kestrel/memory_transfer.h"
-#include "kestrel/number_text.h"
 #include "kestrel/transfer_report.h"
 
 namespace {
-
-TEST(ToolNumbers, DecimalOrHexadecimalAfter0xAndNothingElse) {
-  const struct {
-    const char* text;
-    bool ok;
-    uint64_t value;
-  } cases[] = {
-      {"0", true, 0},
-      {"010", true, 10},  // decimal, not octal
-      {"0x20000000", true, 0x20000000},
-      {"0XfF", true, 255},
-      {"18446744073709551615", true, UINT64_MAX},
-      {"0xFFFFFFFFFFFFFFFF", true, UINT64_MAX},
-      {"18446744073709551616", false, 0},
-      {"0x10000000000000000", false, 0},
-      {"", false, 0},
-      {"0x", false, 0},
-      {"-1", false, 0},
-      {"+1", false, 0},
-      {"12k", false, 0},
-      {"0x1g", false, 0},
-      {" 1", false, 0},
-  };
-  for (const auto& c : cases) {
-    uint64_t value = 7;
-    EXPECT_EQ(tool::parseNumber(c.text, value), c.ok) << c.text;
-    EXPECT_EQ(value, c.ok ? c.value : 7) << c.text;
-  }
-}
 
 TEST(ToolPieces, WholeWordsUpToWhatOnePacketCarries) {
   const struct {

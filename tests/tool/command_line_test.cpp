@@ -1,0 +1,183 @@
+// The command line's accepted and refused forms.
+#include "kestrel/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "kestrel/exit_status.h"
+#include "kestrel/number.h"
+
+namespace {
+
+using tool::Command;
+
+struct Parsed {
+  int status;
+  tool::Options options;
+  std::string out, err;
+};
+
+Parsed parse(const std::vector<std::string>& words) {
+  std::vector<const char*> argv{"kestrel"};
+  for (const std::string& word : words) argv.push_back(word.c_str());
+  Parsed parsed{};
+  std::ostringstream out, err;
+  parsed.status =
+      tool::parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.options, out, err);
+  parsed.out = out.str();
+  parsed.err = err.str();
+  return parsed;
+}
+
+std::vector<std::string> split(const std::string& text) {
+  std::istringstream stream(text);
+  std::vector<std::string> words;
+  for (std::string word; stream >> word;) words.push_back(word);
+  return words;
+}
+
+TEST(CommandLine, AcceptedForms) {
+  const struct {
+    const char* line;
+    Command command;
+    const char* probe;
+    int trace, verbosity;
+    bool json, quiet, sim;
+  } cases[] = {
+      {"info", Command::Info, "", 0, 0, false, false, false},
+      {"--sim list", Command::List, "", 0, 0, false, false, true},
+      {"list --sim", Command::List, "", 0, 0, false, false, true},
+      {"--probe=KST1 info", Command::Info, "KST1", 0, 0, false, false, false},
+      {"--probe KST1 info", Command::Info, "KST1", 0, 0, false, false, false},
+      {"info -p 1-4.2", Command::Info, "1-4.2", 0, 0, false, false, false},
+      {"--serial KST1 jtag detect", Command::JtagDetect, "KST1", 0, 0, false, false, false},
+      {"jtag detect --json", Command::JtagDetect, "", 0, 0, true, false, false},
+      {"--json list -q", Command::List, "", 0, 0, true, true, false},
+      {"-v list -v", Command::List, "", 0, 2, false, false, false},
+      {"info -vv", Command::Info, "", 0, 2, false, false, false},
+      {"--trace info", Command::Info, "", 3, 0, false, false, false},
+      {"info --trace=0x6", Command::Info, "", 6, 0, false, false, false},
+      {"--trace-file t.log info", Command::Info, "", 3, 0, false, false, false},
+      {"--trace-file=t.log --trace=1 info", Command::Info, "", 1, 0, false, false, false},
+      {"info --", Command::Info, "", 0, 0, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const Parsed parsed = parse(split(c.line));
+    ASSERT_EQ(parsed.status, tool::kRunCommand) << parsed.err;
+    EXPECT_EQ(parsed.err, "");
+    EXPECT_EQ(parsed.options.command, c.command);
+    EXPECT_EQ(parsed.options.probe, c.probe);
+    EXPECT_EQ(parsed.options.traceLevel, c.trace);
+    EXPECT_EQ(parsed.options.verbosity, c.verbosity);
+    EXPECT_EQ(parsed.options.json, c.json);
+    EXPECT_EQ(parsed.options.quiet, c.quiet);
+    EXPECT_EQ(parsed.options.sim, c.sim);
+  }
+}
+
+TEST(CommandLine, HelpAndVersionGoToStandardOutput) {
+  const struct {
+    const char* line;
+    const char* shows;
+  } cases[] = {
+      {"--help", "Exit status:\n  0   success\n  64"},
+      {"help", "Usage: kestrel [OPTIONS] [SUBCOMMAND]"},
+      {"jtag --help", "Usage: kestrel jtag [OPTIONS] [SUBCOMMAND]"},
+      {"jtag detect -h", "--json"},
+      {"list --help", "--probe"},
+      {"-V", "kestrel 1.0.0\nlibjsckestrel 12.7.0.00130"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const Parsed parsed = parse(split(c.line));
+    EXPECT_EQ(parsed.status, tool::kExitOk);
+    EXPECT_NE(parsed.out.find(c.shows), std::string::npos) << parsed.out;
+    EXPECT_EQ(parsed.err, "");
+  }
+}
+
+TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
+  const struct {
+    const char* line;
+    const char* error;
+  } cases[] = {
+      {"", "no command given (list, info, jtag detect, dap info, mem read, mem write or power "
+           "info)\nRun 'kestrel --help'"},
+      {"jtag", "jtag needs a subcommand: detect\nRun 'kestrel jtag --help'"},
+      {"jtag DETECT", "unknown jtag subcommand 'DETECT'; did you mean 'detect'?\n"},
+      {"lsit", "unknown command 'lsit'\n"},
+      {"Info", "unknown command 'Info'; did you mean 'info'?"},
+      {"info --jsn", "unknown option '--jsn' for info\nRun 'kestrel info --help'"},
+      {"info --qu", "unknown option '--qu' for info; did you mean '--quiet'?"},
+      {"info list", "unexpected argument 'list' for info"},
+      {"--trace 6 info", "unknown command '6'"},
+      {"--trace=7 info", "--trace takes a level from 1 to 6, not '7'"},
+      {"--trace=0 info", "--trace takes a level from 1 to 6, not '0'"},
+      {"--trace=3x info", "not '3x'"},
+      {"info --probe", "--probe"},
+      {"-q -v info", "--quiet and --verbose contradict each other"},
+      {"-- info", "unexpected argument 'info' after '--'"},
+      {"mem", "mem needs a subcommand: read or write"},
+      {"mem read 0x2000g 4", "bad address '0x2000g'"},
+      {"mem read 010 -1", "bad length '-1'"},
+      {"mem read 0 0x40000001", "at most 1 GiB"},
+      {"mem write 18446744073709551616 f", "bad address"},
+      {"mem write 0 f --ap 256", "--ap takes an access port number from 0 to 255"},
+      {"mem read 0", "LEN is required"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const Parsed parsed = parse(split(c.line));
+    EXPECT_EQ(parsed.status, tool::kExitUsage);
+    EXPECT_EQ(parsed.out, "");
+    EXPECT_EQ(parsed.err.rfind("kestrel: ", 0), 0u) << parsed.err;
+    EXPECT_NE(parsed.err.find(c.error), std::string::npos) << parsed.err;
+    EXPECT_LE(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 2) << "no whole usage";
+  }
+}
+
+TEST(CommandLine, KestrelProbeStandsInForAMissingProbeOption) {
+  setenv("KESTREL_PROBE", "KST7", 1);
+  const Parsed fromEnvironment = parse({"info"});
+  const Parsed fromOption = parse({"--probe", "1-2", "info"});
+  unsetenv("KESTREL_PROBE");
+  EXPECT_EQ(fromEnvironment.options.probe, "KST7");
+  EXPECT_EQ(fromOption.options.probe, "1-2");
+}
+
+TEST(CommandLine, NumbersAreDecimalOrHexadecimal) {
+  const struct {
+    const char* text;
+    uint64_t max;
+    bool ok;
+    uint64_t value;
+  } cases[] = {
+      {"42", 100, true, 42},
+      {"0x2A", 100, true, 42},
+      {"0X2a", 100, true, 42},
+      {"010", 100, true, 10},
+      {"100", 100, true, 100},
+      {"101", 100, false, 0},
+      {"0x", 100, false, 0},
+      {"", 100, false, 0},
+      {"-1", 100, false, 0},
+      {" 1", 100, false, 0},
+      {"0x1g", 100, false, 0},
+      {"18446744073709551615", UINT64_MAX, true, UINT64_MAX},
+      {"18446744073709551616", UINT64_MAX, false, 0},
+  };
+  for (const auto& c : cases) {
+    uint64_t value = 0;
+    EXPECT_EQ(tool::parseNumber(c.text, c.max, value), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// Whole kestrel runs in this process (its libusb is the virtual probe): the JSON document of
+// every subcommand and the exit statuses.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "kestrel/command_line.h"
+#include "kestrel/commands.h"
+#include "kestrel/exit_status.h"
+#include "kestrel_sim/sim.h"
+
+namespace {
+
+using nlohmann::json;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome kestrel(std::vector<const char*> words) {
+  words.insert(words.begin(), "kestrel");
+  tool::Options options;
+  std::ostringstream out, err;
+  int status =
+      tool::parseCommandLine(static_cast<int>(words.size()), words.data(), options, out, err);
+  if (status == tool::kRunCommand) {
+    tool::Console console(out, err, options, false);
+    status = tool::runCommand(options, console);
+  }
+  return {status, out.str(), err.str()};
+}
+
+ksim::DeviceId attach(const char* serial, bool failOpen = false) {
+  ksim::ProbeConfig config;
+  config.serial = serial;
+  config.failOpen = failOpen;
+  config.chain = ksim::demoChain();
+  return ksim::attachProbe(config);
+}
+
+// The fields every document of one command carries, with their JSON types.
+void expectFields(const json& document,
+                  const std::vector<std::pair<const char*, json::value_t>>& fields) {
+  for (const auto& [name, type] : fields) {
+    ASSERT_TRUE(document.contains(name)) << name << " in " << document.dump();
+    EXPECT_EQ(document[name].type(), type) << name;
+  }
+}
+
+const std::vector<std::pair<const char*, json::value_t>> kDeviceFields = {
+    {"index", json::value_t::number_unsigned},
+    {"kind", json::value_t::string},
+    {"usb_id", json::value_t::string},
+    {"vendor_id", json::value_t::number_unsigned},
+    {"product_id", json::value_t::number_unsigned},
+    {"bus", json::value_t::number_unsigned},
+    {"ports", json::value_t::array},
+    {"path", json::value_t::string},
+    {"serial", json::value_t::string},
+    {"access", json::value_t::string},
+};
+
+TEST(KestrelRun, EverySubcommandPrintsOneJsonDocumentAndNothingElse) {
+  ksim::reset();
+  attach("KST00001");
+  const struct {
+    std::vector<const char*> words;
+    std::vector<std::pair<const char*, json::value_t>> fields;
+  } cases[] = {
+      {{"list", "--json"}, {{"devices", json::value_t::array}}},
+      {{"--json", "info"},
+       {{"probe", json::value_t::object},
+        {"firmware_version", json::value_t::string},
+        {"hardware_id", json::value_t::number_unsigned},
+        {"self_test", json::value_t::array}}},
+      {{"jtag", "detect", "--json"},
+       {{"probe", json::value_t::object},
+        {"ir_length_total", json::value_t::number_unsigned},
+        {"taps", json::value_t::array}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.words.front());
+    const Outcome run = kestrel(c.words);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const json document = json::parse(run.out);  // throws on anything but one document
+    EXPECT_EQ(document["schema_version"], tool::kJsonSchemaVersion);
+    EXPECT_EQ(document["exit_status"], 0);
+    expectFields(document, c.fields);
+    const json& device = document.contains("probe") ? document["probe"] : document["devices"][0];
+    expectFields(device, kDeviceFields);
+    EXPECT_EQ(device["serial"], "KST00001");
+  }
+  const json detect = json::parse(kestrel({"--json", "jtag", "detect"}).out);
+  EXPECT_EQ(detect["taps"][0]["idcode"], 0x4BA00477u);
+  EXPECT_EQ(detect["taps"][2]["idcode"], nullptr);
+  EXPECT_EQ(detect["taps"][2]["ir_length"], 5);
+  const json info = json::parse(kestrel({"--json", "info"}).out);
+  EXPECT_EQ(info["firmware_version"], "3.0.0.29");
+  EXPECT_EQ(info["self_test"][2], (json{{"bytes", 4344}, {"ok", true}}));
+}
+
+TEST(KestrelRun, ExitStatusesTellTheCausesApart) {
+  const struct {
+    const char* name;
+    std::vector<const char*> probes;  // serial numbers; a leading '!' may not be opened
+    std::vector<const char*> words;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"usage", {"KST00001"}, {"jtag", "DETECT"}, tool::kExitUsage, "unknown jtag subcommand"},
+      {"several probes",
+       {"KST00001", "KST00002"},
+       {"info"},
+       tool::kExitUsage,
+       "2 probes found; choose one"},
+      {"empty bus", {}, {"jtag", "detect"}, tool::kExitNoProbe, "no Kestrel probe found"},
+      {"no such probe", {"KST00001"}, {"-p", "X", "info"}, tool::kExitNoProbe, "matches"},
+      {"permission", {"!KST00001"}, {"info"}, tool::kExitPermission, "udev rule"},
+      {"device failure", {"KST00001"}, {"info"}, tool::kExitIo, "the echo self-test failed"},
+      {"chosen of two", {"KST00001", "KST00002"}, {"-p", "KST00002", "info"}, tool::kExitOk, ""},
+      {"empty list", {}, {"list"}, tool::kExitOk, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    ksim::DeviceId last = 0;
+    for (const char* serial : c.probes)
+      last = attach(serial + (serial[0] == '!'), serial[0] == '!');
+    constexpr int kEcho = 0x00;
+    if (c.status == tool::kExitIo)
+      ksim::injectFault(last, {ksim::Fault::FirmwareError, kEcho, 1, 0x55});
+    const Outcome run = kestrel(c.words);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+  }
+}
+
+TEST(KestrelRun, FailuresUnderJsonStillPrintTheDocumentWithTheError) {
+  ksim::reset();
+  attach("KST00001", true);
+  const Outcome run = kestrel({"--json", "info"});
+  EXPECT_EQ(run.status, tool::kExitPermission);
+  const json document = json::parse(run.out);
+  EXPECT_EQ(document["exit_status"], tool::kExitPermission);
+  EXPECT_NE(document["error"].get<std::string>().find("may not open it"), std::string::npos);
+  EXPECT_EQ(run.err, "kestrel: " + document["error"].get<std::string>() + "\n");
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+// The tool's exit statuses, in the style of BSD's sysexits.h, so that scripts can tell a
+// mistyped command line from a missing probe or a failing one.
+#pragma once
+
+#include <cstdint>
+
+namespace tool {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 64;       // EX_USAGE: the command line or the probe choice
+constexpr int kExitNoProbe = 69;     // EX_UNAVAILABLE: no probe, or libusb or the logger missing
+constexpr int kExitInternal = 70;    // EX_SOFTWARE: a fault of the tool itself
+constexpr int kExitIo = 74;          // EX_IOERR: the probe or a file failed
+constexpr int kExitPermission = 77;  // EX_NOPERM: the probe is there, this user may not open it
+
+// The exit status for a failed KST_Open.
+int exitStatusForOpen(int32_t result);
+
+}  // namespace tool

@@ -48,7 +48,8 @@ bool showBar(const Invocation& run) {
   return !run.options.quiet && !run.options.json;
 }
 
-// A transfer with its progress and rate; false (said) on failure, naming where it stopped.
+// A transfer with its progress and rate (on standard error, in the document under --json);
+// false (said) on failure, naming where it stopped.
 template <class Move>
 bool transfer(Invocation& run, const char* verb, const char* key, std::size_t length, Move move) {
   TransferReport report(verb, length, showBar(run));
@@ -59,8 +60,8 @@ bool transfer(Invocation& run, const char* verb, const char* key, std::size_t le
     run.console.document()["stopped_at"] = result.stoppedAt;
     return false;
   }
-  const double rate =
-      report.finish(length, run.options.quiet ? run.console.text() : run.console.detail(0));
+  const double rate = report.finish(
+      length, run.options.quiet || run.options.json ? run.console.text() : run.console.detail(0));
   run.console.document()[key] = rate;
   return true;
 }

@@ -106,8 +106,9 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
     const char* line;
     const char* error;
   } cases[] = {
-      {"", "no command given (list, info, jtag detect, dap info, mem read, mem write or power "
-           "info)\nRun 'kestrel --help'"},
+      {"",
+       "no command given (list, info, jtag detect, dap info, mem read, mem write or power "
+       "info)\nRun 'kestrel --help'"},
       {"jtag", "jtag needs a subcommand: detect\nRun 'kestrel jtag --help'"},
       {"jtag DETECT", "unknown jtag subcommand 'DETECT'; did you mean 'detect'?\n"},
       {"lsit", "unknown command 'lsit'\n"},

@@ -1,5 +1,6 @@
 // A target memory of 64-bit addresses that stores only what was written. Unwritten bytes read
 // the fill pattern; ranges can be marked as faulting, as bus errors or bad cells would be.
+// A model the arm and dsp units share, not a unit of its own (no line in units.def).
 #pragma once
 
 #include <array>

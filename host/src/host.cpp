@@ -140,7 +140,19 @@ void Host::failEntry(int entry, int32_t code, const std::string& key) {
 }
 
 void Host::addDevice(uint32_t id, const std::string& typeName) {
-  devices_.push_back({id, typeName});
+  devices_.push_back({id, typeName, {}});
+}
+
+void Host::setRouter(uint32_t id, uint32_t type, uint32_t port, uint8_t option, uint8_t force) {
+  for (Device& d : devices_) {
+    if (d.id != id) continue;
+    d.description.routerType = type;
+    d.description.routerTypeValid = 1;
+    d.description.routerPort = port;
+    d.description.routerPortValid = 1;
+    d.description.options[0] = option;
+    d.description.options[1] = force;
+  }
 }
 
 int32_t Host::failure(int entry, const std::string& key) const {
@@ -182,12 +194,13 @@ int32_t Host::findProperty(uint32_t, const char* key, uint64_t* property, uint8_
 }
 
 int32_t Host::deviceDescriptions(uint32_t device, void** list, uint8_t* found) {
+  if (const int32_t code = failure(JSC_HOST_DEVICE_DESCRIPTIONS, "")) return code;
   *found = 0;
   *list = nullptr;
   for (Device& d : devices_) {
     if (d.id != device) continue;
     *found = 1;
-    *list = &d;
+    *list = &d.description;
   }
   return 0;
 }

@@ -26,14 +26,19 @@
 #define KST_ERR_FIRMWARE_OPEN (-595)    /* the firmware file could not be opened */
 
 /* Scan-controller interface */
+#define JSC_ERR_NO_SCAN_DATA (-115)   /* a scan without out data or in buffer */
 #define JSC_ERR_WRONG_STATE (-116)    /* handle not bound/opened as the call needs, or bad counts */
 #define JSC_ERR_NOT_SUPPORTED (-120)  /* operation not supported (or by this probe's hardware) */
 #define JSC_ERR_SHARE_REGISTRY (-164) /* the share registry could not take the handle */
-#define JSC_ERR_FIRMWARE_REFUSED (-263) /* firmware version not acceptable and not updated */
-#define JSC_ERR_SUPPLY_VOLTAGE (-268)   /* target supply voltage outside 1800..3600 mV */
-#define JSC_ERR_EVENT_LOG_FULL (-519)   /* event log full and overflow not allowed */
-#define JSC_ERR_EVENT_PAIR_FULL (-520)  /* event log full while appending a marked pair */
-#define JSC_ERR_NOT_PROVIDED (-601)     /* operation not provided */
+#define JSC_ERR_FIRMWARE_REFUSED (-263)      /* firmware version not acceptable and not updated */
+#define JSC_ERR_SUPPLY_VOLTAGE (-268)        /* target supply voltage outside 1800..3600 mV */
+#define JSC_ERR_EVENT_LOG_FULL (-519)        /* event log full and overflow not allowed */
+#define JSC_ERR_EVENT_PAIR_FULL (-520)       /* event log full while appending a marked pair */
+#define JSC_ERR_NO_DEVICE_DESCRIPTION (-320) /* the framework knows no such device */
+#define JSC_ERR_ROUTER_PORT (-496)           /* router port out of range for the router type */
+#define JSC_ERR_NOT_PROVIDED (-601)          /* operation not provided */
+#define JSC_ERR_SWD_CONNECTED (-611)         /* a JTAG operation while connected in SWD mode */
+#define JSC_ERR_SWD_NOT_CONNECTED (-612)     /* an SWD operation while not connected in SWD mode */
 
 /* Configuration keys (returned by JSC_CreateHandle) */
 #define CFG_ERR_JTAGBOOT_MODE (-220)   /* LOOM.JTAGBOOT_MODE */

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kestrel/jsc_host.h"
+#include "kestrel/jsc_records.h"
 
 namespace loomhost {
 
@@ -38,6 +39,9 @@ class Host {
   // Makes an entry answer code: for every call, or only for calls about key.
   void failEntry(int entry, int32_t code, const std::string& key = "");
   void addDevice(uint32_t id, const std::string& typeName);
+  // The JTAG router in front of a device: its type, the device's port and the two option
+  // bytes, as the description the library reads for SelectTap and DeselectTap.
+  void setRouter(uint32_t id, uint32_t type, uint32_t port, uint8_t option = 0, uint8_t force = 0);
 
   void* context() { return this; }
   const JSC_HostService* services() const;
@@ -67,6 +71,7 @@ class Host {
   struct Device {
     uint32_t id;
     std::string typeName;
+    JSC_DeviceDescription description;
   };
 
   // The failure set for entry and key, or 0.
@@ -82,7 +87,7 @@ class Host {
   std::deque<std::string> handles_;  // handle n names handles_[n - 1]
   std::vector<std::string> keysAsked_;
   std::vector<Failure> failures_;
-  std::vector<Device> devices_;
+  std::deque<Device> devices_;  // descriptions handed out stay where they are
   bool groupPresent_ = true;
   bool groupIsNull_ = false;
 };

@@ -1,0 +1,85 @@
+#include "jsc_fixture.h"
+
+#include <cstdlib>
+
+#include "jsc/controller_handle.h"
+
+namespace jsctest {
+
+uint32_t argU32(const Bytes& packet, std::size_t at) {
+  const std::size_t i = 4 + at;
+  return packet.at(i) | packet.at(i + 1) << 8 | packet.at(i + 2) << 16 |
+         static_cast<uint32_t>(packet.at(i + 3)) << 24;
+}
+
+uint16_t argU16(const Bytes& packet, std::size_t at) {
+  return static_cast<uint16_t>(packet.at(4 + at) | packet.at(5 + at) << 8);
+}
+
+std::vector<Sent> summary(const std::vector<Bytes>& packets) {
+  std::vector<Sent> sent;
+  for (const Bytes& p : packets) {
+    const std::size_t arguments = p.size() - 4;
+    sent.push_back({codeOf(p), arguments >= 4 ? argU32(p, 0) : arguments == 1 ? p[4] : 0u});
+  }
+  return sent;
+}
+
+std::vector<uint8_t> codes(const std::vector<Bytes>& packets) {
+  std::vector<uint8_t> list;
+  for (const Bytes& p : packets) list.push_back(codeOf(p));
+  return list;
+}
+
+void JscTest::SetUp() {
+  ksim::reset();
+}
+
+void JscTest::TearDown() {
+  const ksim::Resources live = ksim::resources();
+  EXPECT_EQ(live.handles, 0) << "a probe was left open";
+}
+
+ksim::DeviceId JscTest::attach(ksim::ProbeConfig config) {
+  device_ = ksim::attachProbe(config);
+  seen_ = 0;
+  return device_;
+}
+
+std::unique_ptr<loomhost::Session> JscTest::session(uint32_t mode, uint32_t port, uint32_t flags) {
+  auto s = std::make_unique<loomhost::Session>(mode, flags);
+  s->host().set("HARP.POD_DRVR", "kestrel.dll");
+  s->host().set("HARP.POD_PORT", std::to_string(port));
+  return s;
+}
+
+std::unique_ptr<loomhost::Session> JscTest::opened(uint32_t mode) {
+  auto s = session(mode);
+  EXPECT_EQ(s->start(), 0);
+  newPackets();
+  return s;
+}
+
+void JscTest::discardRefusedHandle(loomhost::Session& session) {
+  JscHandle* handle = session.abandonHandle();
+  ASSERT_NE(handle, nullptr);
+  JscHandle* refused = handle;
+  EXPECT_EQ(JSC_DeleteHandle(&refused), -116);
+  ASSERT_EQ(refused, handle) << "refused, and still allocated";
+  EXPECT_EQ(handle->chain.controller, nullptr);
+  EXPECT_EQ(handle->chain.shareKey, nullptr);
+  if (handle->eventLog != nullptr) {
+    std::free(handle->eventLog->words);
+    std::free(handle->eventLog);
+  }
+  std::free(handle);
+}
+
+std::vector<Bytes> JscTest::newPackets() {
+  const std::vector<Bytes> all = packets();
+  std::vector<Bytes> fresh(all.begin() + static_cast<std::ptrdiff_t>(seen_), all.end());
+  seen_ = all.size();
+  return fresh;
+}
+
+}  // namespace jsctest

@@ -1,0 +1,91 @@
+// Framework sessions on a fresh virtual bus, with every probe checked closed after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "kestrel/kestrel.h"
+#include "kestrel_sim/sim.h"
+#include "loom_host/session.h"
+
+namespace jsctest {
+
+using Bytes = std::vector<uint8_t>;
+
+// The command code of a packet as the probe received it.
+inline uint8_t codeOf(const Bytes& packet) {
+  return packet.at(3);
+}
+// The u32 argument at byte offset at (after the code) of a packet.
+uint32_t argU32(const Bytes& packet, std::size_t at);
+uint16_t argU16(const Bytes& packet, std::size_t at);
+
+// A command as a test compares it: its code and its first argument (a byte or a word; 0 when
+// it has none).
+struct Sent {
+  uint8_t code;
+  uint32_t argument;
+  bool operator==(const Sent& other) const {
+    return code == other.code && argument == other.argument;
+  }
+};
+std::vector<Sent> summary(const std::vector<Bytes>& packets);
+std::vector<uint8_t> codes(const std::vector<Bytes>& packets);
+
+// Probe command codes the tests look for.
+enum Code : uint8_t {
+  kConnect = 1,
+  kDisconnect = 2,
+  kVersion = 3,
+  kSetTclkDelay = 4,
+  kSetTrst = 5,
+  kGetTrst = 6,
+  kCycleTclk = 7,
+  kGotoState = 9,
+  kSetSrst = 14,
+  kFixedScan = 10,
+  kSendScan = 11,
+  kSendRecvScan = 12,
+  kSetAmbles = 13,
+  kConnectPmon = 40,
+  kCjtagConnect = 43,
+  kCjtagDisconnect = 44,
+  kSelectTap = 45,
+  kDeselectTap = 46,
+  kJtagIsolate = 47,
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {
+  return out << "(" << int{sent.code} << ", " << sent.argument << ")";
+}
+
+class JscTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A probe on the bus, with chain behind it.
+  ksim::DeviceId attach(ksim::ProbeConfig config = {});
+  // A session configured for the probe driver on port, not yet started.
+  std::unique_ptr<loomhost::Session> session(uint32_t mode = loomhost::kModeJtag, uint32_t port = 0,
+                                             uint32_t flags = 0);
+  // A started session (interface, handle, open), with the bus traffic of the start forgotten.
+  std::unique_ptr<loomhost::Session> opened(uint32_t mode = loomhost::kModeJtag);
+
+  // Checks that the library refuses to delete the session's handle after a failed open (it
+  // stays bound without its record) and frees what the library allocated for it.
+  static void discardRefusedHandle(loomhost::Session& session);
+
+  std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }
+  // Packets sent since the last call.
+  std::vector<Bytes> newPackets();
+
+  ksim::DeviceId device_ = 0;
+  std::size_t seen_ = 0;
+};
+
+}  // namespace jsctest

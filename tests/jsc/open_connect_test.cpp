@@ -1,0 +1,197 @@
+// Opening the controller: firmware check, test clock, reset sequence and the target connect;
+// the connect operation's event record; the target's reset lines.
+#include <utility>
+
+#include "jsc_fixture.h"
+
+namespace jsctest {
+namespace {
+
+class OpenConnect : public JscTest {};
+
+TEST_F(OpenConnect, TheFirstOpenClocksAndPulsesTrstThenConnectsPlainJtag) {
+  attach();
+  auto s = session();
+  s->host().set("LOOM.TCLK_PROGRAM", "specific");
+  s->host().set("LOOM.TCLK_FREQUENCY", "13MHz");
+  ASSERT_EQ(s->start(), 0);
+  const std::vector<Sent> expected = {
+      {kConnect, 0}, {kVersion, 0},        {kSetTclkDelay, 0xFFFFFFFE},
+      {kGetTrst, 0}, {kSetTrst, 0},        {kCycleTclk, 24000},
+      {kSetTrst, 1}, {kCycleTclk, 480000}, {kCjtagConnect, 1},
+  };
+  EXPECT_EQ(summary(packets()), expected);
+  EXPECT_EQ(KST_GetHandle(s->scanManager())->tclkFrequency, 12000000u);
+}
+
+TEST_F(OpenConnect, OutdatedFirmwareIsRefusedOrUpdatedByMode) {
+  struct Case {
+    uint32_t version;
+    uint32_t mode;
+    int32_t result;
+    const char* console;
+  };
+  // The update itself answers "not provided" until the DFU update is part of the library.
+  const Case cases[] = {
+      {0x03000028, loomhost::kModeNoUpdate, -263, ""},
+      {0x03010000, loomhost::kModeNoUpdate, -263, ""},
+      {0x03000028, 1, -263, ""},
+      {0x03000028, loomhost::kModeSilentUpdate, -601, ""},
+      {0x03010000, loomhost::kModeJtag, -601, "Updating the Kestrel firmware ... failed.\n"},
+      {0x03000029, loomhost::kModeNoUpdate, 0, ""},
+      {0x0300FFFF, loomhost::kModeNoUpdate, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.version << " mode " << std::dec << c.mode);
+    ksim::reset();
+    ksim::ProbeConfig config;
+    config.firmwareVersion = c.version;
+    attach(config);
+    auto s = session(c.mode);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(s->start(), c.result);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.console);
+    EXPECT_EQ(ksim::resources().handles, c.result == 0 ? 1 : 0);
+    if (c.result != 0) discardRefusedHandle(*s);
+  }
+}
+
+// Every open's commands up to the target interface, and the close's, by mode and probe.
+TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
+  struct Case {
+    const char* name;
+    uint32_t mode;
+    uint16_t hardwareId;
+    std::vector<std::pair<std::string, std::string>> keys;
+    bool trstLow;
+    int32_t result;
+    std::vector<uint8_t> openCodes;
+    std::vector<uint8_t> closeCodes;
+  };
+  const std::vector<Case> cases = {
+      {"power measurement",
+       21,
+       0x0002,
+       {{"LOOM.JTAG_ISOLATE", "enable"}},
+       false,
+       0,
+       {kConnectPmon, kVersion, kSetTclkDelay},
+       {kDisconnect}},
+      {"power measurement only, wrong probe",
+       23,
+       0x0002,
+       {},
+       false,
+       -120,
+       {kConnectPmon, kVersion, kDisconnect},
+       {}},
+      {"supply voltage out of range",
+       16,
+       0x21,
+       {{"HARP.POD_VOLTAGE_SELECTION", "true"}, {"HARP.POD_VOLTAGE", "5.0"}},
+       false,
+       -268,
+       {kConnect, kVersion, kDisconnect},
+       {}},
+      {"cJTAG disconnected before JTAG is isolated",
+       16,
+       0x0002,
+       {{"DOT7.DTS_USAGE", "enable"},
+        {"DOT7.TS_FORMAT", "oscan1"},
+        {"LOOM.JTAG_ISOLATE", "enable"}},
+       false,
+       0,
+       {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kSetTrst, kCycleTclk,
+        kCjtagConnect},
+       {kCjtagDisconnect, kJtagIsolate, kDisconnect}},
+      {"the serial names another probe",
+       16,
+       0x0002,
+       {{"HARP.POD_SERIAL", "KST99999"}},
+       false,
+       -260,
+       {},
+       {}},
+      {"TRST low is released, not pulsed",
+       16,
+       0x0002,
+       {},
+       true,
+       0,
+       {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kCjtagConnect},
+       {kDisconnect}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    ksim::ProbeConfig config;
+    config.hardwareId = c.hardwareId;
+    attach(config);
+    if (c.trstLow) ksim::scriptReply(device_, {kGetTrst, 0, {0}, 1});
+    auto s = session(c.mode);
+    for (const auto& [key, value] : c.keys) s->host().set(key, value);
+    EXPECT_EQ(s->start(), c.result);
+    EXPECT_EQ(codes(newPackets()), c.openCodes);
+    if (c.result != 0) {
+      discardRefusedHandle(*s);
+      continue;
+    }
+    EXPECT_EQ(s->close(), 0);
+    EXPECT_EQ(codes(newPackets()), c.closeCodes);
+  }
+}
+
+TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
+  attach();
+  auto s = session(loomhost::kModeJtag, 0, JSC_CREATE_EVENT_LOG);
+  ASSERT_EQ(s->start(), 0);
+  newPackets();
+  const auto connect = s->operation<JSC_ConnectControllerFn>(JSC_SLOT_CONNECT_CONTROLLER);
+  const ConnectOptions unequal{{0, 0}, 0, {1, 0}, 0};
+  EXPECT_EQ(connect(s->handle(), &unequal), -122);
+  EXPECT_TRUE(newPackets().empty());
+
+  const ConnectOptions recorded{{1, 0}, 0, {1, 1}, 1};
+  ASSERT_EQ(connect(s->handle(), &recorded), 0);
+  const std::vector<Bytes> sent = newPackets();
+  ASSERT_EQ(sent.size(), 6u);
+  EXPECT_EQ(codeOf(sent[5]), kGotoState);
+  EXPECT_EQ(argU32(sent[5], 0), 1u);
+  EXPECT_EQ(argU32(sent[5], 4), 1u);
+
+  std::vector<uint32_t> words(20);
+  uint8_t done = 0;
+  uint32_t count = 0, needed = 0;
+  ASSERT_EQ(s->operation<JSC_ReadEventLogFn>(JSC_SLOT_READ_EVENT_LOG)(
+                s->handle(), 1, &done, 20, words.data(), &count, &needed),
+            0);
+  words.resize(count);
+  EXPECT_EQ(words,
+            (std::vector<uint32_t>{13, 42, 58, 45, 9, 28, 31, 22, 25, 0xFFFFFFFF, 0, 40, 0}));
+}
+
+TEST_F(OpenConnect, ResetLinesWaitInTestClockCycles) {
+  attach();
+  auto s = opened();
+  const auto lines = s->operation<JSC_ControlTargetLinesFn>(JSC_SLOT_CONTROL_TARGET_LINES);
+  uint8_t done = 9;
+  ASSERT_EQ(lines(s->handle(), 2, 0, &done, 0x13, 1), 0);
+  EXPECT_EQ(done, 1);
+  const std::vector<Sent> expected = {{kCycleTclk, 275000},
+                                      {kSetSrst, 0},
+                                      {kCycleTclk, 275000},
+                                      {kSetSrst, 1},
+                                      {kCycleTclk, 550000}};
+  EXPECT_EQ(summary(newPackets()), expected);
+  EXPECT_EQ(ksim::probeStatus(device_).srst, 1);
+  const auto setTrst = s->operation<JSC_SetTrstFn>(JSC_SLOT_SET_TRST);
+  EXPECT_EQ(setTrst(s->handle(), 2, 0), -122) << "only line 1";
+  ASSERT_EQ(setTrst(s->handle(), 1, 0), 0);
+  EXPECT_EQ(summary(newPackets()), (std::vector<Sent>{{kSetTrst, 0}, {kCycleTclk, 11000}}));
+  EXPECT_EQ(lines(s->handle(), 4, 0, &done, 0, 0), -122);
+  EXPECT_EQ(lines(s->handle(), 1, 0, &done, 0, 0), 0);
+  EXPECT_EQ(done, 0);
+}
+
+}  // namespace
+}  // namespace jsctest

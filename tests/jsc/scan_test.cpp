@@ -1,0 +1,220 @@
+// Scans and moves through the operation table against the virtual TAP chain.
+#include "jsc/controller_handle.h"
+#include "jsc_fixture.h"
+
+namespace jsctest {
+namespace {
+
+constexpr uint32_t kIdle = KST_STATE_RUN_TEST_IDLE;
+
+PathDescriptor path(uint32_t scanRegister, uint32_t ambleMode = 1) {
+  PathDescriptor p{};
+  p.startPathMode = 1;
+  p.scanRegister = scanRegister;
+  p.endPathMode = 1;
+  p.endState = kIdle;
+  p.ambleMode = ambleMode;
+  p.outDataMode = 1;
+  p.wordSize = 2;
+  return p;
+}
+
+uint32_t word(const Bytes& bytes, std::size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+         static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+class ScanOperations : public JscTest {
+ protected:
+  void openDemoChain() {
+    ksim::ProbeConfig config;
+    config.chain = ksim::demoChain();
+    attach(config);
+    s_ = opened();
+    ASSERT_EQ(s_->resetChain(), 0);
+    newPackets();
+  }
+  void TearDown() override {
+    s_.reset();
+    JscTest::TearDown();
+  }
+  template <class Fn>
+  Fn op(int slot) const {
+    return s_->operation<Fn>(slot);
+  }
+  Bytes exchange(const PathDescriptor& p, uint32_t bits, const Bytes& out) {
+    Bytes in(out.size(), 0);
+    const ExchangeScanRequest request{1, 0, bits, out.data(), in.data()};
+    EXPECT_EQ(op<JSC_ExchangeScanFn>(JSC_SLOT_EXCHANGE_SCAN + 2)(s_->handle(), &p, &request), 0);
+    return in;
+  }
+  // The demo chain's DSP TAP (IR 6, between an IR-4 and an IR-5 TAP) on its user register.
+  void selectDspUserRegister() {
+    const uint16_t instructions = 0xF | 0x02 << 4 | 0x1F << 10;  // BYPASS, user, BYPASS
+    exchange(path(1), 15, {static_cast<uint8_t>(instructions), instructions >> 8});
+    ScanSettings settings{};
+    settings.amblePresent = 1;
+    settings.ambles[2] = 1;  // the BYPASS bits on either side of the DSP's data register
+    settings.ambles[3] = 1;
+    ASSERT_EQ(op<JSC_ScanSettingsFn>(JSC_SLOT_SET_SCAN_SETTINGS)(s_->handle(), &settings), 0);
+  }
+
+  std::unique_ptr<loomhost::Session> s_;
+};
+
+TEST_F(ScanOperations, ExchangeScansReturnTheChainsRegisters) {
+  openDemoChain();
+  const Bytes ids = exchange(path(2), 96, Bytes(12, 0xFF));
+  EXPECT_EQ(word(ids, 0), 0x4BA00477u);
+  EXPECT_EQ(word(ids, 4), 0x0B97C02Fu);
+  EXPECT_EQ(ids[8] & 1, 0) << "the BYPASS bit of the TAP without IDCODE";
+  const Bytes captures = exchange(path(1), 15, {0xFF, 0xFF});
+  EXPECT_EQ((captures[0] | captures[1] << 8) & 0x7FFF, 0x1 | 0x1 << 4 | 0x1 << 10);
+}
+
+TEST_F(ScanOperations, ReadRestoreLeavesTheRegisterAsItWas) {
+  openDemoChain();
+  selectDspUserRegister();
+  PathDescriptor p = path(2, 4);
+  p.wordSize = 3;  // 16-bit units: the second repetition lands 2 bytes on
+  Bytes buffer(6, 0x55);
+  const ReadRestoreRequest request{2, 0, 16, nullptr, buffer.data()};
+  ASSERT_EQ(op<JSC_ReadRestoreScanFn>(JSC_SLOT_READ_RESTORE)(s_->handle(), &p, &request), 0);
+  EXPECT_EQ(buffer, (Bytes{0xDE, 0xC0, 0xDE, 0xC0, 0x55, 0x55}));
+
+  EXPECT_EQ(exchange(path(2, 4), 16, {0x34, 0x12}), (Bytes{0xDE, 0xC0})) << "still the value";
+  EXPECT_EQ(exchange(path(2, 4), 16, {0, 0}), (Bytes{0x34, 0x12})) << "the register is writable";
+}
+
+TEST_F(ScanOperations, BadDescriptorsAreRefusedBeforeAnyCommand) {
+  openDemoChain();
+  auto bad = [](auto change) {
+    PathDescriptor p = path(2);
+    change(p);
+    return p;
+  };
+  const PathDescriptor cases[] = {
+      bad([](PathDescriptor& p) { p.endState = 7; }),
+      bad([](PathDescriptor& p) { p.endState = 18; }),
+      bad([](PathDescriptor& p) { p.endState = 0; }),
+      bad([](PathDescriptor& p) { p.startPathMode = 0; }),  // with register 2
+      bad([](PathDescriptor& p) { p.startPathMode = 4; }),
+      bad([](PathDescriptor& p) { p.scanRegister = 4; }),
+      bad([](PathDescriptor& p) { p.endPathMode = 0; }),
+      bad([](PathDescriptor& p) { p.endPathMode = 4; }),
+      bad([](PathDescriptor& p) { p.ambleMode = 5; }),
+      bad([](PathDescriptor& p) { p.tclkMode = 2; }),  // with value 4, beyond the table
+  };
+  Bytes data(4, 0);
+  const ExchangeScanRequest exchangeRequest{1, 4, 16, data.data(), data.data()};
+  const SendScanRequest sendRequest{1, 4, 16, data.data()};
+  const FixedScanRequest fixedRequest{1, 4, 16, 0xFF};
+  const ReadRestoreRequest readRestore{1, 4, 16, nullptr, data.data()};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    const PathDescriptor& p = cases[i];
+    const bool movesAccept = p.ambleMode == 5;        // moves have no ambles
+    const bool readRestoreAccepts = p.tclkMode == 2;  // its capture clocks v whatever the mode
+    EXPECT_EQ(op<JSC_ExchangeScanFn>(JSC_SLOT_EXCHANGE_SCAN)(s_->handle(), &p, &exchangeRequest),
+              -122);
+    EXPECT_EQ(op<JSC_SendScanFn>(JSC_SLOT_SEND_SCAN)(s_->handle(), &p, &sendRequest), -122);
+    EXPECT_EQ(op<JSC_FixedScanFn>(JSC_SLOT_FIXED_SCAN)(s_->handle(), &p, &fixedRequest), -122);
+    if (!movesAccept) {
+      EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 4, 1), -122);
+    }
+    if (!readRestoreAccepts) {
+      EXPECT_EQ(op<JSC_ReadRestoreScanFn>(JSC_SLOT_READ_RESTORE)(s_->handle(), &p, &readRestore),
+                -122);
+    }
+    EXPECT_TRUE(newPackets().empty());
+  }
+}
+
+TEST_F(ScanOperations, MovePathPassesThroughTheRegistersSelectState) {
+  openDemoChain();
+  PathDescriptor p{};
+  p.startPathMode = 2;
+  p.scanRegister = 1;
+  p.endPathMode = 3;
+  p.endState = 2;
+  p.tclkMode = 1;
+  ASSERT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 5, 2), 0);
+  const std::vector<Bytes> sent = newPackets();
+  ASSERT_EQ(sent.size(), 6u);
+  for (std::size_t i : {0, 3}) {
+    EXPECT_EQ(summary({sent[i], sent[i + 1], sent[i + 2]}),
+              (std::vector<Sent>{{kGotoState, 9}, {kGotoState, 2}, {kCycleTclk, 5}}));
+    EXPECT_EQ(argU32(sent[i], 4), 2u) << "the start path mode";
+    EXPECT_EQ(argU32(sent[i + 1], 4), 3u) << "the end path mode";
+  }
+  EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 5, 0), 0);
+  p.scanRegister = 3;
+  EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 5, 1), -122);
+  EXPECT_TRUE(newPackets().empty());
+}
+
+TEST_F(ScanOperations, OnePatternForEveryRepetitionIsSentOnce) {
+  openDemoChain();
+  const Bytes out{1, 2, 3, 4, 5, 6};
+  const SendScanRequest request{3, 0, 12, out.data()};
+  struct Case {
+    uint32_t outDataMode;
+    uint16_t stride;
+    std::size_t bytes;
+  };
+  for (const Case c : {Case{2, 0, 2}, Case{1, 2, 6}}) {
+    PathDescriptor p = path(2);
+    p.outDataMode = c.outDataMode;
+    ASSERT_EQ(op<JSC_SendScanFn>(JSC_SLOT_SEND_SCAN + 3)(s_->handle(), &p, &request), 0);
+    const std::vector<Bytes> sent = newPackets();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(argU16(sent[0], 12), 3u) << "repeat";
+    EXPECT_EQ(argU16(sent[0], 14), c.stride);
+    EXPECT_EQ(sent[0].size() - 4 - 16, c.bytes);
+  }
+  const SendScanRequest noData{1, 0, 12, nullptr};
+  const PathDescriptor p = path(2);
+  EXPECT_EQ(op<JSC_SendScanFn>(JSC_SLOT_SEND_SCAN)(s_->handle(), &p, &noData), -115);
+}
+
+TEST_F(ScanOperations, ConfiguredEndDelaysOverrideTheFrameworksTclkCounts) {
+  attach();
+  auto s = session();
+  s->host().set("LOOM.END_DELAY_ONCE", "77");
+  ASSERT_EQ(s->start(), 0);
+  newPackets();
+  const auto set = s->operation<JSC_ScanSettingsFn>(JSC_SLOT_SET_SCAN_SETTINGS);
+  ScanSettings settings{};
+  settings.amblePresent = 1;  // equal to the handle's: no command
+  settings.tclkTablePresent = 1;
+  for (uint32_t& t : settings.tclkCounts) t = 5;
+  ASSERT_EQ(set(s->handle(), &settings), 0);
+  EXPECT_TRUE(newPackets().empty());
+  EXPECT_EQ(s->handle()->tclkCounts[0], 77u);
+  EXPECT_EQ(s->handle()->tclkCounts[1], 5u);
+
+  settings.ambles[3] = 2;
+  ASSERT_EQ(set(s->handle(), &settings), 0);
+  EXPECT_EQ(ksim::probeStatus(device_).ambles[3], 2u);
+}
+
+// JTAG and SWD exclude each other by the record's SWD-connected flag.
+TEST_F(ScanOperations, JtagAndSwdOperationsExcludeEachOther) {
+  openDemoChain();
+  uint32_t value = 0;
+  const auto swdRead = op<JSC_SwdRegReadFn>(JSC_SLOT_SWD_REG_READ);
+  EXPECT_EQ(swdRead(s_->handle(), 0, 4, &value), -612);
+  kst::jsc::controllerOf(s_->handle())->swdConnected = 1;
+  const PathDescriptor p = path(2);
+  Bytes data(2, 0);
+  const ExchangeScanRequest exchange{1, 0, 16, data.data(), data.data()};
+  EXPECT_EQ(op<JSC_ExchangeScanFn>(JSC_SLOT_EXCHANGE_SCAN)(s_->handle(), &p, &exchange), -611);
+  EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 0, 1), -611);
+  EXPECT_EQ(op<JSC_GetJtagStateFn>(JSC_SLOT_GET_JTAG_STATE)(s_->handle(), &value), -611);
+  EXPECT_EQ(swdRead(s_->handle(), 0, 4, &value), -601) << "SWD_RegRead is not in the library yet";
+  EXPECT_TRUE(newPackets().empty());
+  kst::jsc::controllerOf(s_->handle())->swdConnected = 0;
+}
+
+}  // namespace
+}  // namespace jsctest

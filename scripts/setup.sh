@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine (skipped when all is there).
+# Installs what a build needs on a Debian machine, skipping packages already there.
+#   scripts/setup.sh demo   the tool and the virtual probe: compilers, CMake, Ninja, libusb headers
+#   scripts/setup.sh        all of the above and what the test suite needs besides: GoogleTest,
+#                           clang for fuzzing, pkg-config and the Debian packaging tools
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libusb-1.0-0
-  libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev)
+# The tool's command line (CLI11) and its JSON output are part of the demo.
+packages=(cmake ninja-build gcc g++ libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev)
+if [ "${1:-test}" != demo ]; then
+  packages+=(libgtest-dev libgmock-dev clang libclang-rt-14-dev pkg-config dpkg-dev file lintian
+    tshark)  # the capture test; noninteractive keeps wireshark-common's non-root capture off
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
@@ -10,6 +17,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  echo "Installing ${missing[*]}"
+  $sudo apt-get update
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi

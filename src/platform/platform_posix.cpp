@@ -45,20 +45,55 @@ void* findSymbol(ModuleHandle module, const char* name) {
   return dlsym(module, name);
 }
 
+namespace {
+
+bool copyPath(const char* path, char* out, std::size_t outSize) {
+  const std::size_t length = path != nullptr ? std::strlen(path) : 0;
+  const bool fits = length > 0 && length < outSize;
+  if (fits) std::memcpy(out, path, length + 1);
+  return fits;
+}
+
+struct ModuleSearch {
+  const char* name;
+  std::size_t nameLength;
+  char* out;
+  std::size_t outSize;
+  bool found;
+};
+
+// Matches a loaded module whose file is named `name` or `name` with a version suffix.
+int matchVersionedFile(dl_phdr_info* info, std::size_t, void* data) {
+  auto* search = static_cast<ModuleSearch*>(data);
+  const char* path = info->dlpi_name;
+  if (path == nullptr) return 0;
+  const char* slash = std::strrchr(path, '/');
+  const char* file = slash != nullptr ? slash + 1 : path;
+  if (std::strncmp(file, search->name, search->nameLength) != 0) return 0;
+  const char next = file[search->nameLength];
+  if (next != '\0' && next != '.') return 0;
+  search->found = copyPath(path, search->out, search->outSize);
+  return 1;
+}
+
+}  // namespace
+
 bool moduleFileName(const char* moduleName, char* out, std::size_t outSize) {
   if (moduleName == nullptr || out == nullptr || outSize == 0) return false;
   // RTLD_NOLOAD finds a module that is already loaded (by its soname or path) without
   // loading it, like asking for the handle of a loaded module by name.
-  void* module = dlopen(moduleName, RTLD_LAZY | RTLD_NOLOAD);
-  if (module == nullptr) return false;
-  link_map* map = nullptr;
-  const bool found =
-      dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr;
-  std::size_t length = found ? std::strlen(map->l_name) : 0;
-  const bool fits = length > 0 && length < outSize;
-  if (fits) std::memcpy(out, map->l_name, length + 1);
-  dlclose(module);
-  return fits;
+  if (void* module = dlopen(moduleName, RTLD_LAZY | RTLD_NOLOAD)) {
+    link_map* map = nullptr;
+    const bool found = dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
+                       copyPath(map->l_name, out, outSize);
+    dlclose(module);
+    return found;
+  }
+  // An installed library is loaded under its versioned soname (libjsckestrel.so.1), and the
+  // unversioned development link may not be installed: the loaded modules' own files decide.
+  ModuleSearch search{moduleName, std::strlen(moduleName), out, outSize, false};
+  dl_iterate_phdr(matchVersionedFile, &search);
+  return search.found;
 }
 
 uint64_t readCounter() {

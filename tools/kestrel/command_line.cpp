@@ -83,6 +83,11 @@ void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
       ->type_name("FILE")
       ->group("Tracing")
       ->each([&parsing](const std::string&) { parsing.traceGiven = true; });
+  app.add_option("--capture", options.capture,
+                 "write the virtual probe's USB traffic to FILE as a pcap file (Wireshark, "
+                 "tshark)")
+      ->type_name("FILE")
+      ->group("Tracing");
 }
 
 CLI::App* leaf(Parsing& parsing, CLI::App& parent, const char* name, const char* description,

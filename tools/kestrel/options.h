@@ -14,6 +14,7 @@ struct Options {
   std::string probe;      // the probe selector (--probe, --serial or KESTREL_PROBE); empty: any
   int traceLevel = 0;     // logger level for --trace (0: leave the logger alone)
   std::string traceFile;  // --trace-file: trace lines go there instead of stderr
+  std::string capture;    // --capture: the virtual probe's bus traffic goes there (pcap)
   bool json = false;      // one JSON document on standard output, nothing else
   bool quiet = false;     // errors only
   int verbosity = 0;      // -v, -vv: more detail

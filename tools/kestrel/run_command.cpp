@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "capture_setup.h"
 #include "commands.h"
 #include "exit_status.h"
 #include "sim_loader.h"
@@ -45,6 +46,8 @@ int runCommand(const Options& options, Console& console) {
   UsbFunctions usb{};
   if (usbModule != nullptr && !resolveUsbFunctions(usbModule, usb, error)) usbModule = nullptr;
   int status = usbModule == nullptr ? kExitNoProbe : kExitOk;
+  if (status == kExitOk && !options.capture.empty())
+    status = startCapture(usbModule, options.capture, error);
   if (status == kExitOk && options.traceLevel != 0)
     status = configureTrace(options.traceLevel, options.traceFile, error);
   if (status != kExitOk) {

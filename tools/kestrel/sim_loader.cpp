@@ -17,10 +17,21 @@ std::string programDirectory() {
   return slash == std::string::npos ? "." : text.substr(0, slash);
 }
 
+// The installed tree first (KESTREL_INSTALLED_SIM is relative to the tool's directory), then
+// the build tree's sim/ beside bin/.
+std::string virtualProbePath() {
+  const std::string directory = programDirectory();
+  for (const char* relative : {"/" KESTREL_INSTALLED_SIM, "/../sim/libusb-1.0.so.0"}) {
+    const std::string path = directory + relative;
+    if (access(path.c_str(), F_OK) == 0) return path;
+  }
+  return directory + "/../sim/libusb-1.0.so.0";
+}
+
 }  // namespace
 
 void* loadVirtualProbe(std::string& error) {
-  const std::string path = programDirectory() + "/../sim/libusb-1.0.so.0";
+  const std::string path = virtualProbePath();
   // Loaded globally under the soname libusb-1.0.so.0: the library's own lookup of that
   // name then finds this module instead of the system's libusb.
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);

@@ -11,6 +11,13 @@
  *
  *   KESTREL_SIM_DEFAULT_BUS=1 LD_LIBRARY_PATH=build/sim kestrel info
  *
+ * Traffic capture: with KESTREL_SIM_CAPTURE=FILE in the environment as the virtual probe is
+ * loaded, or after ksim_capture("FILE"), every bulk and control transfer that reaches a
+ * device is written to FILE as a pcap file of Linux usbmon records (link type 220), which
+ * Wireshark and tshark read:
+ *
+ *   KESTREL_SIM_CAPTURE=jtag.pcap kestrel --sim jtag detect && tshark -r jtag.pcap
+ *
  * Device ids are small positive numbers; KSIM_INVALID_DEVICE (-1) means that nothing was
  * attached. All functions may be called from any thread.
  */
@@ -47,6 +54,13 @@ KSIM_C_API void ksim_detach(int device);
  * have been taken; it is in every list after that. 0 puts it on the bus at once. With
  * ksim_detach of the old device this models a device that re-enumerates as another. */
 KSIM_C_API void ksim_appear_after_scans(int device, unsigned scans);
+
+/* Writes every transfer on the bus from now on to path as a pcap file of usbmon records,
+ * replacing the file and ending any capture before it; null only ends the capture. Bus and
+ * device numbers in the records are those libusb_get_bus_number reports and a device
+ * address per device. The capture goes on across ksim_reset. Returns 0, or -1 when the file
+ * cannot be created (errno tells why). */
+KSIM_C_API int ksim_capture(const char* path);
 
 #ifdef __cplusplus
 }

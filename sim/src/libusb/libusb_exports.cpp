@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "capture/capture_file.h"
 #include "usb/bus.h"
 #include "usb/descriptors.h"
 
@@ -31,6 +32,8 @@ namespace {
 using ksim::BusDevice;
 using ksim::BusState;
 namespace usb = ksim::usb;
+
+constexpr uint8_t kVirtualBusNumber = 1;  // the bus every device sits on (see the end)
 
 int libusbCode(usb::Status status) {
   switch (status) {
@@ -81,6 +84,26 @@ void logEvent(BusState& state, ksim::DeviceId id, ksim::EventKind kind, uint8_t 
   ksim::Event event{id, kind, endpoint, length, timeout, result, {}};
   if (data != nullptr && count > 0) event.data.assign(data, data + count);
   state.events.push_back(std::move(event));
+}
+
+// The device's address on the bus, as the host assigned it when the device arrived.
+uint8_t deviceAddress(ksim::DeviceId id) {
+  return static_cast<uint8_t>(1 + (id - 1) % 127);
+}
+
+// Hands a finished transfer to the capture file, when one is being written.
+void capture(const BusDevice& device, uint8_t endpoint, const usb::SetupPacket* setup,
+             const unsigned char* data, int length, int transferred, usb::Status status) {
+  ksim::capture::Transfer transfer;
+  transfer.busNumber = kVirtualBusNumber;
+  transfer.deviceAddress = deviceAddress(device.id);
+  transfer.endpoint = endpoint;
+  transfer.setup = setup;
+  transfer.data = data;
+  transfer.length = static_cast<uint32_t>(length);
+  transfer.transferred = static_cast<uint32_t>(transferred);
+  transfer.status = status;
+  ksim::capture::record(transfer);
 }
 
 usb::Status bulk(BusDevice& device, uint8_t endpoint, unsigned char* data, int length,
@@ -240,6 +263,7 @@ KSIM_EXPORT int libusb_get_string_descriptor_ascii(libusb_device_handle* handle,
                                static_cast<uint16_t>(LIBUSB_DT_STRING << 8 | index), 0x0409,
                                sizeof descriptor};
   const usb::Status status = sim->function->control(setup, descriptor, received);
+  capture(*sim, LIBUSB_ENDPOINT_IN, &setup, descriptor, setup.length, received, status);
   if (status != usb::Status::Ok) return libusbCode(status);
   if (received < 2 || descriptor[1] != LIBUSB_DT_STRING || descriptor[0] > received)
     return LIBUSB_ERROR_IO;
@@ -280,6 +304,10 @@ KSIM_EXPORT int libusb_clear_halt(libusb_device_handle* handle, unsigned char en
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   logEvent(state, sim->id, ksim::EventKind::ClearHalt, endpoint, 0, 0, LIBUSB_SUCCESS, nullptr, 0);
   sim->function->clearHalt(endpoint);
+  // On the bus: CLEAR_FEATURE(ENDPOINT_HALT) to the endpoint.
+  const usb::SetupPacket clearFeature{LIBUSB_RECIPIENT_ENDPOINT, LIBUSB_REQUEST_CLEAR_FEATURE, 0,
+                                      endpoint, 0};
+  capture(*sim, 0, &clearFeature, nullptr, 0, 0, usb::Status::Ok);
   return LIBUSB_SUCCESS;
 }
 
@@ -328,10 +356,11 @@ KSIM_EXPORT int libusb_control_transfer(libusb_device_handle* handle, uint8_t re
   BusDevice* sim = presentDevice(state, handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   int transferred = 0;
-  const usb::Status status =
-      sim->function->control({requestType, request, value, index, length}, data, transferred);
+  const usb::SetupPacket setup{requestType, request, value, index, length};
+  const usb::Status status = sim->function->control(setup, data, transferred);
   const int result = status == usb::Status::Ok ? transferred : libusbCode(status);
   const bool in = (requestType & LIBUSB_ENDPOINT_IN) != 0;
+  capture(*sim, requestType & LIBUSB_ENDPOINT_IN, &setup, data, length, transferred, status);
   logEvent(state, sim->id, ksim::EventKind::Control, 0, length, timeout,
            result < 0 ? result : LIBUSB_SUCCESS, data,
            result < 0 ? 0 : (in ? transferred : length));
@@ -348,8 +377,10 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
   std::lock_guard<std::mutex> lock(state.mutex);
   BusDevice* sim = deviceOf(state, handle);
   int count = 0;
-  const int result = sim != nullptr ? libusbCode(bulk(*sim, endpoint, data, length, count))
-                                    : LIBUSB_ERROR_NO_DEVICE;
+  const usb::Status status =
+      sim != nullptr ? bulk(*sim, endpoint, data, length, count) : usb::Status::NoDevice;
+  const int result = libusbCode(status);
+  if (sim != nullptr) capture(*sim, endpoint, nullptr, data, length, count, status);
   if (transferred != nullptr) *transferred = count;
   const bool in = (endpoint & LIBUSB_ENDPOINT_IN) != 0;
   logEvent(state, handle->id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut, endpoint,
@@ -364,7 +395,6 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
 // as long as the device is attached.
 namespace {
 
-constexpr uint8_t kVirtualBusNumber = 1;
 constexpr int kHubPorts = 4;
 
 }  // namespace

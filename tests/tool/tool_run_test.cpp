@@ -2,6 +2,7 @@
 // every subcommand and the exit statuses.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -81,6 +82,13 @@ TEST(KestrelRun, EverySubcommandPrintsOneJsonDocumentAndNothingElse) {
        {{"probe", json::value_t::object},
         {"ir_length_total", json::value_t::number_unsigned},
         {"taps", json::value_t::array}}},
+      {{"dap", "info", "--json"},
+       {{"dp_idcode", json::value_t::number_unsigned}, {"aps", json::value_t::array}}},
+      {{"mem", "read", "0x20000000", "8", "--json"},
+       {{"data", json::value_t::string}, {"read_bytes_per_second", json::value_t::number_float}}},
+      {{"power", "info", "--json"},
+       {{"hardware_word", json::value_t::number_unsigned},
+        {"dcdc_version", json::value_t::string}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.words.front());
@@ -102,6 +110,42 @@ TEST(KestrelRun, EverySubcommandPrintsOneJsonDocumentAndNothingElse) {
   const json info = json::parse(kestrel({"--json", "info"}).out);
   EXPECT_EQ(info["firmware_version"], "3.0.0.29");
   EXPECT_EQ(info["self_test"][2], (json{{"bytes", 4344}, {"ok", true}}));
+}
+
+TEST(KestrelRun, MemWriteVerifiesAMebibyteAndNamesWhereItFails) {
+  const std::string path = ::testing::TempDir() + "kestrel_mem_image.bin";
+  std::vector<char> image(1 << 20);
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 31 + (i >> 12));
+  std::ofstream(path, std::ios::binary)
+      .write(image.data(), static_cast<std::streamsize>(image.size()));
+  const std::vector<const char*> write = {"mem",        "write",    "0x20000000",
+                                          path.c_str(), "--verify", "--json"};
+
+  ksim::reset();
+  attach("KST00001");
+  Outcome run = kestrel(write);
+  ASSERT_EQ(run.status, tool::kExitOk) << run.err;
+  EXPECT_EQ(json::parse(run.out)["verified"], true);
+  // A byte read back wrong is named by its address.
+  constexpr int kMemRead = 19;
+  ksim::reset();
+  const ksim::DeviceId probe = attach("KST00001");
+  std::vector<uint8_t> firstPiece(image.begin(), image.begin() + 4344);
+  firstPiece[0x123] ^= 0x40;
+  ksim::scriptReply(probe, {kMemRead, 0, firstPiece});
+  run = kestrel(write);
+  EXPECT_EQ(run.status, tool::kExitIo);
+  EXPECT_EQ(json::parse(run.out)["first_difference"], 0x20000123u);
+  EXPECT_NE(run.err.find("verify failed at 0x20000123"), std::string::npos) << run.err;
+  // A fault stops the transfer at its piece, with the firmware's result.
+  ksim::reset();
+  ksim::ProbeConfig config;
+  config.target.armFaults = {{0x20002000, 0x20002001}};
+  ksim::attachProbe(config);
+  run = kestrel({"mem", "write", "0x20000000", path.c_str()});
+  EXPECT_EQ(run.status, tool::kExitIo);
+  EXPECT_NE(run.err.find("wrote stopped at 0x200010EC: probe error 0x00000201"), std::string::npos)
+      << run.err;
 }
 
 TEST(KestrelRun, ExitStatusesTellTheCausesApart) {

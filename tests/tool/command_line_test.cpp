@@ -106,7 +106,7 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
     const char* line;
     const char* error;
   } cases[] = {
-      {"", "no command given (list, info or jtag detect)\nRun 'kestrel --help'"},
+      {"", "no command given (list, info, update or jtag detect)\nRun 'kestrel --help'"},
       {"jtag", "jtag needs a subcommand: detect\nRun 'kestrel jtag --help'"},
       {"jtag DETECT", "unknown jtag subcommand 'DETECT'; did you mean 'detect'?\n"},
       {"lsit", "unknown command 'lsit'\n"},
@@ -121,6 +121,11 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
       {"info --probe", "--probe"},
       {"-q -v info", "--quiet and --verbose contradict each other"},
       {"-- info", "unexpected argument 'info' after '--'"},
+      {"--firmware 3.0.0.28 update", "--firmware sets the virtual probe's firmware; add --sim"},
+      {"--sim --firmware 3.0.28 update", "four dotted numbers such as 3.0.0.28, not '3.0.28'"},
+      {"--sim --firmware 3.0.0.100 info", "not '3.0.0.100'"},
+      {"--sim --firmware 3.0.0.2g info", "not '3.0.0.2g'"},
+      {"update --image", "--image"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -131,6 +136,15 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
     EXPECT_NE(parsed.err.find(c.error), std::string::npos) << parsed.err;
     EXPECT_LE(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 2) << "no whole usage";
   }
+}
+
+TEST(CommandLine, UpdateTakesItsOptionsAndTheVirtualProbesFirmware) {
+  const Parsed parsed = parse(split("--sim --firmware 3.0.0.2A update --force --image f.bin"));
+  ASSERT_EQ(parsed.status, tool::kRunCommand) << parsed.err;
+  EXPECT_EQ(parsed.options.command, Command::Update);
+  EXPECT_EQ(parsed.options.simFirmware, 0x0300002Au);  // the bytes as `kestrel info` shows them
+  EXPECT_TRUE(parsed.options.force);
+  EXPECT_EQ(parsed.options.image, "f.bin");
 }
 
 TEST(CommandLine, KestrelProbeStandsInForAMissingProbeOption) {

@@ -16,6 +16,7 @@ struct Invocation {
 int runList(Invocation& run);
 int runInfo(Invocation& run);
 int runJtagDetect(Invocation& run);
+int runUpdate(Invocation& run);
 
 // Loads what the options ask for (virtual probe, logger, libusb) and runs the command.
 int runCommand(const Options& options, Console& console);

@@ -1,11 +1,12 @@
 // What the command line asks for, after parsing.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tool {
 
-enum class Command { Info, List, JtagDetect };
+enum class Command { Info, List, JtagDetect, Update };
 
 struct Options {
   Command command = Command::Info;
@@ -17,6 +18,11 @@ struct Options {
   bool json = false;      // one JSON document on standard output, nothing else
   bool quiet = false;     // errors only
   int verbosity = 0;      // -v, -vv: more detail
+
+  // The firmware update.
+  uint32_t simFirmware = 0;  // --firmware: the virtual probe's firmware version (0: current)
+  bool force = false;        // update --force: also a probe whose firmware is current
+  std::string image;         // update --image: install this file as the library's image first
 };
 
 }  // namespace tool

@@ -20,6 +20,8 @@ const char* commandName(Command command) {
       return "info";
     case Command::JtagDetect:
       return "jtag detect";
+    case Command::Update:
+      return "update";
   }
   return "";
 }
@@ -31,7 +33,7 @@ int runCommand(const Options& options, Console& console) {
   std::string error;
   void* usbModule = nullptr;
   if (options.sim) {
-    usbModule = loadVirtualProbe(error);
+    usbModule = loadVirtualProbe(error, options.simFirmware);
   } else {
     usbModule = loadLibraryLibusb(error);
   }
@@ -54,6 +56,8 @@ int runCommand(const Options& options, Console& console) {
       return runInfo(run);
     case Command::JtagDetect:
       return runJtagDetect(run);
+    case Command::Update:
+      return runUpdate(run);
   }
   return console.finish(kExitInternal);
 }

@@ -30,7 +30,7 @@ std::string virtualProbePath() {
 
 }  // namespace
 
-void* loadVirtualProbe(std::string& error) {
+void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion) {
   const std::string path = virtualProbePath();
   // Loaded globally under the soname libusb-1.0.so.0: the library's own lookup of that
   // name then finds this module instead of the system's libusb.
@@ -44,7 +44,17 @@ void* loadVirtualProbe(std::string& error) {
     error = path + " is not the Kestrel virtual probe";
     return nullptr;
   }
-  install();
+  if (firmwareVersion == 0) {
+    install();
+    return module;
+  }
+  auto installWith =
+      reinterpret_cast<void (*)(uint32_t)>(dlsym(module, "ksim_install_default_bus_firmware"));
+  if (installWith == nullptr) {
+    error = path + " cannot set its probe's firmware version";
+    return nullptr;
+  }
+  installWith(firmwareVersion);
   return module;
 }
 

@@ -128,7 +128,6 @@ TEST(KestrelUpdate, JsonDocumentTellsTheVersionsBeforeAndAfter) {
   EXPECT_EQ(document["firmware_version"], "3.0.0.29");
   EXPECT_EQ(document["image"], libraryImage());
   EXPECT_EQ(document["image_bytes"], readFile(libraryImage()).size());
-  EXPECT_EQ(document["probe"]["serial"], "KST00001");
   EXPECT_FALSE(document.contains("failed_step"));
 }
 
@@ -193,15 +192,9 @@ TEST(KestrelUpdate, AFailureIsOneLineNamingTheStepAndTheResult) {
     ksim::ProbeConfig config = probeWith(kOutdated);
     c.setUp(config);
     ksim::attachProbe(config);
-    const Outcome text = kestrel({"update"});
-    EXPECT_EQ(text.status, tool::kExitIo);
-    EXPECT_EQ(text.err, std::string("kestrel: ") + c.line + "\n");
-
-    ksim::reset();
-    config = probeWith(kOutdated);
-    c.setUp(config);
-    ksim::attachProbe(config);
     const Outcome run = kestrel({"update", "--json"});
+    EXPECT_EQ(run.status, tool::kExitIo);
+    EXPECT_EQ(run.err, std::string("kestrel: ") + c.line + "\n");
     const json document = json::parse(run.out);
     EXPECT_EQ(document["exit_status"], tool::kExitIo);
     EXPECT_EQ(document["failed_step"], c.step);

@@ -6,7 +6,7 @@
 
 namespace tool {
 
-enum class Command { Info, List, JtagDetect, DapInfo, MemRead, MemWrite, PowerInfo };
+enum class Command { Info, List, JtagDetect, DapInfo, MemRead, MemWrite, PowerInfo, Update };
 
 struct Options {
   Command command = Command::Info;
@@ -24,6 +24,11 @@ struct Options {
   std::string file;        // mem write: the bytes to write; mem read --out: where they go
   bool verify = false;     // mem write --verify: read back and compare
   uint8_t accessPort = 0;  // --ap: the MEM-AP the transfer goes through
+
+  // The firmware update.
+  uint32_t simFirmware = 0;  // --firmware: the virtual probe's firmware version (0: current)
+  bool force = false;        // update --force: also a probe whose firmware is current
+  std::string image;         // update --image: install this file as the library's image first
 };
 
 }  // namespace tool

@@ -1,6 +1,7 @@
 // The DFU 1.1 state machine of the bootloader's control endpoint.
 #include "bootloader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "dfu_states.h"
@@ -12,7 +13,11 @@ using namespace dfu;
 Bootloader::Bootloader(const BootloaderConfig& config, const BootloaderFaults& faults)
     : config_(config),
       faults_(faults),
-      flash_(static_cast<std::size_t>(config.blockSize) * config.blockCount, 0xFF) {}
+      flash_(static_cast<std::size_t>(config.blockSize) * config.blockCount, 0xFF) {
+  if (config.appStart >= flash_.size()) return;
+  const std::size_t count = std::min(config.image.size(), flash_.size() - config.appStart);
+  std::copy_n(config.image.begin(), count, flash_.begin() + config.appStart);
+}
 
 ControlReply Bootloader::control(const ControlRequest& request, uint8_t* data) {
   if (left_) return {ControlReply::kGone, 0};

@@ -32,14 +32,7 @@ usb::Status BootloaderFunction::control(const usb::SetupPacket& setup, uint8_t* 
   const ControlReply reply = model_.control(
       {setup.requestType, setup.request, setup.value, setup.index, setup.length}, data);
   transferred = reply.length;
-  if (model_.hasLeft() && !departed_) {
-    departed_ = true;
-    ProbeConfig returning = probe_;
-    returning.firmwareVersion = model_.imageVersion();
-    const int scans = probe_.dfu.scansUntilProbe;
-    leaveBus(scans < 0 ? nullptr : std::make_unique<ProbeFunction>(returning),
-             static_cast<unsigned>(scans < 0 ? 0 : scans));
-  }
+  departIfLeft();
   switch (reply.outcome) {
     case ControlReply::kDone:
       return usb::Status::Ok;
@@ -48,6 +41,21 @@ usb::Status BootloaderFunction::control(const usb::SetupPacket& setup, uint8_t* 
     default:
       return usb::Status::Stall;
   }
+}
+
+void BootloaderFunction::busReset() {
+  model_.busReset();
+  departIfLeft();
+}
+
+void BootloaderFunction::departIfLeft() {
+  if (!model_.hasLeft() || departed_) return;
+  departed_ = true;
+  ProbeConfig returning = probe_;
+  returning.firmwareVersion = model_.imageVersion();
+  const int scans = probe_.dfu.scansUntilProbe;
+  leaveBus(scans < 0 ? nullptr : std::make_unique<ProbeFunction>(returning),
+           static_cast<unsigned>(scans < 0 ? 0 : scans));
 }
 
 }  // namespace ksim

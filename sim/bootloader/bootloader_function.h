@@ -19,10 +19,14 @@ class BootloaderFunction : public usb::Function {
   std::string stringDescriptor(uint8_t index) const override;
   usb::Status open() override;
   usb::Status control(const usb::SetupPacket& setup, uint8_t* data, int& transferred) override;
+  void busReset() override;
 
   const Bootloader& model() const { return model_; }
 
  private:
+  // Once the model has left: off the bus, the probe returning in its place.
+  void departIfLeft();
+
   ProbeConfig probe_;
   Bootloader model_;
   bool departed_ = false;

@@ -11,6 +11,11 @@
  *
  *   KESTREL_SIM_DEFAULT_BUS=1 LD_LIBRARY_PATH=build/sim kestrel info
  *
+ * With KESTREL_SIM_BOOTLOADER=1 it installs the bootloader bus instead
+ * (ksim_install_bootloader_bus), for a generic DFU host:
+ *
+ *   KESTREL_SIM_BOOTLOADER=1 LD_LIBRARY_PATH=build/sim dfu-util -l
+ *
  * Traffic capture: with KESTREL_SIM_CAPTURE=FILE in the environment as the virtual probe is
  * loaded, or after ksim_capture("FILE"), every bulk and control transfer that reaches a
  * device is written to FILE as a pcap file of Linux usbmon records (link type 220), which
@@ -44,6 +49,13 @@ KSIM_C_API void ksim_install_default_bus(void);
  * ksim_attach_probe's), so that an outdated probe can be updated: its bootloader installs
  * the image it is given and the probe returns with that image's version. */
 KSIM_C_API void ksim_install_default_bus_firmware(uint32_t firmware_version);
+
+/* Empties the bus and attaches the default probe's bootloader (f055:4bdf, serial
+ * "KSTBL0001"), as if that probe had switched into its firmware-update mode: one DFU-mode
+ * interface, a flash of 256 blocks of 1 KiB whose application region (from 0x1800) holds the
+ * 3.0.0.29 image the build installs, erased above it. A plain DFU upload reads that region;
+ * a plain download rewrites it (see sim/bootloader/bootloader.h). */
+KSIM_C_API void ksim_install_bootloader_bus(void);
 
 /* Attaches a probe with an empty scan chain and returns its device id. serial may be null
  * for the default "KST00001"; firmware_version is the word KST_Version reports (bytes major,

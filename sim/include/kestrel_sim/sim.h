@@ -118,6 +118,9 @@ struct BootloaderConfig {
   uint32_t manifestPollMs = 0;
   uint32_t partWord = 0x00330000;
   uint32_t classWord = 0x00000C01;
+  // What the flash holds from appStart on when the bootloader starts (cut at the flash
+  // top); the rest is erased.
+  std::vector<uint8_t> image;
 };
 
 struct BootloaderFaults {

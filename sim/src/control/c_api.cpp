@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bootloader/firmware_image.h"
 #include "kestrel_sim/sim.h"
 
 extern "C" void ksim_reset(void) {
@@ -18,6 +19,14 @@ extern "C" void ksim_install_default_bus_firmware(uint32_t firmwareVersion) {
 
 extern "C" void ksim_install_default_bus(void) {
   ksim_install_default_bus_firmware(ksim::ProbeConfig{}.firmwareVersion);
+}
+
+extern "C" void ksim_install_bootloader_bus(void) {
+  ksim::reset();
+  ksim::ProbeConfig config;
+  config.chain = ksim::demoChain();
+  config.dfu.flash.image = ksim::firmwareImage(config.firmwareVersion);
+  ksim::attachBootloader(config);
 }
 
 extern "C" int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,
@@ -41,10 +50,18 @@ extern "C" void ksim_appear_after_scans(int device, unsigned scans) {
 
 namespace {
 
-// KESTREL_SIM_DEFAULT_BUS=1: tools that only link libusb find the demo probe on the bus.
+bool switchedOn(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+// KESTREL_SIM_DEFAULT_BUS=1: tools that only link libusb find the demo probe on the bus;
+// KESTREL_SIM_BOOTLOADER=1: they find it in its bootloader instead (it wins over the first).
 __attribute__((constructor)) void installDefaultBusWhenAsked() {
-  const char* value = std::getenv("KESTREL_SIM_DEFAULT_BUS");
-  if (value != nullptr && std::strcmp(value, "1") == 0) ksim_install_default_bus();
+  if (switchedOn("KESTREL_SIM_BOOTLOADER"))
+    ksim_install_bootloader_bus();
+  else if (switchedOn("KESTREL_SIM_DEFAULT_BUS"))
+    ksim_install_default_bus();
 }
 
 }  // namespace

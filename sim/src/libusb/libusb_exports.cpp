@@ -6,8 +6,10 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "capture/capture_file.h"
+#include "libusb/config_descriptor.h"
 #include "usb/bus.h"
 #include "usb/descriptors.h"
 
@@ -221,6 +223,36 @@ KSIM_EXPORT int libusb_get_device_descriptor(libusb_device* device,
   return LIBUSB_SUCCESS;
 }
 
+// The virtual functions have one configuration, always the active one. As on Linux the
+// descriptor comes from the bytes the device gave at enumeration, with no request on the bus.
+KSIM_EXPORT int libusb_get_config_descriptor(libusb_device* device, uint8_t index,
+                                             libusb_config_descriptor** config) {
+  if (device == nullptr || config == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
+  std::vector<uint8_t> bytes;
+  {
+    BusState& state = ksim::bus();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    const BusDevice* sim = ksim::findDevice(state, device->id);
+    if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+    if (index != 0) return LIBUSB_ERROR_NOT_FOUND;
+    bytes = sim->function->configurationDescriptor();
+  }
+  return ksim::libusb::parseConfigDescriptor(bytes.data(), bytes.size(), config);
+}
+
+KSIM_EXPORT int libusb_get_active_config_descriptor(libusb_device* device,
+                                                    libusb_config_descriptor** config) {
+  return libusb_get_config_descriptor(device, 0, config);
+}
+
+KSIM_EXPORT void libusb_free_config_descriptor(libusb_config_descriptor* config) {
+  ksim::libusb::freeConfigDescriptor(config);
+}
+
+KSIM_EXPORT uint8_t libusb_get_device_address(libusb_device* device) {
+  return device != nullptr ? deviceAddress(device->id) : 0;
+}
+
 KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle) {
   if (device == nullptr || handle == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
@@ -296,6 +328,42 @@ KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int numbe
   if (!validInterface(*sim, number) || !sim->claimed[number]) return LIBUSB_ERROR_NOT_FOUND;
   sim->claimed[number] = false;
   return LIBUSB_SUCCESS;
+}
+
+// SET_INTERFACE on the bus. As the kernel allows, an interface with a single alternate
+// setting may stall it: there is nothing to switch.
+KSIM_EXPORT int libusb_set_interface_alt_setting(libusb_device_handle* handle, int number,
+                                                 int setting) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  if (!validInterface(*sim, number) || !sim->claimed[number]) return LIBUSB_ERROR_NOT_FOUND;
+  const std::vector<uint8_t> configuration = sim->function->configurationDescriptor();
+  if (setting < 0 || !usb::hasAlternateSetting(configuration, number, setting))
+    return LIBUSB_ERROR_NOT_FOUND;
+  const usb::SetupPacket setup{LIBUSB_RECIPIENT_INTERFACE, LIBUSB_REQUEST_SET_INTERFACE,
+                               static_cast<uint16_t>(setting), static_cast<uint16_t>(number), 0};
+  int transferred = 0;
+  usb::Status status = sim->function->control(setup, nullptr, transferred);
+  capture(*sim, 0, &setup, nullptr, 0, 0, status);
+  if (status == usb::Status::Stall && usb::alternateSettingCount(configuration, number) == 1)
+    status = usb::Status::Ok;
+  ksim::settleDepartures(state);
+  return libusbCode(status);
+}
+
+// A port reset. A device that comes back as another one (a bootloader that starts its
+// application) is, as libusb says, one to close and look for again: LIBUSB_ERROR_NOT_FOUND.
+// Otherwise claims stay as they were.
+KSIM_EXPORT int libusb_reset_device(libusb_device_handle* handle) {
+  BusState& state = ksim::bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  BusDevice* sim = presentDevice(state, handle);
+  if (sim == nullptr) return LIBUSB_ERROR_NOT_FOUND;
+  sim->function->busReset();
+  ksim::settleDepartures(state);
+  return sim->present ? LIBUSB_SUCCESS : LIBUSB_ERROR_NOT_FOUND;
 }
 
 KSIM_EXPORT int libusb_clear_halt(libusb_device_handle* handle, unsigned char endpoint) {

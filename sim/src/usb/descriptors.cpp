@@ -84,4 +84,21 @@ bool hasInterface(const std::vector<uint8_t>& configuration, int number) {
   return found;
 }
 
+int alternateSettingCount(const std::vector<uint8_t>& configuration, int number) {
+  int count = 0;
+  walk(configuration, [&](uint8_t type, const uint8_t* body, std::size_t length) {
+    if (type == kDescriptorInterface && length >= 4 && body[2] == number) ++count;
+  });
+  return count;
+}
+
+bool hasAlternateSetting(const std::vector<uint8_t>& configuration, int number, int setting) {
+  bool found = false;
+  walk(configuration, [&](uint8_t type, const uint8_t* body, std::size_t length) {
+    if (type == kDescriptorInterface && length >= 4 && body[2] == number && body[3] == setting)
+      found = true;
+  });
+  return found;
+}
+
 }  // namespace ksim::usb

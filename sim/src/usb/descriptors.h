@@ -39,5 +39,8 @@ std::vector<uint8_t> languageDescriptorBytes();
 // and stops at a descriptor shorter than 2 bytes or running past the end.
 int interfaceOfEndpoint(const std::vector<uint8_t>& configuration, uint8_t endpoint);
 bool hasInterface(const std::vector<uint8_t>& configuration, int number);
+// How many alternate settings an interface has, and whether it has this one.
+int alternateSettingCount(const std::vector<uint8_t>& configuration, int number);
+bool hasAlternateSetting(const std::vector<uint8_t>& configuration, int number, int setting);
 
 }  // namespace ksim::usb

@@ -73,6 +73,9 @@ class Function {
     return Status::Stall;
   }
   virtual void clearHalt(uint8_t /*endpoint*/) {}
+  // A USB reset of the device's port. A function that comes back as another device (a
+  // bootloader starting its application) leaves the bus here.
+  virtual void busReset() {}
   // The host closed its handle.
   virtual void closed() {}
 

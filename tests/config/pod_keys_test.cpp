@@ -38,14 +38,6 @@ TEST(PodKeys, DriversPortsPowerAndConnection) {
               EXPECT_EQ(r.selectedDriverName, r.podDriverName);
               EXPECT_EQ(r.selectedPort, &r.podPort);
             }},
-          C{"slash before colon",
-            {{"HARP.POD_DRVR", "a/b:c"}},
-            0,
-            [](const PodRecord& r) { EXPECT_STREQ(r.podDriverName, "b:c"); }},
-          C{"drive colon",
-            {{"HARP.POD_DRVR", "D:kestrel.dll"}},
-            0,
-            [](const PodRecord& r) { EXPECT_STREQ(r.podDriverName, "kestrel.dll"); }},
           C{"dotted port",
             {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "10.0.0.2"}},
             0,

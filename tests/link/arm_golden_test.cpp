@@ -1,5 +1,4 @@
-// Golden exchanges of the ARM families (CMAPI, SWD, ARMv7, SecAP), the handle chain and the
-// memory time-out.
+// Golden exchanges of the ARM families (CMAPI, SWD, ARMv7, SecAP) and the handle chain.
 #include "target_fixture.h"
 
 namespace kstest {
@@ -60,31 +59,6 @@ TEST_F(ArmGoldenTest, AcquireReleaseAndBrokenHandleChainsSendNothing) {
   EXPECT_EQ(CMAPI_DapRegWrite(handle_, 0, 0, 4, nullptr), KST_ERR_BAD_ARGUMENT);
   EXPECT_EQ(SWD_RegRead(probe_, 0, 0, nullptr), KST_ERR_BAD_ARGUMENT);
   EXPECT_TRUE(ksim::events().empty());
-}
-
-// The memory time-out follows the test clock: 4000 + 2 * k * (bytes / 4) ms.
-TEST_F(ArmGoldenTest, MemoryTimeOutAtSeveralClocks) {
-  static uint8_t buffer[4096];
-  const struct {
-    uint32_t hz;
-    unsigned timeoutMs;
-  } cases[] = {
-      {1000000, 22432},  // k = 9
-      {10000000, 6048},  // k = 1
-      {2000000, 8096},   // k = 2
-      {2007000, 6048},   // just past 2.007 MHz k is 1
-      {700000, 36768},   // 15.05 / 0.7 - 5.5 = 16 exactly
-      {100000, 300960},  // 145 exactly
-      {0, 0xFFFFFFFFu},  // no clock: the longest wait there is
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.hz);
-    probe_->tclkFrequency = c.hz;
-    ksim::scriptReply(device_, {19, 0, Bytes(4096, 0)});
-    ksim::clearEvents();
-    EXPECT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x20000000, 4096, 0, buffer), KST_OK);
-    EXPECT_EQ(eventsOf(ksim::EventKind::BulkIn).at(0).timeoutMs, c.timeoutMs);
-  }
 }
 
 }  // namespace

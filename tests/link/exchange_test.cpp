@@ -55,7 +55,8 @@ TEST_F(ExchangeTest, CoreCommandsSendTheirPacketsAndReadTheirReplies) {
   EXPECT_EQ(packets(), (std::vector<Bytes>{packet(3), packet(2), packet(1)}));
 }
 
-// Each way a single reply can go wrong, seen through KST_Version (one attempt).
+// Reply faults beyond those every golden row tries (cuts, one byte more, a positive probe
+// error), seen through KST_Version (one attempt).
 TEST_F(ExchangeTest, ReplyFaultsGiveNoReplyOrThePassedThroughCodeAndLeaveOutputsAlone) {
   const struct {
     const char* name;
@@ -63,11 +64,8 @@ TEST_F(ExchangeTest, ReplyFaultsGiveNoReplyOrThePassedThroughCodeAndLeaveOutputs
     int32_t expected;
   } cases[] = {
       {"no reply", {Fault::NoReply}, KST_ERR_NO_REPLY},
-      {"one byte short", {Fault::ShortReply}, KST_ERR_NO_REPLY},
-      {"four bytes long", {Fault::LongReply}, KST_ERR_NO_REPLY},
       {"bad start byte", {Fault::BadStartByte}, KST_ERR_NO_REPLY},
       {"bad length field", {Fault::BadLengthField}, KST_ERR_NO_REPLY},
-      {"probe error", {Fault::FirmwareError, ksim::kAnyCommand, 1, 0x5A5A}, 0x5A5A},
       {"negative probe error", {Fault::FirmwareError, ksim::kAnyCommand, 1, -7}, -7},
   };
   for (const auto& c : cases) {

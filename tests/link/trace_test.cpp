@@ -227,9 +227,11 @@ TEST_F(TraceTest, RefusedArgumentsAreUntracedButExecuteTracesItsOwnRefusal) {
   EXPECT_TRUE(nimbus::takeCaptured().empty());
   probe_->commandBuffer[3] = 0x4E;
   EXPECT_EQ(KST_Execute(probe_, 3, 7, 1, 0), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(
-      texts(nimbus::takeCaptured(), 3),
-      std::vector<std::string>{"Executed command 0x4e (unknown command), return code: 0xffffff86"});
+  EXPECT_EQ(texts(nimbus::takeCaptured()),
+            (std::vector<std::string>{
+                "Executing command 0x4e (unknown command)",
+                "Executed command 0x4e (unknown command), return code: 0xffffff86"}));
+  EXPECT_EQ(codesSent(packets()), std::vector<uint8_t>{74}) << "only the log after the failure";
 }
 
 }  // namespace

@@ -5,12 +5,10 @@
 
 #include <cstring>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "link/exchange.h"
 #include "link/handle_chain.h"
-#include "nimbus_logger/control.h"
 
 namespace {
 
@@ -139,25 +137,6 @@ TEST_F(CommandBuilder, OutputsWrittenWhateverTheResultReadZeroOnFailure) {
     EXPECT_EQ(length, c.written ? 0 : 7);
     EXPECT_EQ(Bytes(data, data + 4), Bytes(4, 7));
   }
-}
-
-TEST_F(CommandBuilder, ATracedRefusalIsTracedAsTheResultAndSendsNothing) {
-  nimbus::capture(3);
-  nimbus::takeCaptured();
-  auto traced = [](const std::vector<nimbus::CapturedLine>& lines, const std::string& text) {
-    for (const auto& line : lines)
-      if (line.text == text) return true;
-    return false;
-  };
-  EXPECT_EQ(command(kst::TRXSPI_OPREAD).u16(4343).reply(4346).run(), KST_ERR_BAD_ARGUMENT);
-  EXPECT_FALSE(traced(nimbus::takeCaptured(), "Executing command 0x59 (TRXSPI_OPREAD)"));
-  EXPECT_EQ(command(kst::TRXSPI_OPREAD).u16(4343).reply(4346).traceRefusal().run(),
-            KST_ERR_BAD_ARGUMENT);
-  const auto lines = nimbus::takeCaptured();
-  nimbus::capture(0);
-  EXPECT_TRUE(traced(lines, "Executing command 0x59 (TRXSPI_OPREAD)"));
-  EXPECT_TRUE(traced(lines, "Executed command 0x59 (TRXSPI_OPREAD), return code: 0xffffff86"));
-  EXPECT_FALSE(framed());
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ TEST(PathFileName, TakesTextAfterTheLastSeparatorOfTheFirstKindFound) {
     const char* path;
     const char* expected;
   } cases[] = {
-      {"C:\\a/b\\c.dll", "c.dll"}, {"a/b", "b"},  {"C:x", "x"},
-      {"plain", "plain"},          {"dir\\", ""}, {"/usr/lib/libx.so", "libx.so"},
+      {"C:\\a/b\\c.dll", "c.dll"}, {"a/b:c", "b:c"}, {"C:x", "x"},
+      {"plain", "plain"},          {"dir\\", ""},    {"/usr/lib/libx.so", "libx.so"},
       {"a\\b/c", "b/c"},  // a backslash wins over a later slash
   };
   for (const auto& c : cases) EXPECT_STREQ(pathFileName(c.path), c.expected) << c.path;

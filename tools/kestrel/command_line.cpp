@@ -28,7 +28,8 @@ const char kFooter[] =
     "  69  no probe found, or libusb, the virtual probe or the logger is missing\n"
     "  70  internal error of kestrel\n"
     "  74  the probe or a file failed (I/O)\n"
-    "  77  the probe is there but this user may not open it (see the udev rule in the README)\n";
+    "  77  the probe is there but this user may not open it (see the udev rule in the README)\n"
+    "  78  the --config file is wrong\n";
 
 const char kSubcommandFooter[] = "Probe choice and exit statuses: kestrel --help";
 
@@ -83,6 +84,10 @@ void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
       ->type_name("FILE")
       ->group("Tracing")
       ->each([&parsing](const std::string&) { parsing.traceGiven = true; });
+  app.add_option("--config", options.config,
+                 "run as a LOOM framework session configured by FILE (KEY=value lines)")
+      ->type_name("FILE")
+      ->group("Probe");
   app.add_option("--capture", options.capture,
                  "write the virtual probe's USB traffic to FILE as a pcap file (Wireshark, "
                  "tshark)")
@@ -226,7 +231,10 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   if (options.probe.empty()) {
     const char* environment = std::getenv("KESTREL_PROBE");
     if (environment != nullptr) options.probe = environment;
+    options.probeFromEnvironment = environment != nullptr;
   }
+  if (where == list && !options.config.empty())
+    return refuse(err, where, "--config is for the commands that open a probe, not list");
   options.command = where == list   ? Command::List
                     : where == info ? Command::Info
                                     : Command::JtagDetect;

@@ -9,8 +9,10 @@ enum class Command { Info, List, JtagDetect };
 
 struct Options {
   Command command = Command::Info;
-  bool sim = false;       // run on the virtual probe instead of the real USB bus
-  std::string probe;      // the probe selector (--probe, --serial or KESTREL_PROBE); empty: any
+  bool sim = false;   // run on the virtual probe instead of the real USB bus
+  std::string probe;  // the probe selector (--probe, --serial or KESTREL_PROBE); empty: any
+  bool probeFromEnvironment = false;  // probe came from KESTREL_PROBE
+  std::string config;     // --config: run as a framework session from this configuration file
   int traceLevel = 0;     // logger level for --trace (0: leave the logger alone)
   std::string traceFile;  // --trace-file: trace lines go there instead of stderr
   std::string capture;    // --capture: the virtual probe's bus traffic goes there (pcap)

@@ -12,10 +12,14 @@
 #define KESTREL_KESTREL_H
 
 #include "jsc.h"
+#include "kst_arm.h"
 #include "kst_control.h"
+#include "kst_dsp.h"
 #include "kst_jtag.h"
+#include "kst_power.h"
 #include "kst_probe.h"
 #include "kst_results.h"
+#include "kst_spi.h"
 #include "kst_types.h"
 #include "kst_update.h"
 

@@ -195,6 +195,22 @@ TEST_F(TraceTest, AtLevelSixEverySuccessfulCommandFetchesTheLog) {
           "Depth0: DebugLog@F1:L1( arg1 = 00000001, arg2 = 0x00000000, arg3 = 0x00000000 )"}));
 }
 
+TEST_F(TraceTest, TheVirtualTargetsDebugPortOperationsComeBackWithTheirDepth) {
+  KST_SMG_HANDLE handle = nullptr;
+  ASSERT_EQ(KST_CreateFakeSMGHandle(probe_, &handle), KST_OK);
+  uint32_t value = 0;
+  ASSERT_EQ(CMAPI_Connect(handle, &value), KST_OK);
+  traceAt(6);
+  ASSERT_EQ(CMAPI_DapRegRead(handle, 1, 1, 0xFC, &value), KST_OK);
+  EXPECT_EQ(
+      texts(nimbus::takeCaptured(), 6),
+      (std::vector<std::string>{
+          "Depth1: DpRegWrite( address = 0x00000008, *value = 0x010000f0 ) = 0",
+          "Depth1: FinalRdbuff( address = 0x0000000c ) -> 0x44770004 = 0",
+          "Depth0: ApRegRead( apNumber = 1, address = 0x000000fc ) -> 0x44770004 = 0",
+          "Depth0: DebugLog@F1:L21( arg1 = 00000015, arg2 = 0x00000000, arg3 = 0x00000000 )"}));
+}
+
 TEST_F(TraceTest, SetPropertyWritesItsOwnLineBeforeItsCommand) {
   traceAt(3);
   ASSERT_EQ(KST_SetProperty(probe_, 0, 5), KST_OK);

@@ -106,7 +106,9 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
     const char* line;
     const char* error;
   } cases[] = {
-      {"", "no command given (list, info or jtag detect)\nRun 'kestrel --help'"},
+      {"",
+       "no command given (list, info, jtag detect, dap info, mem read, mem write or power "
+       "info)\nRun 'kestrel --help'"},
       {"jtag", "jtag needs a subcommand: detect\nRun 'kestrel jtag --help'"},
       {"jtag DETECT", "unknown jtag subcommand 'DETECT'; did you mean 'detect'?\n"},
       {"lsit", "unknown command 'lsit'\n"},
@@ -121,6 +123,13 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
       {"info --probe", "--probe"},
       {"-q -v info", "--quiet and --verbose contradict each other"},
       {"-- info", "unexpected argument 'info' after '--'"},
+      {"mem", "mem needs a subcommand: read or write"},
+      {"mem read 0x2000g 4", "bad address '0x2000g'"},
+      {"mem read 010 -1", "bad length '-1'"},
+      {"mem read 0 0x40000001", "at most 1 GiB"},
+      {"mem write 18446744073709551616 f", "bad address"},
+      {"mem write 0 f --ap 256", "--ap takes an access port number from 0 to 255"},
+      {"mem read 0", "LEN is required"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

@@ -174,6 +174,34 @@ bool readTraceLevel(Parsing& parsing, Options& options, std::string& error) {
   return true;
 }
 
+// The numbers of mem read and mem write as typed, read once the line is parsed.
+struct MemoryWords {
+  std::string address, length, accessPort = "0";
+};
+
+// Transfers the tool holds in memory at once.
+constexpr uint64_t kMaxTransfer = uint64_t{1} << 30;
+constexpr uint64_t kMaxAccessPort = 255;
+
+bool readMemoryWords(const MemoryWords& words, bool withLength, Options& options,
+                     std::string& error) {
+  if (!parseNumber(words.address, UINT64_MAX, options.address)) {
+    error = "bad address '" + words.address + "' (decimal, or hexadecimal after 0x)";
+    return false;
+  }
+  if (withLength && !parseNumber(words.length, kMaxTransfer, options.length)) {
+    error = "bad length '" + words.length + "' (decimal or 0x hexadecimal, at most 1 GiB)";
+    return false;
+  }
+  uint64_t accessPort = 0;
+  if (!parseNumber(words.accessPort, kMaxAccessPort, accessPort)) {
+    error = "--ap takes an access port number from 0 to 255, not '" + words.accessPort + "'";
+    return false;
+  }
+  options.accessPort = static_cast<uint8_t>(accessPort);
+  return true;
+}
+
 }  // namespace
 
 int parseCommandLine(int argc, const char* const* argv, Options& options, std::ostream& out,
@@ -197,6 +225,35 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   jtag->require_subcommand(0, 1);
   CLI::App* detect = leaf(parsing, *jtag, "detect",
                           "reset the scan chain and list its TAPs (IDCODE, IR length)", options);
+  CLI::App* dap = app.add_subcommand("dap", "ARM debug-port commands");
+  dap->footer(kSubcommandFooter);
+  dap->require_subcommand(0, 1);
+  CLI::App* dapInfo =
+      leaf(parsing, *dap, "info", "the debug port's IDCODE and its access ports", options);
+  CLI::App* mem = app.add_subcommand("mem", "target memory through a MEM-AP");
+  mem->footer(kSubcommandFooter);
+  mem->require_subcommand(0, 1);
+  MemoryWords words;
+  CLI::App* memRead =
+      leaf(parsing, *mem, "read", "read target memory: a hexdump, or --out FILE", options);
+  memRead->add_option("ADDR", words.address, "start address (decimal or 0x hexadecimal)")
+      ->required();
+  memRead->add_option("LEN", words.length, "byte count")->required();
+  memRead->add_option("--out", options.file, "write the bytes to FILE")->type_name("FILE");
+  CLI::App* memWrite = leaf(parsing, *mem, "write",
+                            "write a file into target memory; --verify reads it back", options);
+  memWrite->add_option("ADDR", words.address, "start address (decimal or 0x hexadecimal)")
+      ->required();
+  memWrite->add_option("FILE", options.file, "the bytes to write")->required();
+  memWrite->add_flag("--verify", options.verify, "read back and name the first difference");
+  for (CLI::App* transfer : {memRead, memWrite})
+    transfer->add_option("--ap", words.accessPort, "the MEM-AP to use (default 0)")->type_name("N");
+  CLI::App* power = app.add_subcommand("power", "the power-measurement unit");
+  power->footer(kSubcommandFooter);
+  power->require_subcommand(0, 1);
+  CLI::App* powerInfo =
+      leaf(parsing, *power, "info", "the unit's hardware information and DC-DC controller version",
+           options);
   CLI::App* help = app.add_subcommand("help", "show this help")->group("");
 
   try {
@@ -217,12 +274,19 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
     if (std::string(argv[i]) == "--")
       return refuse(err, where,
                     "unexpected argument '" + std::string(argv[i + 1]) + "' after '--'");
-  for (CLI::App* candidate : {&app, jtag, list, info, detect}) {
+  for (CLI::App* candidate :
+       {&app, jtag, list, info, detect, dap, dapInfo, mem, memRead, memWrite, power, powerInfo}) {
     const std::vector<std::string> extras = candidate->remaining();
     if (!extras.empty()) return refuseExtra(err, *candidate, extras.front());
   }
-  if (where == &app) return refuse(err, &app, "no command given (list, info or jtag detect)");
+  if (where == &app)
+    return refuse(err, &app,
+                  "no command given (list, info, jtag detect, dap info, mem read, mem write or "
+                  "power info)");
   if (where == jtag) return refuse(err, jtag, "jtag needs a subcommand: detect");
+  if (where == dap) return refuse(err, dap, "dap needs a subcommand: info");
+  if (where == mem) return refuse(err, mem, "mem needs a subcommand: read or write");
+  if (where == power) return refuse(err, power, "power needs a subcommand: info");
 
   std::string error;
   if (!readTraceLevel(parsing, options, error)) return refuse(err, where, error);
@@ -233,11 +297,19 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
     if (environment != nullptr) options.probe = environment;
     options.probeFromEnvironment = environment != nullptr;
   }
-  if (where == list && !options.config.empty())
-    return refuse(err, where, "--config is for the commands that open a probe, not list");
-  options.command = where == list   ? Command::List
-                    : where == info ? Command::Info
-                                    : Command::JtagDetect;
+  if ((where == list || where == powerInfo) && !options.config.empty())
+    return refuse(err, where,
+                  "--config is for info, jtag detect, dap info and mem, not " + commandPath(where));
+  if ((where == memRead || where == memWrite) &&
+      !readMemoryWords(words, where == memRead, options, error))
+    return refuse(err, where, error);
+  options.command = where == list        ? Command::List
+                    : where == info      ? Command::Info
+                    : where == dapInfo   ? Command::DapInfo
+                    : where == memRead   ? Command::MemRead
+                    : where == memWrite  ? Command::MemWrite
+                    : where == powerInfo ? Command::PowerInfo
+                                         : Command::JtagDetect;
   return kRunCommand;
 }
 

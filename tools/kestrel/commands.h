@@ -16,6 +16,10 @@ struct Invocation {
 int runList(Invocation& run);
 int runInfo(Invocation& run);
 int runJtagDetect(Invocation& run);
+int runDapInfo(Invocation& run);
+int runMemRead(Invocation& run);
+int runMemWrite(Invocation& run);
+int runPowerInfo(Invocation& run);
 
 // Loads what the options ask for (virtual probe, logger, libusb) and runs the command.
 int runCommand(const Options& options, Console& console);

@@ -1,11 +1,12 @@
 // What the command line asks for, after parsing.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tool {
 
-enum class Command { Info, List, JtagDetect };
+enum class Command { Info, List, JtagDetect, DapInfo, MemRead, MemWrite, PowerInfo };
 
 struct Options {
   Command command = Command::Info;
@@ -19,6 +20,12 @@ struct Options {
   bool json = false;      // one JSON document on standard output, nothing else
   bool quiet = false;     // errors only
   int verbosity = 0;      // -v, -vv: more detail
+  // mem read / mem write
+  uint64_t address = 0;
+  uint64_t length = 0;     // mem read
+  std::string file;        // mem write: the bytes to write; mem read --out: where they go
+  bool verify = false;     // mem write --verify: read back and compare
+  uint8_t accessPort = 0;  // --ap: the MEM-AP the transfer goes through
 };
 
 }  // namespace tool

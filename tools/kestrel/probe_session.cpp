@@ -12,7 +12,7 @@ ProbeSession::~ProbeSession() {
   if (probe_ != nullptr) KST_Close(&probe_);
 }
 
-int ProbeSession::open() {
+int ProbeSession::open(bool powerMeasurement) {
   std::string error;
   if (!listDevices(run_.usb, devices_, error)) {
     run_.console.error(error);
@@ -31,7 +31,7 @@ int ProbeSession::open() {
                                  : "serial number " + selection.openSerial)
                          << '\n';
   const char* serial = selection.openSerial.empty() ? nullptr : selection.openSerial.c_str();
-  const int32_t result = KST_Open(&probe_, selection.openIndex, serial, 0);
+  const int32_t result = KST_Open(&probe_, selection.openIndex, serial, powerMeasurement ? 1 : 0);
   if (result == KST_OK) return kExitOk;
   probe_ = nullptr;
   std::string message = "cannot open the probe at " + device().path + ": " + resultText(result);

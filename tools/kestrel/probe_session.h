@@ -17,9 +17,10 @@ class ProbeSession {
   ProbeSession(const ProbeSession&) = delete;
   ProbeSession& operator=(const ProbeSession&) = delete;
 
-  // Lists the bus, resolves the selector and opens the probe; 0, or the exit status after
-  // saying why not. The document's "probe" names the device.
-  int open();
+  // Lists the bus, resolves the selector and opens the probe (connected for power
+  // measurement when asked); 0, or the exit status after saying why not. The document's
+  // "probe" names the device.
+  int open(bool powerMeasurement = false);
   KSTInform* probe() const { return probe_; }
   const ListedDevice& device() const { return devices_[index_]; }
 

@@ -20,6 +20,14 @@ const char* commandName(Command command) {
       return "info";
     case Command::JtagDetect:
       return "jtag detect";
+    case Command::DapInfo:
+      return "dap info";
+    case Command::MemRead:
+      return "mem read";
+    case Command::MemWrite:
+      return "mem write";
+    case Command::PowerInfo:
+      return "power info";
   }
   return "";
 }
@@ -54,6 +62,14 @@ int runCommand(const Options& options, Console& console) {
       return runInfo(run);
     case Command::JtagDetect:
       return runJtagDetect(run);
+    case Command::DapInfo:
+      return runDapInfo(run);
+    case Command::MemRead:
+      return runMemRead(run);
+    case Command::MemWrite:
+      return runMemWrite(run);
+    case Command::PowerInfo:
+      return runPowerInfo(run);
   }
   return console.finish(kExitInternal);
 }

@@ -4,6 +4,8 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include "kestrel/kst_probe.h"
+
 namespace tool {
 namespace {
 
@@ -28,10 +30,35 @@ std::string virtualProbePath() {
   return directory + "/../sim/libusb-1.0.so.0";
 }
 
+// The library binds the first libusb of its own search order: ../bin/ beside its directory,
+// then its directory, then the one loaded under the bare name. A libusb in either of the
+// first two places (the system's, when the library is installed in the system's library
+// directory) would be bound beside the virtual probe, and the two would share symbol names.
+// Returns that file, or an empty text when the virtual probe will be the one bound.
+std::string libusbShadowingTheVirtualProbe() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&KST_Open), &info) == 0 || info.dli_fname == nullptr)
+    return {};
+  std::string directory(info.dli_fname);
+  const auto slash = directory.rfind('/');
+  directory = slash == std::string::npos ? "." : directory.substr(0, slash);
+  for (const char* relative : {"/../bin/libusb-1.0.so.0", "/libusb-1.0.so.0"}) {
+    const std::string path = directory + relative;
+    if (access(path.c_str(), F_OK) == 0) return path;
+  }
+  return {};
+}
+
 }  // namespace
 
 void* loadVirtualProbe(std::string& error) {
   const std::string path = virtualProbePath();
+  if (const std::string shadow = libusbShadowingTheVirtualProbe(); !shadow.empty()) {
+    error = "the library would bind " + shadow +
+            " before the virtual probe; --sim needs a library installed apart from the "
+            "system's libusb (e.g. under /usr/local) or the build tree";
+    return nullptr;
+  }
   // Loaded globally under the soname libusb-1.0.so.0: the library's own lookup of that
   // name then finds this module instead of the system's libusb.
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);

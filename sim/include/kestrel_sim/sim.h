@@ -25,6 +25,13 @@ constexpr DeviceId kInvalidDevice = KSIM_INVALID_DEVICE;
 constexpr int32_t kFirmwareBadFrame = 0x0101;
 constexpr int32_t kFirmwareUnknownCommand = 0x0102;
 constexpr int32_t kFirmwareBadArguments = 0x0103;
+// The target side: a memory access that faulted on the target's bus, a command out of the
+// order its unit needs (start before set-up), a link or unit not connected, a debug port or
+// converter that is powered down.
+constexpr int32_t kFirmwareMemoryFault = 0x0201;
+constexpr int32_t kFirmwareOutOfOrder = 0x0202;
+constexpr int32_t kFirmwareNotConnected = 0x0203;
+constexpr int32_t kFirmwarePoweredDown = 0x0204;
 
 // TAP controller states, numbered as the probe firmware numbers them.
 enum class TapState : uint8_t {
@@ -132,6 +139,31 @@ struct DfuModeSetup {
   BootloaderFaults faults;
 };
 
+// The ARM target behind the probe: a debug port and its MEM-APs in front of one memory.
+struct MemApConfig {
+  uint32_t idr = 0x24770011;   // an AHB-AP
+  bool largeAddress = false;   // CFG.LA: 64-bit addresses, TAR's upper word at 0x08
+  uint32_t base = 0xE00FF003;  // ROM table, present
+};
+
+// A range of addresses [begin, end).
+struct AddressRange {
+  uint64_t begin, end;
+};
+
+// What stands behind the probe besides the scan chain. Unwritten memory reads 0xA5.
+struct TargetConfig {
+  uint32_t dpIdcode = 0x2BA01477;
+  // AP 0 a 32-bit AHB-AP, AP 1 a 64-bit AXI-AP, both on the same memory.
+  std::vector<MemApConfig> aps = {MemApConfig{}, MemApConfig{0x44770004, true, 0xE00FF003}};
+  std::vector<AddressRange> armFaults;  // ARM memory whose accesses fault
+  // Failing cells of the DSP memories (family A by word address, its data space).
+  std::vector<AddressRange> wrenFailing, ibisFailing, ternFailing;
+  uint32_t powerHardwareWord = 0x00020001;  // PMON_HW_INFO: board revision 2, converter 1
+  uint8_t powerChannels = 2;
+  uint32_t dcdcVersion = 0x01040007;  // 1.4.0.7
+};
+
 struct ProbeConfig {
   uint16_t vendorId = 0x1209;
   uint16_t productId = 0x4B01;
@@ -144,6 +176,7 @@ struct ProbeConfig {
   bool kernelDriverActive = false;  // both interfaces start bound to a kernel driver
   std::vector<TapConfig> chain;     // the target's scan chain, position 0 nearest TDO
   DfuModeSetup dfu;
+  TargetConfig target;
 };
 
 // What the probe's lines, switches and registers hold, for tests to check.
@@ -166,6 +199,11 @@ struct ProbeStatus {
   std::vector<bool> tapVisible;  // per TAP of the configured chain
   std::map<uint32_t, uint32_t> properties;
   std::map<uint32_t, uint16_t> registers;
+  bool dapConnected = false;  // CMAPI_CONNECT until CMAPI_DISCONNECT
+  bool swdConnected = false;
+  bool swoEnabled = false;
+  bool powerRunning = false;  // the power measurement between start and stop
+  bool spiConnected = false;
 };
 
 // One record of the probe's own log, as KST_GETLOG returns it.

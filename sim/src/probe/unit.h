@@ -33,7 +33,16 @@ struct Reply {
   void bytes(const uint8_t* from, std::size_t count) {
     data.insert(data.end(), from, from + count);
   }
+  // A refusal of a command whose reply carries data: the reply keeps the size the host
+  // expects, so the host sees the code instead of a reply of the wrong size.
+  void refuse(int32_t code, std::size_t dataBytes) {
+    result = code;
+    data.assign(dataBytes, 0);
+  }
 };
+
+// The most data bytes a reply frame carries.
+constexpr std::size_t kReplyDataLimit = 4345;
 
 class Unit {
  public:

@@ -1,0 +1,183 @@
+// Round trips through the virtual target: what the library writes comes back, across packet
+// boundaries, through 64-bit addresses and every path to the same memory; faults and failing
+// cells come back as the firmware's own results; the power unit's order holds.
+#include <numeric>
+
+#include "kestrel/memory_transfer.h"
+#include "target_fixture.h"
+
+namespace kstest {
+namespace {
+
+class TargetRoundTripTest : public TargetTest {
+ protected:
+  void SetUp() override {}  // each test attaches its own target
+
+  void open(const ksim::TargetConfig& target = {}) {
+    ProbeTest::SetUp();
+    ksim::ProbeConfig config;
+    config.target = target;
+    attachAndOpen(config);
+    ASSERT_EQ(KST_CreateFakeSMGHandle(probe_, &handle_), KST_OK);
+    uint32_t idcode = 0;
+    ASSERT_EQ(CMAPI_Connect(handle_, &idcode), KST_OK);
+    EXPECT_EQ(idcode, target.dpIdcode);
+  }
+
+  static Bytes pattern(std::size_t size, uint8_t seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+      bytes[i] = static_cast<uint8_t>(seed + i * 13 + (i >> 8));
+    return bytes;
+  }
+};
+
+TEST_F(TargetRoundTripTest, TransfersAcrossPacketsAndAddressWidthsComeBackByteExact) {
+  open();
+  const struct {
+    uint8_t ap;
+    uint64_t address;
+    std::size_t size;
+  } cases[] = {
+      {0, 0x20000000, 3 * 4344 + 10},  // word pieces and a byte tail
+      {0, 0x20100003, 9000},           // unaligned: byte pieces
+      {1, 0xFFFFF000, 12000},          // across 4 GiB on the 64-bit AP
+      {1, 0x7'0000'0000, 5000},
+  };
+  uint8_t seed = 1;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.address);
+    const Bytes data = pattern(c.size, seed++);
+    const tool::MemoryPort port{handle_, c.ap};
+    ASSERT_EQ(tool::writeMemory(port, c.address, data.data(), data.size()).result, KST_OK);
+    Bytes back(c.size);
+    ASSERT_EQ(tool::readMemory(port, c.address, back.data(), back.size()).result, KST_OK);
+    EXPECT_EQ(back, data);
+  }
+  // The 32-bit AP sees the low 4 GiB only: its view of 0xFFFFF000 is the same bytes.
+  Bytes low(16);
+  ASSERT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0xFFFFF000, 16, 0, low.data()), KST_OK);
+  const Bytes third = pattern(12000, 3);
+  EXPECT_EQ(low, Bytes(third.begin(), third.begin() + 16));
+}
+
+TEST_F(TargetRoundTripTest, ArmV7AndSecureApReachTheSameMemory) {
+  open();
+  const Bytes data = pattern(64, 7);
+  ASSERT_EQ(ARMv7_MemWrite(handle_, 0, 4, 0x20000100, 0, 64, data.data()), KST_OK);
+  Bytes back(64);
+  ASSERT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x20000100, 64, 0, back.data()), KST_OK);
+  EXPECT_EQ(back, data);
+  // SecAP blocks start at the AP's TAR and leave it after the last word.
+  const uint32_t tar = 0x20000110;
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x04, &tar), KST_OK);
+  Bytes words(8);
+  ASSERT_EQ(SecAP_BulkRead(handle_, 0, 2, words.data()), KST_OK);
+  EXPECT_EQ(words, Bytes(data.begin() + 16, data.begin() + 24));
+  uint32_t after = 0;
+  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x04, &after), KST_OK);
+  EXPECT_EQ(after, tar + 8);
+  const Bytes secure = {1, 2, 3, 4};
+  ASSERT_EQ(SecAP_BulkWrite(handle_, 0, 1, secure.data()), KST_OK);
+  ASSERT_EQ(ARMv7_MemRead(handle_, 0, 1, 0x20000118, 0, 4, back.data()), KST_OK);
+  EXPECT_EQ(Bytes(back.begin(), back.begin() + 4), secure);
+}
+
+TEST_F(TargetRoundTripTest, AFaultingRegionReturnsTheFirmwaresErrorAndLeavesTheBuffer) {
+  ksim::TargetConfig target;
+  target.armFaults = {{0x40000000, 0x40001000}};
+  open(target);
+  Bytes buffer(64, 0x11);
+  EXPECT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x3FFFFFE0, 64, 0, buffer.data()),
+            ksim::kFirmwareMemoryFault);
+  EXPECT_EQ(buffer, Bytes(64, 0x11));
+  EXPECT_EQ(CMAPI_MemWrite(handle_, 0, 2, 0, 0x40000FFC, 8, 0, buffer.data()),
+            ksim::kFirmwareMemoryFault);
+  uint32_t status = 0;
+  ASSERT_EQ(CMAPI_DapRegRead(handle_, 0, 0, 0x04, &status), KST_OK);
+  EXPECT_NE(status & 0x20, 0u) << "STICKYERR";
+  // Powered down, the AP answers no longer.
+  const uint32_t off = 0;
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 0, 0, 0x04, &off), KST_OK);
+  EXPECT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x20000000, 4, 0, buffer.data()),
+            ksim::kFirmwarePoweredDown);
+}
+
+TEST_F(TargetRoundTripTest, SwdRegistersNeedTheLinkAndSwoIsRecorded) {
+  open();
+  uint32_t value = 0;
+  EXPECT_EQ(SWD_RegRead(probe_, 0, 0x0, &value), ksim::kFirmwareNotConnected);
+  ASSERT_EQ(SWD_Connect(probe_), KST_OK);
+  ASSERT_EQ(SWD_EnableSwo(probe_), KST_OK);
+  ASSERT_EQ(SWD_RegRead(probe_, 0, 0x0, &value), KST_OK);
+  EXPECT_EQ(value, 0x2BA01477u);
+  // An AP register through SELECT: AP 1, bank 0xF0, IDR at 0xC.
+  const uint32_t select = 0x010000F0;
+  ASSERT_EQ(SWD_RegWrite(probe_, 0, 0x8, &select, 0), KST_OK);
+  ASSERT_EQ(SWD_RegRead(probe_, 1, 0xC, &value), KST_OK);
+  EXPECT_EQ(value, 0x44770004u);
+  ksim::ProbeStatus status = ksim::probeStatus(device_);
+  EXPECT_TRUE(status.swdConnected && status.swoEnabled && status.dapConnected);
+  ASSERT_EQ(SWD_DisableSwo(probe_), KST_OK);
+  ASSERT_EQ(SWD_Disconnect(probe_), KST_OK);
+  status = ksim::probeStatus(device_);
+  EXPECT_FALSE(status.swdConnected || status.swoEnabled);
+}
+
+TEST_F(TargetRoundTripTest, DspStatusBytesMarkTheFailingCells) {
+  ksim::TargetConfig target;
+  target.ibisFailing = {{0x1002, 0x1004}};
+  target.ternFailing = {{0x3001, 0x3002}};
+  target.wrenFailing = {{0x51, 0x52}};
+  open(target);
+  const Bytes data = {1, 2, 3, 4, 5, 6};
+  Bytes status(6, 0xEE), back(6, 0xEE);
+  ASSERT_EQ(IBIS_MemWriteStat(handle_, 0x1000, 6, 0, 0, 0, 0, data.data(), status.data()), KST_OK);
+  EXPECT_EQ(status, (Bytes{0, 0, 1, 1, 0, 0}));
+  ASSERT_EQ(IBIS_MemReadStat(handle_, 0x1000, 6, 0, 0, 0, back.data(), status.data()), KST_OK);
+  EXPECT_EQ(back, (Bytes{1, 2, 0, 0, 5, 6}));
+  EXPECT_EQ(status, (Bytes{0, 0, 1, 1, 0, 0}));
+  EXPECT_EQ(IBIS_MemRead(handle_, 0x1000, 6, 0, 0, 0, back.data()), ksim::kFirmwareMemoryFault);
+  ASSERT_EQ(TERN_MemWriteWithStat(handle_, 0, 0x3000, 3, 0, 0, data.data(), status.data()), KST_OK);
+  EXPECT_EQ(Bytes(status.begin(), status.begin() + 3), (Bytes{0, 1, 0}));
+  ASSERT_EQ(TERN_MemReadWithStat(handle_, 0, 0x3000, 3, 0, 0, back.data(), nullptr),
+            ksim::kFirmwareMemoryFault);
+  // Family A in words: 0x50 and 0x51 of the data space, the second failing.
+  ASSERT_EQ(WREN_MemWrite(handle_, 0x40, 0x42, 1, 0, 0, 0, 0, 0, 0, data.data()), KST_OK);
+  ASSERT_EQ(WREN_MemRead(handle_, 0x40, 0x42, 1, 0, 0, 0, 0, 0, back.data()), KST_OK);
+  EXPECT_EQ(Bytes(back.begin(), back.begin() + 4), Bytes(data.begin(), data.begin() + 4));
+  EXPECT_EQ(WREN_MemRead(handle_, 0x50, 0x52, 1, 0, 0, 0, 0, 0, back.data()),
+            ksim::kFirmwareMemoryFault);
+}
+
+TEST_F(TargetRoundTripTest, PowerUnitKeepsItsOrderAndSpiRegistersComeBack) {
+  open();
+  EXPECT_EQ(PMON_Start(probe_), ksim::kFirmwareOutOfOrder);
+  ASSERT_EQ(PMON_Setup(probe_, 1, 1000, 0, 0), KST_OK);
+  ASSERT_EQ(PMON_Start(probe_), KST_OK);
+  EXPECT_TRUE(ksim::probeStatus(device_).powerRunning);
+  ASSERT_EQ(PMON_Stop(probe_), KST_OK);
+  ASSERT_EQ(PMON_DCDC_PowerDownMCU(probe_), KST_OK);
+  uint32_t version = 0x1234;
+  EXPECT_EQ(PMON_DCDC_GetMCUVersion(probe_, &version), ksim::kFirmwarePoweredDown);
+  EXPECT_EQ(version, 0u);
+  ASSERT_EQ(PMON_DCDC_RestartMCU(probe_), KST_OK);
+  ASSERT_EQ(PMON_DCDC_GetMCUVersion(probe_, &version), KST_OK);
+  EXPECT_EQ(version, 0x01040007u);
+
+  const uint8_t registers[] = {0x20, 0xA1, 0xB2, 0xC3};  // at 0x20 and up
+  const uint8_t request[] = {0x21, 2, 0};                // two registers from 0x21
+  ASSERT_EQ(TRXSPI_Connect(probe_, 0, 4), KST_OK);
+  ASSERT_EQ(TRXSPI_OpWrite(probe_, 0, 0, sizeof registers, registers), KST_OK);
+  ASSERT_EQ(TRXSPI_OpWrite(probe_, 1, 0, sizeof request, request), KST_OK);
+  uint16_t length = 0;
+  uint8_t status = 0xFF, answer[8] = {};
+  ASSERT_EQ(TRXSPI_OpRead(probe_, 8, &length, &status, answer), KST_OK);
+  EXPECT_EQ(length, 2);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(answer[0], 0xB2);
+  EXPECT_EQ(answer[1], 0xC3);
+}
+
+}  // namespace
+}  // namespace kstest

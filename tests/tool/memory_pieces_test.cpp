@@ -1,0 +1,33 @@
+// The pieces the kestrel tool cuts memory transfers into, and its rate line.
+#include <gtest/gtest.h>
+
+#include "kestrel/memory_transfer.h"
+#include "kestrel/transfer_report.h"
+
+namespace {
+
+TEST(ToolPieces, WholeWordsUpToWhatOnePacketCarries) {
+  const struct {
+    uint64_t address;
+    std::size_t remaining;
+    bool write, wide;
+    std::size_t piece;
+  } cases[] = {
+      {0x1000, 1 << 20, false, false, 4344},  // 4345 fits a reply; whole words
+      {0x1000, 1 << 20, true, false, 4332},   // 4335 fits a packet
+      {0x1000, 1 << 20, true, true, 4328},    // 4331 with a 64-bit address
+      {0x1001, 1 << 20, false, false, 4345},  // unaligned: bytes
+      {0x1001, 1 << 20, true, true, 4331},   {0x1000, 6, false, false, 4},  // then a 2-byte tail
+      {0x1000, 3, true, false, 3},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(tool::pieceSize(c.address, c.remaining, c.write, c.wide), c.piece)
+        << std::hex << c.address << " " << c.remaining;
+}
+
+TEST(ToolReport, RateInKibOrMibPerSecond) {
+  EXPECT_EQ(tool::rateText("wrote", 1048576, 0.5), "wrote 1048576 bytes in 0.50 s (2.0 MiB/s)");
+  EXPECT_EQ(tool::rateText("read", 2048, 2.0), "read 2048 bytes in 2.00 s (1.0 KiB/s)");
+}
+
+}  // namespace

@@ -10,10 +10,8 @@ enum class Command { Info, List, JtagDetect, DapInfo, MemRead, MemWrite, PowerIn
 
 struct Options {
   Command command = Command::Info;
-  bool sim = false;   // run on the virtual probe instead of the real USB bus
-  std::string probe;  // the probe selector (--probe, --serial or KESTREL_PROBE); empty: any
-  bool probeFromEnvironment = false;  // probe came from KESTREL_PROBE
-  std::string config;     // --config: run as a framework session from this configuration file
+  bool sim = false;       // run on the virtual probe instead of the real USB bus
+  std::string probe;      // the probe selector (--probe, --serial or KESTREL_PROBE); empty: any
   int traceLevel = 0;     // logger level for --trace (0: leave the logger alone)
   std::string traceFile;  // --trace-file: trace lines go there instead of stderr
   std::string capture;    // --capture: the virtual probe's bus traffic goes there (pcap)
@@ -26,6 +24,9 @@ struct Options {
   std::string file;        // mem write: the bytes to write; mem read --out: where they go
   bool verify = false;     // mem write --verify: read back and compare
   uint8_t accessPort = 0;  // --ap: the MEM-AP the transfer goes through
+  // --config: run as a framework session from this configuration file
+  std::string config;
+  bool probeFromEnvironment = false;  // probe came from KESTREL_PROBE, not --probe
 };
 
 }  // namespace tool

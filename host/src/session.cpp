@@ -8,9 +8,10 @@ namespace {
 constexpr int32_t kOk = 0;
 constexpr int32_t kNoTable = -122;
 
+// Never destroyed, so the handles stay reachable until the process has ended.
 std::vector<JscHandle*>& refused() {
-  static std::vector<JscHandle*> handles;
-  return handles;
+  static auto* handles = new std::vector<JscHandle*>;
+  return *handles;
 }
 
 }  // namespace

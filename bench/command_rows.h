@@ -23,6 +23,9 @@ struct RowList {
   const CommandRow* end() const { return rows + count; }
 };
 
+// Connects the target's debug port, which the memory rows need; KST_OK or the failure.
+int32_t connectTarget(KSTInform* probe);
+
 // The commands weighed against the transport floor. A command family that lands adds its
 // row here (a memory read of 4 KiB, say) and every table of the benchmark takes it.
 RowList ratioRows();

@@ -5,9 +5,12 @@
 //   - the trace's cost: no logger (the same program again, its library in a directory without
 //     the logger), a logger filtering everything, a logger taking level 3;
 //   - allocations the library makes in 10 000 commands of every command family;
-//   - throughput on the modelled full- and high-speed bus against the model's ceiling.
+//   - throughput on the modelled full- and high-speed bus against the model's ceiling;
+//   - the firmware update's wall time against the waits its protocol asks for (the program
+//     again, its library in a directory with a firmware image beside it).
 //
-// Usage: kestrel_bench [--seconds=S] [--repetitions=N] [--console] [Google Benchmark flags]
+// Usage: kestrel_bench [--seconds=S] [--repetitions=N] [--update-runs=N] [--console]
+//                      [Google Benchmark flags]
 //        kestrel_bench --guard=BASELINE [...]   the ratios only, checked against BASELINE:
 //                                               exit status 1 when one more than doubled
 #include <unistd.h>
@@ -22,6 +25,7 @@
 #include "kestrel_sim/sim.h"
 #include "ratio_benchmarks.h"
 #include "ratio_guard.h"
+#include "update_time.h"
 
 namespace {
 
@@ -32,7 +36,9 @@ constexpr uint32_t kCountedCommands = 10000;
 struct Options {
   RatioOptions ratios;
   std::string guard;
-  bool child = false;  // the no-logger run, started by the main one
+  bool child = false;        // the no-logger run, started by the main one
+  bool updateChild = false;  // the update run, started by the main one
+  int updateRuns = 3;
   std::vector<char*> rest;
 };
 
@@ -54,6 +60,10 @@ Options parse(int argc, char** argv) {
       options.ratios.repetitions = std::stoi(value);
     } else if (takeValue(argv[i], "--guard", value)) {
       options.guard = value;
+    } else if (takeValue(argv[i], "--update-runs", value)) {
+      options.updateRuns = std::stoi(value);
+    } else if (std::strcmp(argv[i], "--update-child") == 0) {
+      options.updateChild = true;
     } else if (std::strcmp(argv[i], "--no-logger-child") == 0) {
       options.child = true;
     } else if (std::strcmp(argv[i], "--console") == 0) {
@@ -71,7 +81,10 @@ KSTInform* openProbe() {
   config.chain = ksim::demoChain();
   ksim::attachProbe(config);
   KSTInform* probe = nullptr;
-  return KST_Open(&probe, 0, nullptr, 0) == KST_OK ? probe : nullptr;
+  if (KST_Open(&probe, 0, nullptr, 0) != KST_OK) return nullptr;
+  if (connectTarget(probe) == KST_OK) return probe;
+  KST_Close(&probe);
+  return nullptr;
 }
 
 std::string loadAverage() {
@@ -85,13 +98,71 @@ std::string loadAverage() {
   return load.substr(0, third);
 }
 
+std::string selfPath() {
+  char self[4096] = {};
+  return readlink("/proc/self/exe", self, sizeof self - 1) > 0 ? self : "";
+}
+
+// The update's figures from a run of this program whose library is the copy beside the
+// update's image; empty when that run failed.
+std::vector<UpdateTime> runUpdateChild(const Options& options) {
+  const std::string command =
+      "LD_LIBRARY_PATH='" KESTREL_UPDATE_DIR "' '" + selfPath() +
+      "' --update-child --update-runs=" + std::to_string(options.updateRuns);
+  FILE* child = popen(command.c_str(), "r");
+  if (child == nullptr) return {};
+  std::vector<UpdateTime> times;
+  char line[256];
+  while (std::fgets(line, sizeof line, child) != nullptr) {
+    int callback = 0;
+    int result = 0;
+    unsigned long long pollMs = 0;
+    double required = 0;
+    double wall = 0;
+    long preempted = 0;
+    if (std::sscanf(line, "update %d %d %llu %lf %lf %ld", &callback, &result, &pollMs, &required,
+                    &wall, &preempted) == 6)
+      times.push_back({callback != 0, result, pollMs, required, wall, preempted});
+  }
+  return pclose(child) == 0 ? times : std::vector<UpdateTime>{};
+}
+
+int updateChild(const Options& options) {
+  const std::vector<UpdateTime> times = runUpdates(options.updateRuns);
+  for (const UpdateTime& t : times)
+    std::printf("update %d %d %llu %.0f %.0f %ld\n", t.callback ? 1 : 0, t.result,
+                static_cast<unsigned long long>(t.pollMs), t.requiredNs, t.wallNs, t.preempted);
+  return 0;
+}
+
+bool printUpdate(const Options& options) {
+  std::printf(
+      "\nFirmware update of a %u KiB image (DNBUSY %u ms a block, manifestation %u ms), least "
+      "wall time of %d runs against the waits the protocol asks for\n",
+      kUpdateImageKiB, kBlockPollMs, kManifestPollMs, options.updateRuns);
+  std::printf("%-10s %9s %12s %12s %7s %10s\n", "progress", "polls", "required", "wall", "ratio",
+              "preempted");
+  const std::vector<UpdateTime> times = runUpdateChild(options);
+  bool done = !times.empty();
+  for (const UpdateTime& t : times) {
+    if (t.result != KST_OK) {
+      std::printf("%-10s failed with %d\n", t.callback ? "callback" : "none", t.result);
+      done = false;
+      continue;
+    }
+    std::printf("%-10s %6llu ms %9.1f ms %9.1f ms %7.4f %10ld\n", t.callback ? "callback" : "none",
+                static_cast<unsigned long long>(t.pollMs), t.requiredNs / 1e6, t.wallNs / 1e6,
+                t.wallNs / t.requiredNs, t.preempted);
+  }
+  if (times.empty()) std::printf("the update run failed\n");
+  return done;
+}
+
 // The library's ns per command without any logger, from a run of this program whose library
 // is a copy in a directory without the logger; empty when that run failed.
 std::vector<RatioResult> runWithoutLogger(const Options& options) {
-  char self[4096] = {};
-  if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return {};
   const std::string command =
-      "LD_LIBRARY_PATH='" KESTREL_NO_LOGGER_DIR "' '" + std::string(self) +
+      "LD_LIBRARY_PATH='" KESTREL_NO_LOGGER_DIR "' '" + selfPath() +
       "' --no-logger-child --seconds=" + std::to_string(options.ratios.minSeconds) +
       " --repetitions=" + std::to_string(options.ratios.repetitions);
   FILE* child = popen(command.c_str(), "r");
@@ -191,6 +262,7 @@ void printThroughput(KSTInform* probe) {
 
 int main(int argc, char** argv) {
   Options options = parse(argc, argv);
+  if (options.updateChild) return updateChild(options);
   KSTInform* probe = openProbe();
   if (probe == nullptr) {
     std::fprintf(stderr, "kestrel_bench: the virtual probe did not open\n");
@@ -239,6 +311,7 @@ int main(int argc, char** argv) {
     printTraceCost(results, runWithoutLogger(options));
     if (!printAllocations(probe)) status = 1;
     printThroughput(probe);
+    if (!printUpdate(options)) status = 1;
   }
   std::printf("\nload average %s at the end\n", loadAverage().c_str());
   KST_Close(&probe);

@@ -1,7 +1,7 @@
-// Writes the virtual probe's firmware image: make_firmware_image FILE VERSION, the version
-// as hexadecimal (0x03000029). The image is a vector table (stack top, reset handler, the
-// version in the first reserved slot) followed by a fixed pseudo-random body, so a
-// download that drops or swaps a block is caught by the verification.
+// Writes the virtual probe's firmware image: make_firmware_image FILE VERSION [KIB], the
+// version as hexadecimal (0x03000029), the size in KiB (12 unless given). The image is a vector
+// table (stack top, reset handler, the version in the first reserved slot) followed by a fixed
+// pseudo-random body, so a download that drops or swaps a block is caught by the verification.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +10,12 @@
 #include "bootloader.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s FILE VERSION\n", argv[0]);
+  const std::size_t kib = argc == 4 ? std::strtoul(argv[3], nullptr, 10) : 12;
+  if ((argc != 3 && argc != 4) || kib == 0) {
+    std::fprintf(stderr, "usage: %s FILE VERSION [KIB]\n", argv[0]);
     return 2;
   }
-  constexpr std::size_t kImageSize = 12 * 1024;
-  std::vector<uint8_t> image(kImageSize);
+  std::vector<uint8_t> image(kib * 1024);
   uint32_t state = 0x4B455354;
   for (uint8_t& byte : image) {
     state = state * 1664525u + 1013904223u;

@@ -14,6 +14,7 @@ TEST(CommandPathAllocations, NoneInTenThousandCommandsOfAnyFamily) {
   ksim::attachProbe(config);
   KSTInform* probe = nullptr;
   ASSERT_EQ(KST_Open(&probe, 0, nullptr, 0), KST_OK);
+  ASSERT_EQ(kstbench::connectTarget(probe), KST_OK);
   std::size_t count = 0;
   const kstbench::CommandFamily* all = kstbench::families(count);
   for (std::size_t i = 0; i < count; ++i) {

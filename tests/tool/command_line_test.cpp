@@ -107,8 +107,8 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
     const char* error;
   } cases[] = {
       {"",
-       "no command given (list, info, jtag detect, dap info, mem read, mem write or power "
-       "info)\nRun 'kestrel --help'"},
+       "no command given (list, info, update, jtag detect, dap info, mem read, mem write or "
+       "power info)\nRun 'kestrel --help'"},
       {"jtag", "jtag needs a subcommand: detect\nRun 'kestrel jtag --help'"},
       {"jtag DETECT", "unknown jtag subcommand 'DETECT'; did you mean 'detect'?\n"},
       {"lsit", "unknown command 'lsit'\n"},
@@ -130,6 +130,11 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
       {"mem write 18446744073709551616 f", "bad address"},
       {"mem write 0 f --ap 256", "--ap takes an access port number from 0 to 255"},
       {"mem read 0", "LEN is required"},
+      {"--firmware 3.0.0.28 update", "--firmware sets the virtual probe's firmware; add --sim"},
+      {"--sim --firmware 3.0.28 update", "four dotted numbers such as 3.0.0.28, not '3.0.28'"},
+      {"--sim --firmware 3.0.0.100 info", "not '3.0.0.100'"},
+      {"--sim --firmware 3.0.0.2g info", "not '3.0.0.2g'"},
+      {"update --image", "--image"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -140,6 +145,15 @@ TEST(CommandLine, RefusedFormsSayPreciselyWhyAndWhereHelpIs) {
     EXPECT_NE(parsed.err.find(c.error), std::string::npos) << parsed.err;
     EXPECT_LE(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 2) << "no whole usage";
   }
+}
+
+TEST(CommandLine, UpdateTakesItsOptionsAndTheVirtualProbesFirmware) {
+  const Parsed parsed = parse(split("--sim --firmware 3.0.0.2A update --force --image f.bin"));
+  ASSERT_EQ(parsed.status, tool::kRunCommand) << parsed.err;
+  EXPECT_EQ(parsed.options.command, Command::Update);
+  EXPECT_EQ(parsed.options.simFirmware, 0x0300002Au);  // the bytes as `kestrel info` shows them
+  EXPECT_TRUE(parsed.options.force);
+  EXPECT_EQ(parsed.options.image, "f.bin");
 }
 
 TEST(CommandLine, KestrelProbeStandsInForAMissingProbeOption) {

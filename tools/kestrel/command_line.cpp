@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "exit_status.h"
+#include "firmware_version.h"
 #include "number.h"
 #include "version_text.h"
 
@@ -37,6 +38,7 @@ struct Parsing {
   CLI::App app{"kestrel: list, choose and use Kestrel USB debug probes.", "kestrel"};
   std::string trace;        // --trace[=N] as given
   bool traceGiven = false;  // --trace or --trace-file
+  std::string firmware;     // --firmware as given
   std::vector<CLI::App*> leaves;
 };
 
@@ -63,6 +65,10 @@ void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
       ->type_name("SELECTOR")
       ->group("Probe");
   app.add_flag("--sim", options.sim, "use the virtual probe instead of the USB bus")
+      ->group("Probe");
+  app.add_option("--firmware", parsing.firmware,
+                 "with --sim: the virtual probe's firmware version (3.0.0.28 is outdated)")
+      ->type_name("VERSION")
       ->group("Probe");
   app.add_flag("--json", options.json, "print one JSON document and nothing else on stdout")
       ->group("Output");
@@ -254,6 +260,15 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   CLI::App* powerInfo =
       leaf(parsing, *power, "info", "the unit's hardware information and DC-DC controller version",
            options);
+  CLI::App* update = leaf(parsing, app, "update",
+                          "replace the probe's firmware with the image installed beside the "
+                          "library, if the firmware is outdated",
+                          options);
+  update->add_flag("--force", options.force, "update a probe whose firmware is current too");
+  update
+      ->add_option("--image", options.image,
+                   "install FILE as the library's firmware image first (it stays installed)")
+      ->type_name("FILE");
   CLI::App* help = app.add_subcommand("help", "show this help")->group("");
 
   try {
@@ -274,15 +289,15 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
     if (std::string(argv[i]) == "--")
       return refuse(err, where,
                     "unexpected argument '" + std::string(argv[i + 1]) + "' after '--'");
-  for (CLI::App* candidate :
-       {&app, jtag, list, info, detect, dap, dapInfo, mem, memRead, memWrite, power, powerInfo}) {
+  for (CLI::App* candidate : {&app, jtag, list, info, detect, dap, dapInfo, mem, memRead, memWrite,
+                              power, powerInfo, update}) {
     const std::vector<std::string> extras = candidate->remaining();
     if (!extras.empty()) return refuseExtra(err, *candidate, extras.front());
   }
   if (where == &app)
     return refuse(err, &app,
-                  "no command given (list, info, jtag detect, dap info, mem read, mem write or "
-                  "power info)");
+                  "no command given (list, info, update, jtag detect, dap info, mem read, mem "
+                  "write or power info)");
   if (where == jtag) return refuse(err, jtag, "jtag needs a subcommand: detect");
   if (where == dap) return refuse(err, dap, "dap needs a subcommand: info");
   if (where == mem) return refuse(err, mem, "mem needs a subcommand: read or write");
@@ -292,6 +307,12 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   if (!readTraceLevel(parsing, options, error)) return refuse(err, where, error);
   if (options.quiet && options.verbosity > 0)
     return refuse(err, where, "--quiet and --verbose contradict each other");
+  if (!parsing.firmware.empty() && !options.sim)
+    return refuse(err, where, "--firmware sets the virtual probe's firmware; add --sim");
+  if (!parsing.firmware.empty() && !parseFirmwareVersion(parsing.firmware, options.simFirmware))
+    return refuse(
+        err, where,
+        "--firmware takes four dotted numbers such as 3.0.0.28, not '" + parsing.firmware + "'");
   if (options.probe.empty()) {
     const char* environment = std::getenv("KESTREL_PROBE");
     if (environment != nullptr) options.probe = environment;
@@ -309,6 +330,7 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
                     : where == memRead   ? Command::MemRead
                     : where == memWrite  ? Command::MemWrite
                     : where == powerInfo ? Command::PowerInfo
+                    : where == update    ? Command::Update
                                          : Command::JtagDetect;
   return kRunCommand;
 }

@@ -20,6 +20,7 @@ int runDapInfo(Invocation& run);
 int runMemRead(Invocation& run);
 int runMemWrite(Invocation& run);
 int runPowerInfo(Invocation& run);
+int runUpdate(Invocation& run);
 
 // Loads what the options ask for (virtual probe, logger, libusb) and runs the command.
 int runCommand(const Options& options, Console& console);

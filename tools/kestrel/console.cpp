@@ -2,8 +2,13 @@
 
 namespace tool {
 
-Console::Console(std::ostream& out, std::ostream& err, const Options& options, bool colour)
-    : out_(out), err_(err), options_(options), colour_(colour && !options.json) {
+Console::Console(std::ostream& out, std::ostream& err, const Options& options, bool colour,
+                 bool terminal)
+    : out_(out),
+      err_(err),
+      options_(options),
+      colour_(colour && !options.json),
+      terminal_(terminal && !options.json && !options.quiet) {
   document_ = {{"schema_version", kJsonSchemaVersion}};
 }
 

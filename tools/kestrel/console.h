@@ -15,8 +15,10 @@ constexpr int kJsonSchemaVersion = 1;
 
 class Console {
  public:
-  // colour: standard output is a terminal that takes colour (never under --json).
-  Console(std::ostream& out, std::ostream& err, const Options& options, bool colour);
+  // colour: standard output is a terminal that takes colour (never under --json); terminal:
+  // standard output is a terminal, where output may be redrawn in place.
+  Console(std::ostream& out, std::ostream& err, const Options& options, bool colour,
+          bool terminal = false);
 
   // Human-readable output: standard output, or nowhere under --json or --quiet.
   std::ostream& text();
@@ -32,6 +34,8 @@ class Console {
 
   enum class Colour { Green = 32, Yellow = 33, Red = 31 };
   std::string paint(const std::string& text, Colour colour) const;
+  // A person watches standard output (a terminal, not --json, not --quiet): room for progress.
+  bool watched() const { return terminal_; }
 
  private:
   std::ostream& out_;
@@ -39,6 +43,7 @@ class Console {
   std::ostream discard_{nullptr};
   const Options& options_;
   bool colour_;
+  bool terminal_;
   nlohmann::json document_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "exit_status.h"
+#include "firmware_version.h"
 #include "framework_session.h"
 #include "kestrel/kestrel.h"
 #include "probe_session.h"
@@ -13,12 +14,15 @@
 namespace tool {
 namespace {
 
-// The firmware version word carries major, minor, patch and build, most significant first.
-std::string versionText(uint32_t version) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%x.%x.%x.%x", (version >> 24) & 0xFF, (version >> 16) & 0xFF,
-                (version >> 8) & 0xFF, version & 0xFF);
-  return text;
+// The command that updates this probe: the same probe choice and, on the virtual probe, the
+// same firmware.
+std::string updateCommand(const Options& options) {
+  std::string command = "kestrel";
+  if (options.sim) command += " --sim";
+  if (options.sim && options.simFirmware != 0)
+    command += " --firmware " + firmwareVersionText(options.simFirmware);
+  if (!options.probe.empty()) command += " --probe " + options.probe;
+  return command + " update";
 }
 
 bool echoTest(Invocation& run, KSTInform* probe, uint32_t size) {
@@ -51,15 +55,22 @@ int report(Invocation& run, KSTInform* probe, const ListedDevice& device,
   const int32_t version = KST_Version(probe, &firmware, &hardware);
   bool ok = version == KST_OK;
   if (ok) {
-    text << "firmware version  " << versionText(firmware) << "\n";
+    const bool outdated = !firmwareAccepted(firmware);
+    text << "firmware version  " << firmwareVersionText(firmware);
+    if (outdated)
+      text << run.console.paint(" (outdated: `" + updateCommand(run.options) + "` updates it)",
+                                Console::Colour::Yellow);
+    text << "\n";
     char hardwareText[16];
     std::snprintf(hardwareText, sizeof hardwareText, "0x%04x", hardware);
     text << "hardware id       " << hardwareText << "\n";
-    document["firmware_version"] = versionText(firmware);
+    document["firmware_version"] = firmwareVersionText(firmware);
+    document["firmware_outdated"] = outdated;
     document["hardware_id"] = hardware;
   } else {
     run.console.error("the version command failed: " + resultText(version));
     document["firmware_version"] = nullptr;
+    document["firmware_outdated"] = nullptr;
     document["hardware_id"] = nullptr;
   }
   text << "echo self-test   ";

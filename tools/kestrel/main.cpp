@@ -56,7 +56,8 @@ int run(int argc, char** argv) {
   const int parsed = tool::parseCommandLine(argc, argv, options, std::cout, std::cerr);
   if (parsed != tool::kRunCommand) return parsed;
   if (!options.json) {
-    tool::Console console(std::cout, std::cerr, options, colourTerminal());
+    tool::Console console(std::cout, std::cerr, options, colourTerminal(),
+                          isatty(STDOUT_FILENO) == 1);
     return tool::runCommand(options, console);
   }
   JsonStdout stdoutGuard;

@@ -6,7 +6,7 @@
 
 namespace tool {
 
-enum class Command { Info, List, JtagDetect, DapInfo, MemRead, MemWrite, PowerInfo };
+enum class Command { Info, List, JtagDetect, DapInfo, MemRead, MemWrite, PowerInfo, Update };
 
 struct Options {
   Command command = Command::Info;
@@ -27,6 +27,11 @@ struct Options {
   // --config: run as a framework session from this configuration file
   std::string config;
   bool probeFromEnvironment = false;  // probe came from KESTREL_PROBE, not --probe
+
+  // The firmware update.
+  uint32_t simFirmware = 0;  // --firmware: the virtual probe's firmware version (0: current)
+  bool force = false;        // update --force: also a probe whose firmware is current
+  std::string image;         // update --image: install this file as the library's image first
 };
 
 }  // namespace tool

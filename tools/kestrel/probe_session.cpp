@@ -30,8 +30,9 @@ int ProbeSession::open(bool powerMeasurement) {
                                  ? "index " + std::to_string(selection.openIndex)
                                  : "serial number " + selection.openSerial)
                          << '\n';
-  const char* serial = selection.openSerial.empty() ? nullptr : selection.openSerial.c_str();
-  const int32_t result = KST_Open(&probe_, selection.openIndex, serial, powerMeasurement ? 1 : 0);
+  openIndex_ = selection.openIndex;
+  openSerial_ = selection.openSerial;
+  const int32_t result = KST_Open(&probe_, openIndex_, openSerial(), powerMeasurement ? 1 : 0);
   if (result == KST_OK) return kExitOk;
   probe_ = nullptr;
   std::string message = "cannot open the probe at " + device().path + ": " + resultText(result);

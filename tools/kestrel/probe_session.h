@@ -2,6 +2,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 #include <vector>
 
 #include "commands.h"
@@ -23,12 +24,19 @@ class ProbeSession {
   int open(bool powerMeasurement = false);
   KSTInform* probe() const { return probe_; }
   const ListedDevice& device() const { return devices_[index_]; }
+  // For KST_AutoUpdate, which closes the probe and stores the one it reopens (or null) here,
+  // and the device index or serial number it reopens by, as the probe was opened.
+  KSTInform** context() { return &probe_; }
+  uint32_t openIndex() const { return openIndex_; }
+  const char* openSerial() const { return openSerial_.empty() ? nullptr : openSerial_.c_str(); }
 
  private:
   Invocation& run_;
   std::vector<ListedDevice> devices_;
   std::size_t index_ = 0;
   KSTInform* probe_ = nullptr;
+  uint32_t openIndex_ = 0;
+  std::string openSerial_;
 };
 
 }  // namespace tool

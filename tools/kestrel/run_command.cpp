@@ -28,6 +28,8 @@ const char* commandName(Command command) {
       return "mem write";
     case Command::PowerInfo:
       return "power info";
+    case Command::Update:
+      return "update";
   }
   return "";
 }
@@ -39,7 +41,7 @@ int runCommand(const Options& options, Console& console) {
   std::string error;
   void* usbModule = nullptr;
   if (options.sim) {
-    usbModule = loadVirtualProbe(error);
+    usbModule = loadVirtualProbe(error, options.simFirmware);
   } else {
     usbModule = loadLibraryLibusb(error);
   }
@@ -70,6 +72,8 @@ int runCommand(const Options& options, Console& console) {
       return runMemWrite(run);
     case Command::PowerInfo:
       return runPowerInfo(run);
+    case Command::Update:
+      return runUpdate(run);
   }
   return console.finish(kExitInternal);
 }

@@ -51,7 +51,7 @@ std::string libusbShadowingTheVirtualProbe() {
 
 }  // namespace
 
-void* loadVirtualProbe(std::string& error) {
+void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion) {
   const std::string path = virtualProbePath();
   if (const std::string shadow = libusbShadowingTheVirtualProbe(); !shadow.empty()) {
     error = "the library would bind " + shadow +
@@ -71,7 +71,17 @@ void* loadVirtualProbe(std::string& error) {
     error = path + " is not the Kestrel virtual probe";
     return nullptr;
   }
-  install();
+  if (firmwareVersion == 0) {
+    install();
+    return module;
+  }
+  auto installWith =
+      reinterpret_cast<void (*)(uint32_t)>(dlsym(module, "ksim_install_default_bus_firmware"));
+  if (installWith == nullptr) {
+    error = path + " cannot set its probe's firmware version";
+    return nullptr;
+  }
+  installWith(firmwareVersion);
   return module;
 }
 

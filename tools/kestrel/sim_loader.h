@@ -1,12 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tool {
 
 // Loads the virtual probe (installed: <lib>/kestrel-sim/ beside this program's bin/; build
 // tree: ../sim/) under libusb's soname, so the library binds it, and puts the demo bus on it.
-// Returns the module (null with the reason on failure).
-void* loadVirtualProbe(std::string& error);
+// firmwareVersion: the probe's (0: current). Returns the module (null with the reason on
+// failure).
+void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion = 0);
 
 }  // namespace tool

@@ -40,6 +40,11 @@ KSIM_C_API void ksim_reset(void);
  * 1209:4B01, serial "KST00001", with a three-TAP demo chain behind it. */
 KSIM_C_API void ksim_install_default_bus(void);
 
+/* The same bus with the probe reporting another firmware version (same encoding as
+ * ksim_attach_probe's), so that an outdated probe can be updated: its bootloader installs
+ * the image it is given and the probe returns with that image's version. */
+KSIM_C_API void ksim_install_default_bus_firmware(uint32_t firmware_version);
+
 /* Attaches a probe with an empty scan chain and returns its device id. serial may be null
  * for the default "KST00001"; firmware_version is the word KST_Version reports (bytes major,
  * minor, patch, build from the top); a non-zero kernel_driver_active starts both of its

@@ -279,6 +279,11 @@ KSIM_API uint64_t modelledTimeNs();
 // inBytes with nothing else on the bus.
 KSIM_API uint64_t modelledExchangeNs(const BusTiming& timing, int outBytes, int inBytes);
 
+// The waits the bootloaders asked of the host: the poll time-outs (milliseconds of the
+// firmware's 1 048 576 Hz timer, 1000 ticks each) every bootloader since reset() reported in
+// its status replies, including those that have left the bus.
+KSIM_API uint64_t bootloaderPollMs();
+
 // Resources the host holds open, for leak checks.
 struct Resources {
   int contexts;

@@ -8,11 +8,16 @@ extern "C" void ksim_reset(void) {
   ksim::reset();
 }
 
-extern "C" void ksim_install_default_bus(void) {
+extern "C" void ksim_install_default_bus_firmware(uint32_t firmwareVersion) {
   ksim::reset();
   ksim::ProbeConfig config;
   config.chain = ksim::demoChain();
+  config.firmwareVersion = firmwareVersion;
   ksim::attachProbe(config);
+}
+
+extern "C" void ksim_install_default_bus(void) {
+  ksim_install_default_bus_firmware(ksim::ProbeConfig{}.firmwareVersion);
 }
 
 extern "C" int ksim_attach_probe(uint16_t vendorId, uint16_t productId, const char* serial,

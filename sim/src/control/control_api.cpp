@@ -67,6 +67,16 @@ DeviceId attachBootloader(const ProbeConfig& config) {
   return attachFunction(state, std::make_unique<BootloaderFunction>(config));
 }
 
+uint64_t bootloaderPollMs() {
+  BusState& state = bus();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  uint64_t total = 0;
+  for (const auto& device : state.devices)
+    if (const auto* bootloader = dynamic_cast<const BootloaderFunction*>(device->function.get()))
+      total += bootloader->model().pollRequestedMs();
+  return total;
+}
+
 void detach(DeviceId id) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);

@@ -1,0 +1,41 @@
+#include "firmware_version.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "kestrel/kst_update.h"
+
+namespace tool {
+
+std::string firmwareVersionText(uint32_t version) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%x.%x.%x.%x", (version >> 24) & 0xFF, (version >> 16) & 0xFF,
+                (version >> 8) & 0xFF, version & 0xFF);
+  return text;
+}
+
+bool parseFirmwareVersion(const std::string& text, uint32_t& version) {
+  uint32_t word = 0;
+  std::size_t at = 0;
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0 && (at >= text.size() || text[at++] != '.')) return false;
+    uint32_t value = 0;
+    std::size_t digits = 0;
+    for (; at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at]));
+         ++at, ++digits) {
+      const int c = std::tolower(static_cast<unsigned char>(text[at]));
+      value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+    }
+    if (digits == 0 || digits > 2) return false;
+    word = word << 8 | value;
+  }
+  if (at != text.size()) return false;
+  version = word;
+  return true;
+}
+
+bool firmwareAccepted(uint32_t version) {
+  return version >= KST_FIRMWARE_REQUIRED && (version & 0xFFFF0000u) == KST_FIRMWARE_FAMILY;
+}
+
+}  // namespace tool

@@ -104,6 +104,11 @@ void Host::erase(const std::string& key) {
   values_.erase(key);
 }
 
+const std::string* Host::value(const std::string& key) const {
+  const auto found = values_.find(key);
+  return found != values_.end() ? &found->second : nullptr;
+}
+
 bool Host::parse(const std::string& text, std::string& error) {
   std::istringstream lines(text);
   std::string line;

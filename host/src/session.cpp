@@ -8,7 +8,17 @@ namespace {
 constexpr int32_t kOk = 0;
 constexpr int32_t kNoTable = -122;
 
+// Never destroyed, so the handles stay reachable until the process has ended.
+std::vector<JscHandle*>& refused() {
+  static auto* handles = new std::vector<JscHandle*>;
+  return *handles;
+}
+
 }  // namespace
+
+const std::vector<JscHandle*>& Session::refusedHandles() {
+  return refused();
+}
 
 Session::~Session() {
   finish();
@@ -76,7 +86,10 @@ int32_t Session::finish() {
     if (first == kOk) first = result;
   };
   if (opened_) keep(close());
-  if (handle_ != nullptr) keep(deleteHandle());
+  if (handle_ != nullptr) {
+    keep(deleteHandle());
+    if (handle_ != nullptr) refused().push_back(abandonHandle());
+  }
   if (table_ != nullptr) keep(deleteInterface());
   return first;
 }

@@ -3,11 +3,12 @@
 // interface; the last handle to close it takes all of that down again.
 #include "console_notice.h"
 #include "controller_handle.h"
+#include "kestrel/kst_arm.h"
 #include "kestrel/kst_control.h"
 #include "kestrel/kst_jtag.h"
 #include "kestrel/kst_probe.h"
+#include "kestrel/kst_update.h"
 #include "operations.h"
-#include "pending_commands.h"
 #include "platform/platform.h"
 #include "result_codes.h"
 #include "share_registry.h"
@@ -77,8 +78,8 @@ int32_t checkFirmware(const JscHandle& handle, SharedController& record) {
   const bool notice = updatesWithNotice(mode);
   if (!notice && mode != kModeSilentUpdate) return closeWith(record, kFirmwareRefused);
   if (notice) consoleNotice(kUpdateNotice);
-  const int32_t result = autoUpdate(&record.chain.probe, 0, podSerial(handle.config.pod),
-                                    mode == kModePowerMeasurement);
+  const int32_t result = KST_AutoUpdate(&record.chain.probe, 0, podSerial(handle.config.pod),
+                                        mode == kModePowerMeasurement, nullptr);
   if (notice) consoleNotice(result == kOk ? kUpdateComplete : kUpdateFailed);
   return result == kOk ? kOk : closeWith(record, result);
 }
@@ -121,7 +122,7 @@ int32_t connectTarget(JscHandle& handle, SharedController& record) {
               KST_SetProperty(probe, KST_PROPERTY_SWD_OPTION, swd.pinResetDormantWakeup))
         return closeWith(record, r);
     }
-    if (const int32_t r = swdConnect(probe)) return closeWith(record, r);
+    if (const int32_t r = SWD_Connect(probe)) return closeWith(record, r);
     record.swdConnected = 1;
     tdoFree = true;
     if (dot7.dtsUsage == kDtsEnabled) {
@@ -133,7 +134,7 @@ int32_t connectTarget(JscHandle& handle, SharedController& record) {
     tdoFree = dot7.tsFormat != kPlainFormat;
   }
   if (swd.swoSource == kSwoOnTdo && tdoFree) {
-    if (const int32_t r = swdEnableSwo(probe)) return closeWith(record, r);
+    if (const int32_t r = SWD_EnableSwo(probe)) return closeWith(record, r);
   }
   return kOk;
 }
@@ -169,10 +170,10 @@ void detachAfterFailure(JscHandle& handle, SharedController& record) {
 
 void tearDown(const JscHandle& handle, SharedController& record) {
   KSTInform* probe = record.chain.probe;
-  swdDisableSwo(probe);
+  SWD_DisableSwo(probe);
   if (handle.config.dot7.dtsUsage == kDtsEnabled) CJTAG_Disconnect(probe);
   if (handle.config.swd.swdDebug == kSwdDebugEnabled) {
-    swdDisconnect(probe);
+    SWD_Disconnect(probe);
     record.swdConnected = 0;
   }
   if (handle.config.scan.jtagIsolate == kIsolateOnClose) KST_JTAGIsolate(probe);

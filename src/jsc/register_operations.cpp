@@ -1,8 +1,8 @@
 // Slots 26, 27, 52 and 53: the probe's own registers, and the SWD port's registers.
 #include "controller_handle.h"
+#include "kestrel/kst_arm.h"
 #include "kestrel/kst_control.h"
 #include "operations.h"
-#include "pending_commands.h"
 #include "result_codes.h"
 
 namespace kst::jsc {
@@ -21,14 +21,14 @@ int32_t swdProbe(JscHandle* handle, const void* value, KSTInform*& probe) {
 int32_t swdRegRead(JscHandle* handle, uint8_t port, uint8_t address, uint32_t* value) {
   KSTInform* probe = nullptr;
   if (const int32_t result = swdProbe(handle, value, probe)) return result;
-  return swdRegisterRead(probe, port, address, value);
+  return SWD_RegRead(probe, port, address, value);
 }
 
 int32_t swdRegWrite(JscHandle* handle, uint8_t port, uint8_t address, uint32_t* value,
                     uint8_t check) {
   KSTInform* probe = nullptr;
   if (const int32_t result = swdProbe(handle, value, probe)) return result;
-  return swdRegisterWrite(probe, port, address, value, check);
+  return SWD_RegWrite(probe, port, address, value, check);
 }
 
 int32_t registerRead(JscHandle* handle, uint32_t, uint32_t, uint32_t address, uint32_t,

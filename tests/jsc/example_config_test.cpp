@@ -40,15 +40,33 @@ TEST_F(ExampleConfig, CjtagConnectsInItsFormatAndDisconnectsOnClose) {
   EXPECT_FALSE(ksim::probeStatus(device_).jtagIsolated);
 }
 
-// The SWD connect itself answers "not provided" until the SWD commands are in the library;
-// the probe properties before it are already sent, and the failed open closes the probe.
-TEST_F(ExampleConfig, SwdSetsTheProbesSwdPropertiesBeforeConnecting) {
+// SWD with SWO on the TDO pin: the probe's SWD properties, the connect and SWO at open; the
+// SWD register operations reach the target's debug port while JTAG operations are refused;
+// the close takes SWO and SWD down again.
+TEST_F(ExampleConfig, SwdConnectsWithSwoAndReachesTheDebugPortsRegisters) {
   auto s = load("swd.cfg");
-  EXPECT_EQ(s->start(), -601);
-  EXPECT_EQ(ksim::probeStatus(device_).properties[KST_PROPERTY_SWD_MODE], 1u);
-  EXPECT_EQ(ksim::probeStatus(device_).properties[KST_PROPERTY_SWD_OPTION], 3u);
-  EXPECT_EQ(ksim::resources().handles, 0);
-  discardRefusedHandle(*s);
+  ASSERT_EQ(s->start(), 0);
+  const ksim::ProbeStatus open = ksim::probeStatus(device_);
+  EXPECT_EQ(open.properties.at(KST_PROPERTY_SWD_MODE), 1u);
+  EXPECT_EQ(open.properties.at(KST_PROPERTY_SWD_OPTION), 3u);
+  EXPECT_TRUE(open.swdConnected);
+  EXPECT_TRUE(open.swoEnabled);
+  EXPECT_FALSE(open.cjtagConnected);
+
+  const auto read = s->operation<JSC_SwdRegReadFn>(JSC_SLOT_SWD_REG_READ);
+  const auto write = s->operation<JSC_SwdRegWriteFn>(JSC_SLOT_SWD_REG_WRITE);
+  uint32_t value = 0;
+  ASSERT_EQ(read(s->handle(), 0, 0x0, &value), 0);
+  EXPECT_EQ(value, 0x2BA01477u) << "the DP's IDCODE";
+  uint32_t powerUp = 0x50000000;  // both power-up requests in CTRL/STAT
+  ASSERT_EQ(write(s->handle(), 0, 0x4, &powerUp, 1), 0);
+  ASSERT_EQ(read(s->handle(), 0, 0x4, &value), 0);
+  EXPECT_EQ(value & 0xF0000000u, 0xF0000000u) << "requests and their acknowledges";
+  EXPECT_EQ(s->resetChain(), JSC_ERR_SWD_CONNECTED);
+
+  EXPECT_EQ(s->finish(), 0);
+  EXPECT_FALSE(ksim::probeStatus(device_).swdConnected);
+  EXPECT_FALSE(ksim::probeStatus(device_).swoEnabled);
 }
 
 }  // namespace

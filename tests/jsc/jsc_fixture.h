@@ -51,6 +51,7 @@ enum Code : uint8_t {
   kSendScan = 11,
   kSendRecvScan = 12,
   kSetAmbles = 13,
+  kSwdDisableSwo = 26,
   kConnectPmon = 40,
   kCjtagConnect = 43,
   kCjtagDisconnect = 44,

@@ -106,7 +106,7 @@ TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
        0,
        {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kSetTrst, kCycleTclk,
         kCjtagConnect},
-       {kCjtagDisconnect, kJtagIsolate, kDisconnect}},
+       {kSwdDisableSwo, kCjtagDisconnect, kJtagIsolate, kDisconnect}},
       {"the serial names another probe",
        16,
        0x0002,
@@ -122,7 +122,7 @@ TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
        true,
        0,
        {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kCjtagConnect},
-       {kDisconnect}},
+       {kSwdDisableSwo, kDisconnect}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

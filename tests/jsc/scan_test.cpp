@@ -211,7 +211,6 @@ TEST_F(ScanOperations, JtagAndSwdOperationsExcludeEachOther) {
   EXPECT_EQ(op<JSC_ExchangeScanFn>(JSC_SLOT_EXCHANGE_SCAN)(s_->handle(), &p, &exchange), -611);
   EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 0, 1), -611);
   EXPECT_EQ(op<JSC_GetJtagStateFn>(JSC_SLOT_GET_JTAG_STATE)(s_->handle(), &value), -611);
-  EXPECT_EQ(swdRead(s_->handle(), 0, 4, &value), -601) << "SWD_RegRead is not in the library yet";
   EXPECT_TRUE(newPackets().empty());
   kst::jsc::controllerOf(s_->handle())->swdConnected = 0;
 }

@@ -195,4 +195,139 @@ TEST(KestrelRun, FailuresUnderJsonStillPrintTheDocumentWithTheError) {
   EXPECT_EQ(run.err, "kestrel: " + document["error"].get<std::string>() + "\n");
 }
 
+// --config runs a command as a framework session: every shipped configuration on the virtual
+// probe, the update notice of an outdated probe beside the document, the file's serial number
+// as the probe choice (taken as it stands), and files the tool or the controller refuses.
+TEST(KestrelRun, ConfigFilesRunAsFrameworkSessions) {
+  const std::string dir = testing::TempDir();
+  const auto file = [&dir](const char* name, const char* text) {
+    std::ofstream(dir + name) << text;
+    return dir + name;
+  };
+  const std::string second =
+      file("second.cfg", "HARP.POD_DRVR=kestrel.dll\nHARP.POD_SERIAL=KST00002\n");
+  const std::string prefix =
+      file("prefix.cfg", "HARP.POD_DRVR=kestrel.dll\nHARP.POD_SERIAL=KST0\n");
+  const std::string noDriver = file("nodriver.cfg", "LOOM.TCLK_PROGRAM=specific\n");
+  const std::string badValue = file("bad.cfg", "HARP.POD_DRVR=kestrel.dll\nHARP.POD_SUPPLY=on\n");
+  const std::string jtag = KESTREL_EXAMPLES_DIR "/jtag.cfg",
+                    cjtag = KESTREL_EXAMPLES_DIR "/cjtag.cfg",
+                    swd = KESTREL_EXAMPLES_DIR "/swd.cfg";
+  const struct {
+    const char* name;
+    std::vector<const char*> probes;
+    uint32_t firmware;
+    std::vector<const char*> words;
+    int status;
+    const char* says;    // in the document's error
+    const char* notice;  // on the process's standard output
+  } cases[] = {
+      {"jtag", {"KST00001"}, 0x03000029, {"jtag", "detect", "--config", jtag.c_str()}, 0, "", ""},
+      {"cjtag", {"KST00001"}, 0x03000029, {"jtag", "detect", "--config", cjtag.c_str()}, 0, "", ""},
+      {"swd", {"KST00001"}, 0x03000029, {"info", "--config", swd.c_str()}, 0, "", ""},
+      {"swd refuses JTAG",
+       {"KST00001"},
+       0x03000029,
+       {"jtag", "detect", "--config", swd.c_str()},
+       tool::kExitIo,
+       "-611",
+       ""},
+      {"dap through CMAPI",
+       {"KST00001"},
+       0x03000029,
+       {"dap", "info", "--config", swd.c_str()},
+       0,
+       "",
+       ""},
+      {"mem through CMAPI",
+       {"KST00001"},
+       0x03000029,
+       {"mem", "read", "0x20000000", "8", "--config", jtag.c_str()},
+       0,
+       "",
+       ""},
+      {"outdated",
+       {"KST00001"},
+       0x03000028,
+       {"info", "--config", jtag.c_str()},
+       0,
+       "",
+       "Updating the Kestrel firmware ... complete.\n"},
+      {"file's serial",
+       {"KST00001", "KST00002"},
+       0x03000029,
+       {"info", "--config", second.c_str()},
+       0,
+       "",
+       ""},
+      {"--probe first",
+       {"KST00001", "KST00002"},
+       0x03000029,
+       {"info", "-p", "KST00001", "--config", second.c_str()},
+       0,
+       "",
+       ""},
+      {"serial as it stands",
+       {"KST00001"},
+       0x03000029,
+       {"info", "--config", prefix.c_str()},
+       tool::kExitNoProbe,
+       "no probe has the serial number KST0",
+       ""},
+      {"no driver",
+       {"KST00001"},
+       0x03000029,
+       {"info", "--config", noDriver.c_str()},
+       tool::kExitConfig,
+       "names no probe driver",
+       ""},
+      {"refused value",
+       {"KST00001"},
+       0x03000029,
+       {"info", "--config", badValue.c_str()},
+       tool::kExitConfig,
+       "the controller refused",
+       ""},
+      {"missing file",
+       {"KST00001"},
+       0x03000029,
+       {"info", "--config", "/nonexistent.cfg"},
+       tool::kExitIo,
+       "cannot read",
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    for (const char* serial : c.probes) {
+      ksim::ProbeConfig config;
+      config.serial = serial;
+      config.firmwareVersion = c.firmware;
+      config.chain = ksim::demoChain();
+      ksim::attachProbe(config);
+    }
+    std::vector<const char*> words = c.words;
+    words.push_back("--json");
+    testing::internal::CaptureStdout();
+    const Outcome run = kestrel(words);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.notice);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const json document = json::parse(run.out);
+    if (c.status != 0) {
+      EXPECT_NE(document["error"].get<std::string>().find(c.says), std::string::npos) << run.err;
+      continue;
+    }
+    EXPECT_EQ(document["framework"]["config"], words[words.size() - 2]);
+    if (document.contains("taps")) {
+      EXPECT_EQ(document["taps"].size(), 3u);
+      EXPECT_EQ(document["taps"][0]["idcode"], 0x4BA00477u);
+    } else if (document.contains("firmware_version")) {
+      EXPECT_EQ(document["firmware_version"], "3.0.0.29");
+      EXPECT_EQ(document["probe"]["serial"],
+                c.probes.size() == 1 || words[1] == std::string("-p") ? "KST00001" : "KST00002");
+    }
+  }
+  EXPECT_EQ(ksim::resources().handles, 0);
+}
+
 }  // namespace

@@ -29,7 +29,8 @@ const char kFooter[] =
     "  69  no probe found, or libusb, the virtual probe or the logger is missing\n"
     "  70  internal error of kestrel\n"
     "  74  the probe or a file failed (I/O)\n"
-    "  77  the probe is there but this user may not open it (see the udev rule in the README)\n";
+    "  77  the probe is there but this user may not open it (see the udev rule in the README)\n"
+    "  78  the --config file is wrong\n";
 
 const char kSubcommandFooter[] = "Probe choice and exit statuses: kestrel --help";
 
@@ -89,6 +90,10 @@ void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
       ->type_name("FILE")
       ->group("Tracing")
       ->each([&parsing](const std::string&) { parsing.traceGiven = true; });
+  app.add_option("--config", options.config,
+                 "run as a LOOM framework session configured by FILE (KEY=value lines)")
+      ->type_name("FILE")
+      ->group("Probe");
   app.add_option("--capture", options.capture,
                  "write the virtual probe's USB traffic to FILE as a pcap file (Wireshark, "
                  "tshark)")
@@ -311,7 +316,11 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   if (options.probe.empty()) {
     const char* environment = std::getenv("KESTREL_PROBE");
     if (environment != nullptr) options.probe = environment;
+    options.probeFromEnvironment = environment != nullptr;
   }
+  if ((where == list || where == powerInfo) && !options.config.empty())
+    return refuse(err, where,
+                  "--config is for info, jtag detect, dap info and mem, not " + commandPath(where));
   if ((where == memRead || where == memWrite) &&
       !readMemoryWords(words, where == memRead, options, error))
     return refuse(err, where, error);

@@ -11,8 +11,15 @@ DapSession::~DapSession() {
 }
 
 int DapSession::open() {
-  if (const int status = probe_.open(); status != kExitOk) return status;
-  int32_t result = KST_CreateFakeSMGHandle(probe_.probe(), &handle_);
+  int32_t result = KST_OK;
+  if (!run_.options.config.empty()) {
+    framework_ = std::make_unique<FrameworkSession>(run_);
+    if (const int status = framework_->open(); status != kExitOk) return status;
+    handle_ = framework_->scanManager();
+  } else {
+    if (const int status = probe_.open(); status != kExitOk) return status;
+    result = KST_CreateFakeSMGHandle(probe_.probe(), &handle_);
+  }
   if (result == KST_OK) result = CMAPI_Connect(handle_, &idcode_);
   if (result != KST_OK) {
     run_.console.error("cannot connect the debug port: " + resultText(result));

@@ -1,10 +1,13 @@
-// A probe opened for the ARM debug port: the handle chain built and the DP connected, and
-// disconnected again when the subcommand ends.
+// A probe opened for the ARM debug port: the handle chain built (or, with --config, the
+// framework session's scan-manager handle) and the DP connected, and disconnected again when
+// the subcommand ends.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "commands.h"
+#include "framework_session.h"
 #include "kestrel/kst_types.h"
 #include "probe_session.h"
 
@@ -25,6 +28,7 @@ class DapSession {
  private:
   Invocation& run_;
   ProbeSession probe_;
+  std::unique_ptr<FrameworkSession> framework_;  // with --config
   KST_SMG_HANDLE handle_ = nullptr;
   uint32_t idcode_ = 0;
   bool connected_ = false;

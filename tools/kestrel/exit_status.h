@@ -12,6 +12,7 @@ constexpr int kExitNoProbe = 69;     // EX_UNAVAILABLE: no probe, or libusb or t
 constexpr int kExitInternal = 70;    // EX_SOFTWARE: a fault of the tool itself
 constexpr int kExitIo = 74;          // EX_IOERR: the probe or a file failed
 constexpr int kExitPermission = 77;  // EX_NOPERM: the probe is there, this user may not open it
+constexpr int kExitConfig = 78;      // EX_CONFIG: the --config file is wrong
 
 // The exit status for a failed KST_Open.
 int exitStatusForOpen(int32_t result);

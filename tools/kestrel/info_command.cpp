@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "firmware_version.h"
+#include "framework_session.h"
 #include "kestrel/kestrel.h"
 #include "probe_session.h"
 #include "result_text.h"
@@ -39,16 +40,15 @@ bool echoTest(Invocation& run, KSTInform* probe, uint32_t size) {
   return ok;
 }
 
-}  // namespace
-
-int runInfo(Invocation& run) {
-  ProbeSession session(run);
-  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
-  KSTInform* probe = session.probe();
-  const ListedDevice& device = session.device();
+// framework: the --config session the probe was opened by, or null.
+int report(Invocation& run, KSTInform* probe, const ListedDevice& device,
+           const std::string* framework = nullptr) {
   std::ostream& text = run.console.text();
   text << "probe             " << (device.serial.empty() ? "(no serial number)" : device.serial)
        << " at " << device.path << " (USB " << usbIdText(device) << ")\n";
+  if (framework != nullptr)
+    text << "test clock        " << probe->tclkFrequency << " Hz (framework session from "
+         << *framework << ")\n";
   nlohmann::json& document = run.console.document();
   uint32_t firmware = 0;
   uint16_t hardware = 0;
@@ -79,6 +79,19 @@ int runInfo(Invocation& run) {
   text << "\n";
   if (!ok && version == KST_OK) run.console.error("the echo self-test failed");
   return run.console.finish(ok ? kExitOk : kExitIo);
+}
+
+}  // namespace
+
+int runInfo(Invocation& run) {
+  if (!run.options.config.empty()) {
+    FrameworkSession session(run);
+    if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+    return report(run, session.probe(), session.device(), &run.options.config);
+  }
+  ProbeSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+  return report(run, session.probe(), session.device());
 }
 
 }  // namespace tool

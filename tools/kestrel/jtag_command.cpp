@@ -1,6 +1,7 @@
 // kestrel jtag detect: reset the chain and list its TAPs.
 #include "commands.h"
 #include "exit_status.h"
+#include "framework_session.h"
 #include "jtag_detect.h"
 #include "kestrel/kestrel.h"
 #include "probe_session.h"
@@ -23,14 +24,10 @@ nlohmann::json tapJson(std::size_t position, const DetectedTap& tap) {
   return json;
 }
 
-}  // namespace
-
-int runJtagDetect(Invocation& run) {
-  ProbeSession session(run);
-  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+int report(Invocation& run, ChainAccess& chain) {
   ChainReport report;
   std::string problem;
-  const int32_t result = detectChain(session.probe(), report, problem);
+  const int32_t result = detectChain(chain, report, problem);
   if (result != KST_OK) {
     run.console.error("chain detection failed: " + resultText(result));
     return run.console.finish(kExitIo);
@@ -50,6 +47,20 @@ int runJtagDetect(Invocation& run) {
     document["taps"].push_back(tapJson(i, report.taps[i]));
   }
   return run.console.finish(kExitOk);
+}
+
+}  // namespace
+
+int runJtagDetect(Invocation& run) {
+  if (!run.options.config.empty()) {
+    FrameworkSession session(run);
+    if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+    return report(run, session.chain());
+  }
+  ProbeSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+  ProbeChain chain(session.probe());
+  return report(run, chain);
 }
 
 }  // namespace tool

@@ -14,27 +14,31 @@ bool bitAt(const std::vector<uint8_t>& bits, std::size_t index) {
   return (bits[index / 8] >> (index % 8)) & 1;
 }
 
-// Bytes of a scan of n bits: whole bytes, rounded up to an even count.
+int32_t exchange(ChainAccess& chain, bool instruction, const std::vector<uint8_t>& out,
+                 std::size_t bits, std::vector<uint8_t>& in) {
+  in.assign(scanBytes(bits), 0);
+  return chain.exchange(instruction, static_cast<uint32_t>(bits), out.data(), in.data());
+}
+
+}  // namespace
+
 uint32_t scanBytes(std::size_t bits) {
   return static_cast<uint32_t>(((bits + 15) / 16) * 2);
 }
 
-int32_t resetChain(KSTInform* probe) {
-  int32_t result = KST_GotoJtagState(probe, KST_STATE_TEST_LOGIC_RESET, 1);
-  if (result == KST_OK) result = KST_GotoJtagState(probe, KST_STATE_RUN_TEST_IDLE, 1);
+int32_t ProbeChain::reset() {
+  int32_t result = KST_GotoJtagState(probe_, KST_STATE_TEST_LOGIC_RESET, 1);
+  if (result == KST_OK) result = KST_GotoJtagState(probe_, KST_STATE_RUN_TEST_IDLE, 1);
   return result;
 }
 
-int32_t exchange(KSTInform* probe, uint8_t shiftState, const std::vector<uint8_t>& out,
-                 std::size_t bits, std::vector<uint8_t>& in) {
+int32_t ProbeChain::exchange(bool instruction, uint32_t bits, const uint8_t* out, uint8_t* in) {
   const uint32_t bytes = scanBytes(bits);
-  in.assign(bytes, 0);
-  return KST_SendRecvScan(probe, static_cast<uint16_t>(bits), shiftState, 1,
+  return KST_SendRecvScan(probe_, static_cast<uint16_t>(bits),
+                          instruction ? KST_STATE_SHIFT_IR : KST_STATE_SHIFT_DR, 1,
                           KST_STATE_RUN_TEST_IDLE, 1, 0, 0, 0, 1, static_cast<uint16_t>(bytes),
-                          static_cast<uint16_t>(bytes), out.data(), in.data(), bytes, bytes);
+                          static_cast<uint16_t>(bytes), out, in, bytes, bytes);
 }
-
-}  // namespace
 
 bool parseDataChain(const std::vector<uint8_t>& bits, std::size_t bitCount,
                     std::vector<DetectedTap>& taps) {
@@ -74,19 +78,23 @@ void splitIrLengths(const std::vector<uint8_t>& capture, std::size_t totalIr,
 }
 
 int32_t detectChain(KSTInform* probe, ChainReport& report, std::string& problem) {
+  ProbeChain chain(probe);
+  return detectChain(chain, report, problem);
+}
+
+int32_t detectChain(ChainAccess& chain, ChainReport& report, std::string& problem) {
   report = ChainReport{};
-  int32_t result = resetChain(probe);
+  int32_t result = chain.reset();
   if (result != KST_OK) return result;
 
   // Data registers after reset, with ones behind them to mark the end.
   const std::size_t drBits = (kMaxTaps + 1) * kIdcodeBits;
   std::vector<uint8_t> in;
-  result = exchange(probe, KST_STATE_SHIFT_DR, std::vector<uint8_t>(scanBytes(drBits), 0xFF),
-                    drBits, in);
+  result = exchange(chain, false, std::vector<uint8_t>(scanBytes(drBits), 0xFF), drBits, in);
   if (result != KST_OK) return result;
   if (!parseDataChain(in, drBits, report.taps)) {
     problem = "the data registers show no end of the chain (TDO stuck, or over 32 TAPs)";
-    return resetChain(probe);
+    return chain.reset();
   }
 
   // Instruction registers: zeros then ones; the first one back after the zeros measures the
@@ -95,7 +103,7 @@ int32_t detectChain(KSTInform* probe, ChainReport& report, std::string& problem)
   std::vector<uint8_t> out(scanBytes(irBits), 0);
   for (std::size_t i = kMaxIrBits; i < irBits; ++i)
     out[i / 8] |= static_cast<uint8_t>(1u << (i % 8));
-  result = exchange(probe, KST_STATE_SHIFT_IR, out, irBits, in);
+  result = exchange(chain, true, out, irBits, in);
   if (result != KST_OK) return result;
   std::size_t firstOne = kMaxIrBits;
   while (firstOne < irBits && !bitAt(in, firstOne)) ++firstOne;
@@ -106,7 +114,7 @@ int32_t detectChain(KSTInform* probe, ChainReport& report, std::string& problem)
     splitIrLengths(in, report.totalIrLength, report.taps);
   }
   // Leave every TAP with its reset instruction again.
-  return resetChain(probe);
+  return chain.reset();
 }
 
 std::string describeTap(std::size_t position, const DetectedTap& tap) {

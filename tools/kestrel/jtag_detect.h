@@ -36,7 +36,34 @@ bool parseDataChain(const std::vector<uint8_t>& bits, std::size_t bitCount,
 void splitIrLengths(const std::vector<uint8_t>& capture, std::size_t totalIr,
                     std::vector<DetectedTap>& taps);
 
-// Runs the detection on an open probe; 0 or the failing command's result code.
+// The two things the detection asks of the chain, whoever drives the probe.
+class ChainAccess {
+ public:
+  virtual ~ChainAccess() = default;
+  // Test-Logic-Reset, then Run-Test/Idle.
+  virtual int32_t reset() = 0;
+  // One scan of bits through the instruction or the data registers, from and back to
+  // Run-Test/Idle; out and in hold scanBytes(bits) bytes.
+  virtual int32_t exchange(bool instruction, uint32_t bits, const uint8_t* out, uint8_t* in) = 0;
+};
+
+// The JTAG commands of an open probe.
+class ProbeChain : public ChainAccess {
+ public:
+  explicit ProbeChain(KSTInform* probe) : probe_(probe) {}
+  int32_t reset() override;
+  int32_t exchange(bool instruction, uint32_t bits, const uint8_t* out, uint8_t* in) override;
+
+ private:
+  KSTInform* probe_;
+};
+
+// Bytes of a scan of bits: whole bytes, rounded up to an even count.
+uint32_t scanBytes(std::size_t bits);
+
+// Runs the detection; 0 or the failing command's result code.
+int32_t detectChain(ChainAccess& chain, ChainReport& report, std::string& problem);
+// The same through the JTAG commands on an open probe.
 int32_t detectChain(KSTInform* probe, ChainReport& report, std::string& problem);
 
 // One line per TAP, as the tool prints it.

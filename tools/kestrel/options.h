@@ -24,6 +24,9 @@ struct Options {
   std::string file;        // mem write: the bytes to write; mem read --out: where they go
   bool verify = false;     // mem write --verify: read back and compare
   uint8_t accessPort = 0;  // --ap: the MEM-AP the transfer goes through
+  // --config: run as a framework session from this configuration file
+  std::string config;
+  bool probeFromEnvironment = false;  // probe came from KESTREL_PROBE, not --probe
 
   // The firmware update.
   uint32_t simFirmware = 0;  // --firmware: the virtual probe's firmware version (0: current)

@@ -27,6 +27,8 @@ class Host {
 
   void set(const std::string& key, const std::string& value);
   void erase(const std::string& key);
+  // The value held for key, or null.
+  const std::string* value(const std::string& key) const;
   // One KEY=value per line; blank lines and lines starting with # are skipped; spaces around
   // the key and the value are trimmed. False, with the line named, on a line without '='.
   bool parse(const std::string& text, std::string& error);

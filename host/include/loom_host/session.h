@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kestrel/jsc.h"
 #include "loom_host/host.h"
@@ -47,6 +48,9 @@ class Session {
   // Gives up the handle without deleting it: the library refuses to delete a handle whose
   // binding or open failed, and it stays allocated.
   JscHandle* abandonHandle();
+  // Handles finish() gave up after the library refused to delete them, kept for the life of
+  // the process as a framework keeps them (nothing else may free them).
+  static const std::vector<JscHandle*>& refusedHandles();
   int32_t deleteInterface();
   // All of the above in order, up to open; the first failure ends it.
   int32_t start();

@@ -19,7 +19,7 @@ Reply errorReply(int32_t code) {
 }  // namespace
 
 Firmware::Firmware(const ProbeConfig& probeConfig) : config(probeConfig) {
-  for (const UnitSpec& spec : firmwareUnits()) units_.push_back(spec.make(config));
+  for (const UnitSpec& unit : firmwareUnits()) units_.push_back(unit.make(config));
 }
 
 std::vector<uint8_t> frameReply(const Reply& reply) {

@@ -39,12 +39,13 @@ std::vector<uint8_t> deviceDescriptorBytes(const DeviceDescriptor& d) {
 std::vector<uint8_t> configurationBytes(const std::vector<InterfaceSpec>& interfaces) {
   std::vector<uint8_t> out{
       9, kDescriptorConfiguration, 0, 0, static_cast<uint8_t>(interfaces.size()), 1, 0, 0x80, 50};
-  for (const InterfaceSpec& spec : interfaces) {
-    out.insert(out.end(), {9, kDescriptorInterface, spec.number, 0,
-                           static_cast<uint8_t>(spec.bulkEndpoints.size()), spec.interfaceClass,
-                           spec.interfaceSubClass, spec.interfaceProtocol, 0});
-    out.insert(out.end(), spec.classDescriptors.begin(), spec.classDescriptors.end());
-    for (const uint8_t endpoint : spec.bulkEndpoints) {
+  for (const InterfaceSpec& interface : interfaces) {
+    out.insert(out.end(),
+               {9, kDescriptorInterface, interface.number, 0,
+                static_cast<uint8_t>(interface.bulkEndpoints.size()), interface.interfaceClass,
+                interface.interfaceSubClass, interface.interfaceProtocol, 0});
+    out.insert(out.end(), interface.classDescriptors.begin(), interface.classDescriptors.end());
+    for (const uint8_t endpoint : interface.bulkEndpoints) {
       out.insert(out.end(), {7, kDescriptorEndpoint, endpoint, kEndpointBulk});
       put16(out, 512);
       out.push_back(0);

@@ -12,28 +12,14 @@
 #include "kestrel/commands.h"
 #include "kestrel/exit_status.h"
 #include "kestrel_sim/sim.h"
+#include "tool_runner.h"
 
 namespace {
 
 using nlohmann::json;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome kestrel(std::vector<const char*> words) {
-  words.insert(words.begin(), "kestrel");
-  tool::Options options;
-  std::ostringstream out, err;
-  int status =
-      tool::parseCommandLine(static_cast<int>(words.size()), words.data(), options, out, err);
-  if (status == tool::kRunCommand) {
-    tool::Console console(out, err, options, false);
-    status = tool::runCommand(options, console);
-  }
-  return {status, out.str(), err.str()};
-}
+using tooltest::kestrel;
+using tooltest::Outcome;
 
 ksim::DeviceId attach(const char* serial, bool failOpen = false) {
   ksim::ProbeConfig config;

@@ -17,6 +17,7 @@
 #include "kestrel/update_image.h"
 #include "kestrel/update_progress.h"
 #include "kestrel_sim/sim.h"
+#include "tool_runner.h"
 
 namespace {
 
@@ -25,23 +26,8 @@ using nlohmann::json;
 constexpr uint32_t kOutdated = 0x03000028;
 constexpr uint8_t kDfuModeSwitch = 38;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome kestrel(std::vector<const char*> words) {
-  words.insert(words.begin(), "kestrel");
-  tool::Options options;
-  std::ostringstream out, err;
-  int status =
-      tool::parseCommandLine(static_cast<int>(words.size()), words.data(), options, out, err);
-  if (status == tool::kRunCommand) {
-    tool::Console console(out, err, options, false);
-    status = tool::runCommand(options, console);
-  }
-  return {status, out.str(), err.str()};
-}
+using tooltest::kestrel;
+using tooltest::Outcome;
 
 ksim::ProbeConfig probeWith(uint32_t firmware) {
   ksim::ProbeConfig config;

@@ -139,22 +139,6 @@ void ibisWriteWith(DspUnit& unit, Reader& args, Reply& reply, bool withStatus) {
   writeBytes(unit.ibis, address, bytes, withStatus, reply);
 }
 
-void ibisRead(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ibisReadWith(unit, args, reply, false);
-}
-
-void ibisReadStatus(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ibisReadWith(unit, args, reply, true);
-}
-
-void ibisWrite(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ibisWriteWith(unit, args, reply, false);
-}
-
-void ibisWriteStatus(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ibisWriteWith(unit, args, reply, true);
-}
-
 // TERN: u16 selector 1, address, u16 count, u16 selector 2, attribute[, data].
 uint32_t ternHead(Reader& args, uint16_t& count) {
   args.u16();
@@ -180,20 +164,10 @@ void ternWriteWith(DspUnit& unit, Reader& args, Reply& reply, bool withStatus) {
   writeBytes(unit.tern, address, std::vector<uint8_t>(data, data + size), withStatus, reply);
 }
 
-void ternRead(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ternReadWith(unit, args, reply, false);
-}
-
-void ternReadStatus(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ternReadWith(unit, args, reply, true);
-}
-
-void ternWrite(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ternWriteWith(unit, args, reply, false);
-}
-
-void ternWriteStatus(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
-  ternWriteWith(unit, args, reply, true);
+// One handler per command code: a read or write of a family, with or without per-byte status.
+template <void (*Run)(DspUnit&, Reader&, Reply&, bool), bool WithStatus>
+void withStatus(DspUnit& unit, Firmware&, Reader& args, Reply& reply) {
+  Run(unit, args, reply, WithStatus);
 }
 
 void addFailing(SparseMemory& memory, const std::vector<AddressRange>& ranges, uint64_t scale) {
@@ -203,14 +177,14 @@ void addFailing(SparseMemory& memory, const std::vector<AddressRange>& ranges, u
 constexpr CommandHandler kHandlers[] = {
     {kWrenRead, 17, on<wrenRead>},
     {kWrenWrite, kVariableArguments, on<wrenWrite>},
-    {kIbisRead, 14, on<ibisRead>},
-    {kIbisWrite, kVariableArguments, on<ibisWrite>},
-    {kIbisReadStatus, 14, on<ibisReadStatus>},
-    {kIbisWriteStatus, kVariableArguments, on<ibisWriteStatus>},
-    {kTernRead, 14, on<ternRead>},
-    {kTernWrite, kVariableArguments, on<ternWrite>},
-    {kTernReadStatus, 14, on<ternReadStatus>},
-    {kTernWriteStatus, kVariableArguments, on<ternWriteStatus>},
+    {kIbisRead, 14, on<withStatus<ibisReadWith, false>>},
+    {kIbisWrite, kVariableArguments, on<withStatus<ibisWriteWith, false>>},
+    {kIbisReadStatus, 14, on<withStatus<ibisReadWith, true>>},
+    {kIbisWriteStatus, kVariableArguments, on<withStatus<ibisWriteWith, true>>},
+    {kTernRead, 14, on<withStatus<ternReadWith, false>>},
+    {kTernWrite, kVariableArguments, on<withStatus<ternWriteWith, false>>},
+    {kTernReadStatus, 14, on<withStatus<ternReadWith, true>>},
+    {kTernWriteStatus, kVariableArguments, on<withStatus<ternWriteWith, true>>},
 };
 
 }  // namespace

@@ -13,16 +13,13 @@
 #include "result_codes.h"
 #include "share_registry.h"
 #include "test_clock.h"
+#include "update/firmware_acceptance.h"
 
 namespace kst::jsc {
 namespace {
 
 constexpr int32_t kFirmwareRefused = JSC_ERR_FIRMWARE_REFUSED;
 constexpr int32_t kSupplyVoltageRange = JSC_ERR_SUPPLY_VOLTAGE;
-
-constexpr uint32_t kLowestFirmware = 0x03000029;
-constexpr uint32_t kFirmwareLineMask = 0xFFFF0000;
-constexpr uint32_t kFirmwareLine = 0x03000000;
 
 constexpr uint32_t kModePowerMeasurement = 21;
 constexpr uint32_t kModeSilentUpdate = 22;
@@ -43,10 +40,6 @@ constexpr uint32_t kIsolateOnClose = 1;
 const char* const kUpdateNotice = "Updating the Kestrel firmware ... ";
 const char* const kUpdateComplete = "complete.\n";
 const char* const kUpdateFailed = "failed.\n";
-
-bool firmwareCurrent(uint32_t version) {
-  return version >= kLowestFirmware && (version & kFirmwareLineMask) == kFirmwareLine;
-}
 
 bool suppliesTarget(uint16_t hardwareId) {
   for (const uint16_t id : kSupplyHardware)
@@ -73,7 +66,7 @@ int32_t closeWith(SharedController& record, int32_t result) {
 }
 
 int32_t checkFirmware(const JscHandle& handle, SharedController& record) {
-  if (firmwareCurrent(record.chain.firmwareVersion)) return kOk;
+  if (update::firmwareAccepted(record.chain.firmwareVersion)) return kOk;
   const uint32_t mode = handle.mode;
   const bool notice = updatesWithNotice(mode);
   if (!notice && mode != kModeSilentUpdate) return closeWith(record, kFirmwareRefused);

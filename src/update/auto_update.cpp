@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "dfu_handle.h"
+#include "firmware_acceptance.h"
 #include "firmware_image.h"
 #include "kestrel/kst_probe.h"
 #include "kestrel/kst_update.h"
@@ -114,10 +115,6 @@ KSTInform* reopenProbe(uint32_t deviceIndex, const char* serialNumber, uint8_t p
   }
 }
 
-bool versionAccepted(uint32_t version) {
-  return version >= KST_FIRMWARE_REQUIRED && (version & 0xFFFF0000u) == KST_FIRMWARE_FAMILY;
-}
-
 }  // namespace
 
 KST_API int32_t KST_AutoUpdate(KSTInform** context, uint32_t deviceIndex, const char* serialNumber,
@@ -155,7 +152,7 @@ KST_API int32_t KST_AutoUpdate(KSTInform** context, uint32_t deviceIndex, const 
   uint16_t hardware = 0;
   const int32_t read = KST_Version(probe, &version, &hardware);
   if (read != KST_OK) return read;
-  if (!versionAccepted(version)) return KST_ERR_UPDATE_VERSION;
+  if (!kst::update::firmwareAccepted(version)) return KST_ERR_UPDATE_VERSION;
   steps.pauseAndReport(90, "Kestrel firmware update complete.\n");
   steps.pause();
   return KST_OK;

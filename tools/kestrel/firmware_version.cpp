@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "kestrel/kst_update.h"
+#include "update/firmware_acceptance.h"
 
 namespace tool {
 
@@ -35,7 +36,7 @@ bool parseFirmwareVersion(const std::string& text, uint32_t& version) {
 }
 
 bool firmwareAccepted(uint32_t version) {
-  return version >= KST_FIRMWARE_REQUIRED && (version & 0xFFFF0000u) == KST_FIRMWARE_FAMILY;
+  return kst::update::firmwareAccepted(version);
 }
 
 }  // namespace tool

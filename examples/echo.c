@@ -1,5 +1,7 @@
 /* Opens the first Kestrel probe and echoes a message through it. With --sim it runs on the
- * virtual probe. Build: cc echo.c $(pkg-config --cflags --libs jsckestrel) -ldl \
+ * virtual probe. Build (the run path lets it find a library installed under any prefix):
+ *   cc echo.c $(pkg-config --cflags --libs jsckestrel) -ldl \
+ *   -Wl,-rpath,"$(pkg-config --variable=libdir jsckestrel)" \
  *   -DSIM_LIBUSB="\"$(pkg-config --variable=simlibusb jsckestrel)\"" -o echo */
 #include <dlfcn.h>
 #include <kestrel/kestrel.h>

@@ -9,5 +9,5 @@ launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
+cmake -S . -B "$dir" -G Ninja "${launcher[@]}" -DKESTREL_WERROR=ON "$@" >/dev/null
 cmake --build "$dir"

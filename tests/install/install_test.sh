@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks the installed tree as a user meets it:
 # the library's soname, development symlink and export list, the logger found beside the
-# library, the firmware directory, and both examples built against the prefix (CMake package
-# and pkg-config) running on the installed virtual probe.
+# library, the firmware directories (the real probe's empty, the virtual probe's image with the
+# virtual probe), updates of the virtual probe from the installed tree on a private copy of the
+# library that is gone afterwards, and both examples built against the prefix as the README
+# gives them (CMake package and pkg-config) running on the installed virtual probe.
 # install_test.sh BUILD-DIR SOURCE-DIR CMAKE C-COMPILER CMAKE-GENERATOR
 set -euo pipefail
 build=$1 source=$2 cmake=$3 cc=$4 generator=$5
@@ -47,17 +49,45 @@ library=$(grep -m1 '/libjsckestrel\.so' <<<"$loaded") || fail "library not loade
 [ -d "$(dirname "$library")/kestrel" ] || fail "no kestrel/ firmware directory beside $library"
 mv "$work/development-link" "$libdir/libjsckestrel.so"
 
-# The C++ example through find_package(Kestrel).
-"$cmake" -S "$source/examples" -B "$work/scan" -G "$generator" -DCMAKE_PREFIX_PATH="$prefix" \
-  >/dev/null || fail "configuring the examples"
-"$cmake" --build "$work/scan" >/dev/null || fail "building scan.cpp"
-[ "$("$work/scan/scan" --sim)" = "first TAP: IDCODE 0x4BA00477" ] || fail "scan --sim"
+# The virtual probe's image lives with the virtual probe, never where the library looks for
+# the real probe's.
+[ -z "$(find "$libdir/kestrel" -name '*.bin')" ] || fail "a firmware image in $libdir/kestrel"
+[ -f "$libdir/kestrel-sim/firmware_3.0.0.29.bin" ] || fail "no virtual probe image in kestrel-sim/"
+# Updates of the virtual probe from the installed tree: by the update command, and by a framework
+# open of an outdated probe. Each runs on a private copy of the library in TMPDIR, gone after.
+export TMPDIR=$work/tmp
+mkdir "$TMPDIR"
+tool() { env -u LD_LIBRARY_PATH "$prefix/bin/kestrel" "$@"; }
+out=$(tool --sim --firmware 3.0.0.28 update 2>&1) || fail "kestrel --sim update:"$'\n'"$out"
+grep -q '^updated firmware  3\.0\.0\.29$' <<<"$out" || fail "no update:"$'\n'"$out"
+out=$(tool --sim --firmware 3.0.0.28 --config "$source/examples/jtag.cfg" info 2>&1) ||
+  fail "kestrel --sim --config jtag.cfg info:"$'\n'"$out"
+grep -q '^Updating the Kestrel firmware.*complete\.$' <<<"$out" || fail "no update at open:"$'\n'"$out"
+grep -q '^firmware version  3\.0\.0\.29' <<<"$out" || fail "not updated at open:"$'\n'"$out"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "left in TMPDIR: $(ls -A "$TMPDIR")"
+# On a probe the tool takes for real (the virtual probe bound as the system's libusb), a missing
+# image is named with the path where it must be placed.
+status=0
+out=$(KESTREL_SIM_DEFAULT_BUS=1 LD_LIBRARY_PATH=$libdir/kestrel-sim "$prefix/bin/kestrel" update \
+  --force 2>&1) || status=$?
+[ "$status" = 66 ] || fail "missing image: status $status:"$'\n'"$out"
+[ "$out" = "kestrel: no firmware image at $libdir/kestrel/firmware_3.0.0.29.bin: place the probe's firmware there, or give one with --image FILE" ] ||
+  fail "missing image:"$'\n'"$out"
+unset TMPDIR
 
-# The C example through pkg-config, with the flags the pc file gives and nothing else.
-export PKG_CONFIG_LIBDIR=$libdir/pkgconfig
-read -r -a flags <<<"$(pkg-config --cflags --libs jsckestrel)"
-"$cc" -std=c99 -Wall -Wextra -Werror "$source/examples/echo.c" -o "$work/echo" "${flags[@]}" -ldl \
-  -Wl,-rpath,"$(pkg-config --variable=libdir jsckestrel)" \
-  -DSIM_LIBUSB="\"$(pkg-config --variable=simlibusb jsckestrel)\"" || fail "building echo.c"
-[ "$("$work/echo" --sim)" = "echo: hello, probe" ] || fail "echo --sim"
-echo "installed tree, both examples and the virtual probe: ok"
+# Both examples as the README's Examples section gives them, run from a copy of the sources
+# against this prefix (found through the variables the README names), with the compilers of
+# this build.
+mkdir "$work/src"
+cp -r "$source/examples" "$work/src/"
+commands=$(awk '/^### Examples/ {on = 1} on && /^```sh/ {block = 1; next} block && /^```/ {exit}
+  block {print}' "$source/README.md")
+grep -q 'echo.c' <<<"$commands" && grep -q 'scan --sim' <<<"$commands" ||
+  fail "no example commands in the README"
+out=$(cd "$work/src" && env -u LD_LIBRARY_PATH PKG_CONFIG_LIBDIR="$libdir/pkgconfig" \
+  CMAKE_PREFIX_PATH="$prefix" CC="$cc" CMAKE_GENERATOR="$generator" \
+  PATH="$(dirname "$cc"):$PATH" bash -euo pipefail -c "${commands//cc examples/\"\$CC\" examples}" 2>&1) ||
+  fail "the README's examples:"$'\n'"$out"
+grep -qx "echo: hello, probe" <<<"$out" || fail "echo --sim:"$'\n'"$out"
+grep -qx "first TAP: IDCODE 0x4BA00477" <<<"$out" || fail "scan --sim:"$'\n'"$out"
+echo "installed tree, updates on the virtual probe and both examples: ok"

@@ -19,7 +19,8 @@ declare -A holds=(
     usr/lib/(.*/)?pkgconfig/jsckestrel\.pc usr/lib/(.*/)?cmake/Kestrel/KestrelConfig\.cmake
     usr/lib/(.*/)?cmake/Kestrel/KestrelConfigVersion\.cmake'
   [kestrel-tools]='usr/bin/kestrel usr/lib/udev/rules\.d/70-kestrel\.rules'
-  [kestrel-sim]='usr/lib/(.*/)?kestrel-sim/libusb-1\.0\.so\.0 usr/include/kestrel_sim/sim\.h'
+  [kestrel-sim]='usr/lib/(.*/)?kestrel-sim/libusb-1\.0\.so\.0 usr/lib/(.*/)?kestrel-sim/firmware_3\.0\.0\.29\.bin
+    usr/include/kestrel_sim/sim\.h'
 )
 # Files that belong to one package only: none of them may show up in another.
 exclusive='libjsckestrel\.so|libnimbus_logger|/include/|\.pc$|/cmake/|bin/kestrel$|\.rules$|kestrel-sim/'
@@ -37,6 +38,11 @@ for package in "${!holds[@]}"; do
     [ -n "${owner[$path]:-}" ] && fail "$path is in both ${owner[$path]} and $package"
     owner[$path]=$package
   done < <(grep -E "$exclusive" "$work/$package.files" | grep -v '/$')
+done
+
+# No package puts a firmware image where the library looks for the real probe's.
+for package in "${!holds[@]}"; do
+  ! grep -Eq '(^|/)kestrel/[^/]*\.bin$' "$work/$package.files" || fail "$package: an image in kestrel/"
 done
 
 depends() { dpkg-deb -f "$(find "$work" -maxdepth 1 -name "$1_*.deb" -print -quit)" Depends; }

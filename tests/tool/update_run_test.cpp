@@ -1,7 +1,12 @@
-// kestrel update in this process on the virtual probe, with the image the build installs
-// beside the library: what it prints, its JSON document, its refusals and its failures.
+// kestrel update on the virtual probe: in this process, whose library has the virtual probe's
+// image beside it, what it prints, its JSON document and its failures; the rules of a firmware
+// image; and as a program, --image and --sim run on a private copy of the library.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include <algorithm>
 #include <fstream>
@@ -70,10 +75,6 @@ class TemporaryFile {
 };
 
 TEST(KestrelUpdate, UpdatesAnOutdatedProbeAndLeavesACurrentOneAlone) {
-  const std::string image = readFile(libraryImage());
-  ASSERT_FALSE(image.empty());
-  // Installing a copy of the image leaves the library's file as it was.
-  const TemporaryFile copy(image);
   const struct {
     const char* name;
     uint32_t firmware;
@@ -86,7 +87,6 @@ TEST(KestrelUpdate, UpdatesAnOutdatedProbeAndLeavesACurrentOneAlone) {
       {"current, forced", 0x03000029, {"update", "--force"}, true, "updated firmware  3.0.0.29"},
       {"newer in the family", 0x03000030, {"update"}, false, "firmware is current"},
       {"outside the family", 0x03010000, {"update"}, true, "updated firmware  3.0.0.29"},
-      {"given image", kOutdated, {"update", "--image", copy.path().c_str()}, true, "updated"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -98,7 +98,6 @@ TEST(KestrelUpdate, UpdatesAnOutdatedProbeAndLeavesACurrentOneAlone) {
     EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
     EXPECT_EQ(switched(probe), c.updated);
   }
-  EXPECT_EQ(readFile(libraryImage()), image);
 }
 
 TEST(KestrelUpdate, JsonDocumentTellsTheVersionsBeforeAndAfter) {
@@ -114,43 +113,129 @@ TEST(KestrelUpdate, JsonDocumentTellsTheVersionsBeforeAndAfter) {
   EXPECT_EQ(document["firmware_version"], "3.0.0.29");
   EXPECT_EQ(document["image"], libraryImage());
   EXPECT_EQ(document["image_bytes"], readFile(libraryImage()).size());
+  EXPECT_EQ(document["image_version"], "3.0.0.29");
   EXPECT_FALSE(document.contains("failed_step"));
 }
 
-TEST(KestrelUpdate, ImagesThatCannotBeDownloadedAreRefusedBeforeTheSwitch) {
-  const TemporaryFile empty(""), largest(std::string(tool::kMaxImageBytes, 'x')),
-      oversized(std::string(tool::kMaxImageBytes + 1, 'x'));
+std::string withWord(std::string image, std::size_t at, uint32_t word) {
+  for (int i = 0; i < 4; ++i) image[at + i] = static_cast<char>(word >> (8 * i));
+  return image;
+}
+
+TEST(KestrelUpdate, OnlyAFirmwareImageTheLibraryAcceptsIsTaken) {
+  const std::string good = readFile(libraryImage());
+  ASSERT_GE(good.size(), 64u);
+  const std::string vectors = good.substr(0, tool::kMinImageBytes);
+  std::string largest = good;
+  largest.resize(tool::kMaxImageBytes, '\xFF');
+  std::string suffix = good + std::string("\x29\x00\xDF\x4B\x55\xF0\x10\x01UFD\x10", 12);
+  suffix += std::string(4, '\x5A');
+  const std::string fifo = ::testing::TempDir() + "kestrel-fifo-" + std::to_string(getpid());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const struct {
     const char* name;
-    std::string path;
-    bool ok;
+    std::string content;  // the file's bytes, or a path below
+    const char* path;
+    int status;
     const char* says;
   } cases[] = {
-      {"missing", "/nonexistent/firmware.bin", false, "No such file or directory"},
-      {"directory", ::testing::TempDir(), false, "is not a regular file"},
-      {"empty", empty.path(), false, "is empty"},
-      {"as large as the flash", largest.path(), true, ""},
-      {"one byte more", oversized.path(), false, "the probe's flash takes at most 256000"},
+      {"the virtual probe's image", good, nullptr, tool::kExitOk, ""},
+      {"as large as the flash takes", largest, nullptr, tool::kExitOk, ""},
+      {"the vector table alone", vectors, nullptr, tool::kExitOk, ""},
+      {"newer within the family", withWord(good, 0x1C, 0x03000030), nullptr, tool::kExitOk, ""},
+      {"one word more than the flash", largest + "\xFF\xFF\xFF\xFF", nullptr,
+       tool::kExitDataErr, "is larger than the probe's flash takes (256000 bytes)"},
+      {"empty", "", nullptr, tool::kExitDataErr, "has 0 bytes; an image has at least 32"},
+      {"cut before the version's end", vectors.substr(0, 31), nullptr, tool::kExitDataErr,
+       "has 31 bytes"},
+      {"not whole words", good + "\xFF\xFF", nullptr, tool::kExitDataErr,
+       "not a whole number of words"},
+      {"with a DFU suffix", suffix, nullptr, tool::kExitDataErr, "ends in a DFU suffix"},
+      {"reset handler without its Thumb bit", withWord(good, 4, 0x1900), nullptr,
+       tool::kExitDataErr, "has no Thumb reset handler"},
+      {"outdated", withWord(good, 0x1C, 0x03000028), nullptr, tool::kExitDataErr,
+       "holds firmware 3.0.0.28, which this library does not accept"},
+      {"another family", withWord(good, 0x1C, 0x03010029), nullptr, tool::kExitDataErr,
+       "holds firmware 3.1.0.29"},
+      {"a text file", std::string(64, 'y'), nullptr, tool::kExitDataErr,
+       "holds firmware 79.79.79.79"},
+      {"missing", "", "/nonexistent/firmware.bin", tool::kExitNoInput,
+       "cannot be read: No such file or directory"},
+      {"a directory", "", "/", tool::kExitNoInput, "is not a regular file"},
+      {"a FIFO", "", fifo.c_str(), tool::kExitNoInput, "is not a regular file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    uint64_t bytes = 0;
-    std::string error;
-    EXPECT_EQ(tool::checkImage(c.path, bytes, error), c.ok);
-    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    const TemporaryFile file(c.content);
+    const std::string path = c.path != nullptr ? c.path : file.path();
+    const tool::ImageCheck check = tool::checkImage(path);
+    EXPECT_EQ(check.status, c.status);
+    if (c.status == tool::kExitOk) {
+      EXPECT_EQ(check.bytes, c.content.size());
+      EXPECT_EQ(check.error, "");
+    } else {
+      EXPECT_EQ(check.error.rfind("the firmware image " + path + " " + c.says, 0), 0u)
+          << check.error;
+    }
   }
-  // The whole command: refused with the file's status, the probe never switched and the
-  // library's image untouched.
-  const std::string image = readFile(libraryImage());
-  for (const std::string& path : {std::string("/nonexistent/firmware.bin"), oversized.path()}) {
-    ksim::reset();
-    const ksim::DeviceId probe = ksim::attachProbe(probeWith(kOutdated));
-    const Outcome run = kestrel({"update", "--image", path.c_str()});
-    EXPECT_EQ(run.status, tool::kExitIo);
-    EXPECT_EQ(run.err.rfind("kestrel: the firmware image " + path, 0), 0u) << run.err;
-    EXPECT_FALSE(switched(probe));
+  unlink(fifo.c_str());
+}
+
+// The program itself, which runs again on a private copy of the library for --image and
+// --sim: its status, its standard error, and what is left in the temporary directory.
+struct ProgramRun {
+  int status;
+  std::string out, err;
+};
+
+ProgramRun runProgram(const std::string& arguments, const std::string& temporary) {
+  const std::string out = temporary + "/out", err = temporary + "/err";
+  const std::string command = "TMPDIR='" + temporary + "' '" KESTREL_TOOL "' " + arguments +
+                              " >'" + out + "' 2>'" + err + "'";
+  const int wait = std::system(command.c_str());
+  ProgramRun run{WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, readFile(out), readFile(err)};
+  std::filesystem::remove(out);
+  std::filesystem::remove(err);
+  return run;
+}
+
+TEST(KestrelUpdate, AGivenImageIsCheckedThenDownloadedFromAPrivateCopyOfTheLibrary) {
+  namespace fs = std::filesystem;
+  const fs::path temporary = fs::path(::testing::TempDir()) / ("kestrel-run-" + std::to_string(getpid()));
+  fs::create_directories(temporary);
+  const std::string good = readFile(libraryImage());
+  const TemporaryFile image(good), text(std::string(64, 'y'));
+  const struct {
+    const char* name;
+    std::string arguments;
+    int status;
+    const char* out;
+    std::string err;
+  } cases[] = {
+      {"the virtual probe's own image", "--sim --firmware 3.0.0.28 update", tool::kExitOk,
+       "updated firmware  3.0.0.29\n", ""},
+      {"a given image", "--sim --firmware 3.0.0.28 update --image '" + image.path() + "'",
+       tool::kExitOk, "(firmware 3.0.0.29, 12288 bytes)\nupdated firmware  3.0.0.29\n", ""},
+      {"a file that is no image", "--sim --firmware 3.0.0.28 update --image '" + text.path() + "'",
+       tool::kExitDataErr, "",
+       "kestrel: the firmware image " + text.path() +
+           " holds firmware 79.79.79.79, which this library does not accept (3.0.0.29 or later "
+           "within 3.0)\n"},
+      {"a framework open that updates", "--sim --firmware 3.0.0.28 --config '" KESTREL_EXAMPLES_DIR
+       "/jtag.cfg' info",
+       tool::kExitOk, "firmware version  3.0.0.29", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProgramRun run = runProgram(c.arguments, temporary.string());
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, c.err);
+    // The private copy is gone, and nothing was written beside the build's library.
+    EXPECT_TRUE(fs::is_empty(temporary));
+    EXPECT_FALSE(fs::exists(KESTREL_LIB_DIR "/kestrel/firmware_3.0.0.29.bin"));
   }
-  EXPECT_EQ(readFile(libraryImage()), image);
+  fs::remove_all(temporary);
 }
 
 TEST(KestrelUpdate, AFailureIsOneLineNamingTheStepAndTheResult) {

@@ -267,7 +267,7 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   update->add_flag("--force", options.force, "update a probe whose firmware is current too");
   update
       ->add_option("--image", options.image,
-                   "install FILE as the library's firmware image first (it stays installed)")
+                   "download FILE instead (checked first; the installed image stays as it is)")
       ->type_name("FILE");
   CLI::App* help = app.add_subcommand("help", "show this help")->group("");
 

@@ -1,6 +1,8 @@
 // The kestrel tool's subcommands. Each returns the process exit status.
 #pragma once
 
+#include <string>
+
 #include "console.h"
 #include "options.h"
 #include "usb_functions.h"
@@ -24,5 +26,7 @@ int runUpdate(Invocation& run);
 
 // Loads what the options ask for (virtual probe, logger, libusb) and runs the command.
 int runCommand(const Options& options, Console& console);
+// Ends the command before it ran, with one line saying why.
+int refuseCommand(const Options& options, Console& console, int status, const std::string& why);
 
 }  // namespace tool

@@ -11,6 +11,9 @@
 #include "command_line.h"
 #include "commands.h"
 #include "exit_status.h"
+#include "private_library.h"
+#include "sim_loader.h"
+#include "update_image.h"
 
 namespace {
 
@@ -51,19 +54,60 @@ class JsonStdout {
   int saved_;
 };
 
+struct Refusal {
+  int status = tool::kExitOk;
+  std::string why;
+};
+
+// Runs the command again on a private copy of the library where it needs one (true, with the
+// status in ran), or says why it cannot. The image of update --image is checked first, so a
+// file that is no image is neither copied nor handed on.
+bool ranPrivately(const tool::Options& options, char** argv, int& ran, Refusal& refusal) {
+  std::string error;
+  if (tool::inPrivateRun(error) || !tool::needsPrivateLibrary(options)) {
+    if (!error.empty()) refusal = {tool::kExitInternal, error};
+    return false;
+  }
+  std::string image = options.image;
+  if (!image.empty()) {
+    const tool::ImageCheck check = tool::checkImage(image);
+    if (check.status != tool::kExitOk) {
+      refusal = {check.status, check.error};
+      return false;
+    }
+  } else if (image = tool::virtualProbeImagePath(); access(image.c_str(), R_OK) != 0) {
+    image.clear();  // an update in the run says that it is missing
+  }
+  const tool::PrivateRun again = tool::runOnPrivateLibrary(argv, image);
+  if (!again.ran) {
+    refusal = {again.status, again.error};
+    return false;
+  }
+  ran = again.status;
+  return true;
+}
+
 int run(int argc, char** argv) {
   tool::Options options;
   const int parsed = tool::parseCommandLine(argc, argv, options, std::cout, std::cerr);
   if (parsed != tool::kRunCommand) return parsed;
+  int ran = 0;
+  Refusal refusal;
+  if (ranPrivately(options, argv, ran, refusal)) return ran;
+  const auto command = [&](tool::Console& console) {
+    return refusal.status != tool::kExitOk
+               ? tool::refuseCommand(options, console, refusal.status, refusal.why)
+               : tool::runCommand(options, console);
+  };
   if (!options.json) {
     tool::Console console(std::cout, std::cerr, options, colourTerminal(),
                           isatty(STDOUT_FILENO) == 1);
-    return tool::runCommand(options, console);
+    return command(console);
   }
   JsonStdout stdoutGuard;
   std::ostringstream document;
   tool::Console console(document, std::cerr, options, false);
-  const int status = tool::runCommand(options, console);
+  const int status = command(console);
   std::cout.flush();
   stdoutGuard.write(document.str());
   return status;

@@ -31,7 +31,7 @@ struct Options {
   // The firmware update.
   uint32_t simFirmware = 0;  // --firmware: the virtual probe's firmware version (0: current)
   bool force = false;        // update --force: also a probe whose firmware is current
-  std::string image;         // update --image: install this file as the library's image first
+  std::string image;         // update --image: download this image instead of the library's
 };
 
 }  // namespace tool

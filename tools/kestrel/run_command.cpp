@@ -36,6 +36,12 @@ const char* commandName(Command command) {
 
 }  // namespace
 
+int refuseCommand(const Options& options, Console& console, int status, const std::string& why) {
+  console.document()["command"] = commandName(options.command);
+  console.error(why);
+  return console.finish(status);
+}
+
 int runCommand(const Options& options, Console& console) {
   console.document()["command"] = commandName(options.command);
   std::string error;

@@ -51,6 +51,11 @@ std::string libusbShadowingTheVirtualProbe() {
 
 }  // namespace
 
+std::string virtualProbeImagePath() {
+  const std::string path = virtualProbePath();
+  return path.substr(0, path.rfind('/')) + "/firmware_3.0.0.29.bin";
+}
+
 void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion) {
   const std::string path = virtualProbePath();
   if (const std::string shadow = libusbShadowingTheVirtualProbe(); !shadow.empty()) {

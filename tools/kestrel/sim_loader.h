@@ -11,4 +11,8 @@ namespace tool {
 // failure).
 void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion = 0);
 
+// The virtual probe's firmware image, beside the virtual probe (build tree: sim/, installed:
+// <lib>/kestrel-sim/): never where the library looks for the real probe's image.
+std::string virtualProbeImagePath();
+
 }  // namespace tool

@@ -1,4 +1,5 @@
-// kestrel update: replace the probe's firmware with the image installed beside the library.
+// kestrel update: replace the probe's firmware with the image installed beside the library,
+// the one given, or on the virtual probe its own.
 #include <string>
 
 #include "commands.h"
@@ -6,8 +7,10 @@
 #include "firmware_version.h"
 #include "kestrel/kestrel.h"
 #include "kestrel/kst_update.h"
+#include "private_library.h"
 #include "probe_session.h"
 #include "result_text.h"
+#include "sim_loader.h"
 #include "update_failure.h"
 #include "update_image.h"
 #include "update_progress.h"
@@ -15,22 +18,43 @@
 namespace tool {
 namespace {
 
-// The image the library will read, checked before the probe is switched: a file that cannot
-// be downloaded must not leave the probe in its bootloader.
-int checkImages(Invocation& run, std::string& path) {
-  std::string error;
+// The image the library will read, checked before the probe is opened: a file that cannot be
+// downloaded must not leave the probe in its bootloader. It is named as the user knows it
+// (the file given, or the virtual probe's), though the library reads its private copy.
+int checkImages(Invocation& run, std::string& shown, ImageCheck& check) {
+  std::string path, error;
   if (!libraryImagePath(path, error)) {
     run.console.error(error);
     return kExitInternal;
   }
-  const std::string& source = run.options.image.empty() ? path : run.options.image;
-  uint64_t bytes = 0;
-  if (!checkImage(source, bytes, error)) {
-    run.console.error(error);
-    return kExitIo;
+  const bool copied = !run.options.image.empty() || run.options.sim;
+  shown = !run.options.image.empty() ? run.options.image
+          : run.options.sim         ? virtualProbeImagePath()
+                                    : path;
+  if (copied && !inPrivateRun(error)) {
+    run.console.error(error.empty() ? "an update with " + shown +
+                                          " runs only on a private copy of the library"
+                                    : error);
+    return kExitInternal;
   }
-  run.console.document()["image"] = path;
-  run.console.document()["image_bytes"] = bytes;
+  check = checkImage(path);
+  if (check.status == kExitNoInput && !copied) {
+    run.console.error("no firmware image at " + path + ": place the probe's firmware there, " +
+                      "or give one with --image FILE");
+    return check.status;
+  }
+  if (check.status != kExitOk) {
+    // The copy's path in the line is the user's file.
+    const std::string error = check.error;
+    const auto at = error.find(path);
+    run.console.error(at == std::string::npos
+                          ? error
+                          : error.substr(0, at) + shown + error.substr(at + path.size()));
+    return check.status;
+  }
+  run.console.document()["image"] = shown;
+  run.console.document()["image_bytes"] = check.bytes;
+  run.console.document()["image_version"] = firmwareVersionText(check.version);
   return kExitOk;
 }
 
@@ -49,7 +73,8 @@ int runUpdate(Invocation& run) {
   nlohmann::json& document = run.console.document();
   document["updated"] = false;
   std::string image;
-  if (const int status = checkImages(run, image); status != kExitOk)
+  ImageCheck check;
+  if (const int status = checkImages(run, image, check); status != kExitOk)
     return run.console.finish(status);
   ProbeSession session(run);
   if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
@@ -71,12 +96,8 @@ int runUpdate(Invocation& run) {
     text << "firmware is current; nothing to update (--force installs the image anyway)\n";
     return run.console.finish(kExitOk);
   }
-  std::string error;
-  if (!run.options.image.empty() && !installImage(run.options.image, image, error)) {
-    run.console.error(error);
-    return run.console.finish(kExitIo);
-  }
-  text << "installing        " << image << '\n';
+  text << "installing        " << image << " (firmware " << firmwareVersionText(check.version)
+       << ", " << check.bytes << " bytes)\n";
 
   // The steps are shown only where someone reads them: the library pauses about a second
   // before each of its messages, which a script or a log would only wait for.

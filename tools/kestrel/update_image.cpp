@@ -1,41 +1,62 @@
 #include "update_image.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "exit_status.h"
+#include "firmware_version.h"
 
 namespace tool {
 namespace {
 
 constexpr const char* kImageRelative = "kestrel/firmware_3.0.0.29.bin";
+constexpr std::size_t kDfuSuffixBytes = 16;
 
 std::string directoryOf(const std::string& path) {
   const auto slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-std::string systemError() {
-  return std::strerror(errno);
+uint32_t le32(const std::vector<uint8_t>& bytes, std::size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+         static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
-// Writes all of source's bytes to fd; false with errno set.
-bool copyInto(int fd, std::FILE* source) {
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), source);
-    for (std::size_t done = 0; done < got;) {
-      const ssize_t n = ::write(fd, buffer.data() + done, got - done);
-      if (n < 0) return false;
-      done += static_cast<std::size_t>(n);
-    }
-    if (got < buffer.size()) return std::ferror(source) == 0;
+// The DFU 1.1 suffix: ..., "UFD" backwards and its own length 16, then a CRC word.
+bool hasDfuSuffix(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() < kDfuSuffixBytes) return false;
+  const uint8_t* tail = bytes.data() + bytes.size() - 8;
+  return tail[0] == 'U' && tail[1] == 'F' && tail[2] == 'D' && tail[3] == kDfuSuffixBytes;
+}
+
+ImageCheck refused(int status, const std::string& path, const std::string& what) {
+  ImageCheck check;
+  check.status = status;
+  check.error = "the firmware image " + path + " " + what;
+  return check;
+}
+
+// The file's bytes, at most kMaxImageBytes + 1 of them: a larger file is refused by its size
+// without being read whole.
+bool readBounded(int fd, std::vector<uint8_t>& bytes) {
+  bytes.resize(kMaxImageBytes + 1);
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
   }
+  bytes.resize(got);
+  return true;
 }
 
 }  // namespace
@@ -59,63 +80,44 @@ bool libraryImagePath(std::string& path, std::string& error) {
   return true;
 }
 
-bool checkImage(const std::string& path, uint64_t& bytes, std::string& error) {
+ImageCheck checkImage(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return refused(kExitNoInput, path, std::string("cannot be read: ") + std::strerror(errno));
   struct stat status {};
-  if (stat(path.c_str(), &status) != 0) {
-    error = "the firmware image " + path + " cannot be used: " + systemError();
-    return false;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    error = "the firmware image " + path + " is not a regular file";
-    return false;
-  }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    error = "the firmware image " + path + " cannot be read: " + systemError();
-    return false;
-  }
-  std::fclose(file);
-  bytes = static_cast<uint64_t>(status.st_size);
-  if (bytes == 0) {
-    error = "the firmware image " + path + " is empty";
-    return false;
-  }
-  if (bytes > kMaxImageBytes) {
-    error = "the firmware image " + path + " has " + std::to_string(bytes) +
-            " bytes; the probe's flash takes at most " + std::to_string(kMaxImageBytes);
-    return false;
-  }
-  return true;
-}
+  std::vector<uint8_t> bytes;
+  const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  const bool read = regular && readBounded(fd, bytes);
+  const int readError = errno;
+  ::close(fd);
+  if (!regular) return refused(kExitNoInput, path, "is not a regular file");
+  if (!read) return refused(kExitNoInput, path, std::string("cannot be read: ") + std::strerror(readError));
 
-bool installImage(const std::string& source, const std::string& destination, std::string& error) {
-  struct stat from {
-  }, to{};
-  if (stat(source.c_str(), &from) == 0 && stat(destination.c_str(), &to) == 0 &&
-      from.st_dev == to.st_dev && from.st_ino == to.st_ino)
-    return true;
-  const std::string directory = directoryOf(destination);
-  if (mkdir(directory.c_str(), 0755) != 0 && errno != EEXIST) {
-    error = "cannot create " + directory + ": " + systemError();
-    return false;
-  }
-  std::string temporary = destination + ".XXXXXX";
-  const int fd = mkstemp(&temporary[0]);
-  if (fd < 0) {
-    error = "cannot install the firmware image in " + directory + ": " + systemError();
-    return false;
-  }
-  std::string failure;
-  std::FILE* input = std::fopen(source.c_str(), "rb");
-  if (input == nullptr || !copyInto(fd, input) || fchmod(fd, 0644) != 0) failure = systemError();
-  if (input != nullptr) std::fclose(input);
-  if (close(fd) != 0 && failure.empty()) failure = systemError();
-  if (failure.empty() && std::rename(temporary.c_str(), destination.c_str()) != 0)
-    failure = systemError();
-  if (failure.empty()) return true;
-  std::remove(temporary.c_str());
-  error = "cannot install " + source + " as " + destination + ": " + failure;
-  return false;
+  const uint64_t size = bytes.size();
+  if (size > kMaxImageBytes)
+    return refused(kExitDataErr, path,
+                   "is larger than the probe's flash takes (" + std::to_string(kMaxImageBytes) +
+                       " bytes)");
+  if (size < kMinImageBytes)
+    return refused(kExitDataErr, path,
+                   "has " + std::to_string(size) + " bytes; an image has at least " +
+                       std::to_string(kMinImageBytes) + " (its vector table with the version)");
+  if (size % 4 != 0)
+    return refused(kExitDataErr, path,
+                   "has " + std::to_string(size) + " bytes, not a whole number of words: cut off?");
+  if (hasDfuSuffix(bytes))
+    return refused(kExitDataErr, path,
+                   "ends in a DFU suffix; give the raw image (dfu-suffix --delete removes it)");
+  if ((le32(bytes, kResetVectorOffset) & 1) == 0)
+    return refused(kExitDataErr, path, "has no Thumb reset handler: not a probe firmware image");
+  const uint32_t version = le32(bytes, kImageVersionOffset);
+  if (!firmwareAccepted(version))
+    return refused(kExitDataErr, path,
+                   "holds firmware " + firmwareVersionText(version) +
+                       ", which this library does not accept (3.0.0.29 or later within 3.0)");
+  ImageCheck check;
+  check.bytes = size;
+  check.version = version;
+  return check;
 }
 
 }  // namespace tool

@@ -149,7 +149,7 @@ TEST(KestrelUpdate, OnlyAFirmwareImageTheLibraryAcceptsIsTaken) {
       {"cut before the version's end", vectors.substr(0, 31), nullptr, tool::kExitDataErr,
        "has 31 bytes"},
       {"not whole words", good + "\xFF\xFF", nullptr, tool::kExitDataErr,
-       "not a whole number of words"},
+       "has 12290 bytes, not a whole number of words"},
       {"with a DFU suffix", suffix, nullptr, tool::kExitDataErr, "ends in a DFU suffix"},
       {"reset handler without its Thumb bit", withWord(good, 4, 0x1900), nullptr,
        tool::kExitDataErr, "has no Thumb reset handler"},

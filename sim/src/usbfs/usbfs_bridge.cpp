@@ -80,9 +80,18 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
   return answer(state, client) ? TRUE : FALSE;
 }
 
+void onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
+  BridgeState& state = bridge();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (getenv("KSIM_USBFS_DEBUG")) fprintf(stderr, "connected %p\n", (void*)client);
+  closeFile(state, client);  // a client object of a closed file may be made again
+  state.files[client];
+}
+
 void onVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
   BridgeState& state = bridge();
   std::lock_guard<std::mutex> lock(state.mutex);
+  if (getenv("KSIM_USBFS_DEBUG")) fprintf(stderr, "vanished %p\n", (void*)client);
   closeFile(state, client);
 }
 
@@ -102,6 +111,7 @@ bool start() {
   state.testbed = umockdev_testbed_new();
   state.handler = umockdev_ioctl_base_new();
   g_signal_connect(state.handler, "handle-ioctl", G_CALLBACK(onIoctl), nullptr);
+  g_signal_connect(state.handler, "client-connected", G_CALLBACK(onConnected), nullptr);
   g_signal_connect(state.handler, "client-vanished", G_CALLBACK(onVanished), nullptr);
   syncLocked(state);
   return true;

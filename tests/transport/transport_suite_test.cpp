@@ -21,6 +21,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kConnectCode = 1;
 constexpr uint32_t kOutdated = 0x03000028;
+constexpr uint8_t kDfuModeSwitch = 38;
 
 ksim::ProbeConfig probeAt(uint16_t vendorId, uint16_t productId, const char* serial) {
   ksim::ProbeConfig config;
@@ -218,6 +219,12 @@ TEST_F(TransportSuite, AnOutdatedProbeIsUpdatedThroughItsBootloaderAndComesBack)
   uint16_t hardware = 0;
   ASSERT_EQ(KST_Version(probe_, &firmware, &hardware), KST_OK);
   EXPECT_EQ(firmware, 0x03000029u);
+  EXPECT_EQ(probe_->tclkFrequency, 1000000u);
+  // The switch went out raw after a disconnect, and nothing was read for it.
+  const std::vector<Bytes> sent = ksim::commandPackets(device_);
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent.back(), (Bytes{'*', 1, 0, kDfuModeSwitch}));
+  EXPECT_EQ(sent[sent.size() - 2], (Bytes{'*', 1, 0, 2}));
 }
 
 TEST_F(TransportSuite, ABootloaderAlreadyOnTheBusIsRefusedBeforeTheSwitch) {
@@ -227,6 +234,17 @@ TEST_F(TransportSuite, ABootloaderAlreadyOnTheBusIsRefusedBeforeTheSwitch) {
   attachAndOpen(outdated);
   EXPECT_EQ(KST_AutoUpdate(&probe_, 0, nullptr, 0, nullptr), KST_ERR_DFU_ALREADY_ON_BUS);
   EXPECT_EQ(probe_, nullptr);
+  for (const Bytes& sent : ksim::commandPackets(device_))
+    EXPECT_NE(sent, (Bytes{'*', 1, 0, kDfuModeSwitch}));
+}
+
+TEST_F(TransportSuite, CommandsOnAClosedDeviceFailWithoutTraffic) {
+  attachAndOpen();
+  const uint32_t flag = probe_->openFlag;
+  probe_->openFlag = 0;
+  EXPECT_EQ(KST_Connect(probe_), KST_ERR_NO_REPLY);
+  EXPECT_TRUE(ksim::events().empty());
+  probe_->openFlag = flag;
 }
 
 }  // namespace

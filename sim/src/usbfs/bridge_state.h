@@ -11,6 +11,7 @@
 #include <string>
 
 #include "kestrel_sim/sim.h"
+#include "usb/bus.h"
 
 namespace ksim::usbfs {
 
@@ -23,7 +24,8 @@ struct Node {
 // One open file of a node, as usbfs keeps it for the process that opened it.
 struct OpenFile {
   DeviceId device = kInvalidDevice;
-  uint32_t claimed = 0;                    // interface bits
+  DeviceOpen open;                        // its claims are this file's
+  bool refused = false;                   // the device refused the open: every request fails
   std::deque<UMockdevIoctlData*> reaped;   // completed URBs, oldest first (referenced)
   std::deque<UMockdevIoctlData*> pending;  // URBs the device has not answered (referenced)
 };

@@ -78,36 +78,27 @@ struct Request {
   }
 };
 
-// The device behind an open file while it is on the bus.
-BusDevice* presentDevice(const OpenFile& file) {
-  BusDevice* device = findDevice(bus(), file.device);
-  return device != nullptr && device->present ? device : nullptr;
+// The device behind an open file while it is on the bus in the stay it was opened in.
+BusDevice* presentDevice(OpenFile& file) {
+  return file.refused ? nullptr : deviceOf(bus(), file.open);
 }
 
-bool claimedByOther(const BridgeState& state, const OpenFile& file, int number) {
-  for (const auto& [client, other] : state.files)
-    if (&other != &file && other.device == file.device && (other.claimed >> number & 1) != 0)
-      return true;
-  return false;
+// An errno for a claim's outcome, as usbfs gives it.
+int claimErrno(usb::Status status) {
+  switch (status) {
+    case usb::Status::Ok:
+      return 0;
+    case usb::Status::NotFound:
+      return ENOENT;
+    case usb::Status::NoDevice:
+      return ENODEV;
+    default:
+      return EBUSY;
+  }
 }
 
-// usbfs's claim: the interface must exist and be free of every driver and other file.
-int claim(BridgeState& state, OpenFile& file, BusDevice& device, unsigned number) {
-  if (number >= static_cast<unsigned>(kMaxInterfaces) ||
-      !usb::hasInterface(device.function->configurationDescriptor(), static_cast<int>(number)))
-    return ENOENT;
-  if ((file.claimed >> number & 1) != 0) return 0;
-  if (device.kernelDriver[number] || claimedByOther(state, file, static_cast<int>(number)))
-    return EBUSY;
-  if (device.function->claimInterface(static_cast<int>(number)) != usb::Status::Ok) return EBUSY;
-  file.claimed |= 1u << number;
-  device.claimed[number] = true;
-  return 0;
-}
-
-void release(OpenFile& file, BusDevice* device, unsigned number) {
-  file.claimed &= ~(1u << number);
-  if (device != nullptr) device->claimed[number] = false;
+int claim(OpenFile& file, BusDevice& device, unsigned number) {
+  return claimErrno(claimInterface(device, file.open, static_cast<int>(number)));
 }
 
 // One URB, carried out at once by the model. Returns the submit's errno (0: submitted); a
@@ -143,24 +134,12 @@ int submit(Request& request, BusDevice& device) {
     logEvent(bus, device.id, EventKind::Control, 0, setup.length, status, data + 8,
              status == usb::Status::Ok ? actual : 0);
   } else if (urb->type == USBDEVFS_URB_TYPE_BULK || urb->type == USBDEVFS_URB_TYPE_INTERRUPT) {
-    const int number =
-        usb::interfaceOfEndpoint(device.function->configurationDescriptor(), urb->endpoint);
-    if (number < 0) {
-      g_object_unref(urbData);
-      return ENOENT;
-    }
     // As usbfs: an endpoint of an interface the file has not claimed claims it on first use.
-    const int claimed = claim(request.state, request.file, device, static_cast<unsigned>(number));
-    if (claimed != 0) {
-      g_object_unref(urbData);
-      return claimed;
-    }
     const bool in = (urb->endpoint & 0x80) != 0;
-    if (in) {
-      status = device.function->bulkIn(urb->endpoint, data, urb->buffer_length, actual);
-    } else {
-      status = device.function->bulkOut(urb->endpoint, data, urb->buffer_length);
-      if (status == usb::Status::Ok) actual = urb->buffer_length;
+    status = bulkTransfer(device, request.file.open, urb->endpoint, data, urb->buffer_length, actual);
+    if (status == usb::Status::NotFound || status == usb::Status::Busy) {
+      g_object_unref(urbData);
+      return status == usb::Status::Busy ? EBUSY : ENOENT;
     }
     logEvent(bus, device.id, in ? EventKind::BulkIn : EventKind::BulkOut, urb->endpoint,
              urb->buffer_length, status, data, in ? actual : urb->buffer_length);
@@ -212,17 +191,18 @@ void discard(Request& request) {
 }
 
 bool validInterface(const BusDevice& device, unsigned number) {
-  return number < static_cast<unsigned>(kMaxInterfaces) &&
-         usb::hasInterface(device.function->configurationDescriptor(), static_cast<int>(number));
+  return number < static_cast<unsigned>(usb::InterfaceClaims::kMaxInterfaces) &&
+         hasInterface(device, static_cast<int>(number));
 }
 
 void getDriver(Request& request, BusDevice& device) {
   auto* query = request.resolve<usbdevfs_getdriver>();
   if (query == nullptr) return request.fail(EFAULT);
   if (!validInterface(device, query->interface)) return request.fail(EINVAL);
-  const char* name = (request.file.claimed >> query->interface & 1) != 0 ? "usbfs"
-                     : device.kernelDriver[query->interface]          ? kKernelDriver
-                                                                      : nullptr;
+  const int number = static_cast<int>(query->interface);
+  const char* name = device.claims.holds(request.file.open.holder(), number) ? "usbfs"
+                     : device.claims.kernelDriverBound(number)               ? kKernelDriver
+                                                                             : nullptr;
   if (name == nullptr) return request.fail(ENODATA);
   std::strncpy(query->driver, name, sizeof query->driver);
   request.complete();
@@ -235,12 +215,12 @@ void interfaceIoctl(Request& request, BusDevice& device) {
   const auto number = static_cast<unsigned>(command->ifno);
   if (!validInterface(device, number)) return request.fail(EINVAL);
   if (command->ioctl_code == static_cast<int>(USBDEVFS_DISCONNECT)) {
-    if (!device.kernelDriver[number]) return request.fail(ENODATA);
-    device.kernelDriver[number] = false;
+    if (!device.claims.kernelDriverBound(static_cast<int>(number))) return request.fail(ENODATA);
+    device.claims.bindKernelDriver(static_cast<int>(number), false);
     return request.complete();
   }
   if (command->ioctl_code == static_cast<int>(USBDEVFS_CONNECT)) {
-    if (!device.claimed[number]) device.kernelDriver[number] = true;
+    device.claims.bindKernelDriver(static_cast<int>(number), true);
     return request.complete();
   }
   request.fail(ENOTTY);
@@ -254,8 +234,8 @@ void disconnectClaim(Request& request, BusDevice& device) {
   const bool named = std::strncmp(command->driver, kKernelDriver, sizeof command->driver) == 0;
   const bool skip = ((command->flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER) != 0 && !named) ||
                     ((command->flags & USBDEVFS_DISCONNECT_CLAIM_EXCEPT_DRIVER) != 0 && named);
-  if (device.kernelDriver[number] && !skip) device.kernelDriver[number] = false;
-  const int error = claim(request.state, request.file, device, number);
+  if (!skip) device.claims.bindKernelDriver(static_cast<int>(number), false);
+  const int error = claim(request.file, device, number);
   return error == 0 ? request.complete() : request.fail(error);
 }
 
@@ -264,9 +244,14 @@ void disconnectClaim(Request& request, BusDevice& device) {
 bool answer(BridgeState& state, UMockdevIoctlClient* client) {
   OpenFile& file = state.files[client];
   const std::string devnode = umockdev_ioctl_client_get_devnode(client);
-  if (file.device == kInvalidDevice)
+  if (file.device == kInvalidDevice) {
     for (const auto& [id, node] : state.nodes)
       if (node.devnode == devnode) file.device = id;
+    // The open itself cannot be refused through the node (it is a file the test bed made, and
+    // a root process opens any file): a device that refuses opens fails every request.
+    std::lock_guard<std::mutex> lock(ksim::bus().mutex);
+    file.refused = openDevice(ksim::bus(), file.device, file.open) != usb::Status::Ok;
+  }
   Request request{state, client, file, umockdev_ioctl_client_get_arg(client)};
   const unsigned long code = umockdev_ioctl_client_get_request(client);
   BusState& bus = ksim::bus();
@@ -282,7 +267,7 @@ bool answer(BridgeState& state, UMockdevIoctlClient* client) {
       return true;
     }
     if (device == nullptr) {
-      request.fail(ENODEV);
+      request.fail(file.refused ? EACCES : ENODEV);
       return true;
     }
     switch (code) {
@@ -302,12 +287,12 @@ bool answer(BridgeState& state, UMockdevIoctlClient* client) {
         auto* number = request.resolve<unsigned>();
         if (number == nullptr) return request.fail(EFAULT), true;
         if (code == USBDEVFS_CLAIMINTERFACE) {
-          const int error = claim(state, file, *device, *number);
+          const int error = claim(file, *device, *number);
           error == 0 ? request.complete() : request.fail(error);
-        } else if (*number >= 32 || (file.claimed >> *number & 1) == 0) {
-          request.fail(EINVAL);
+        } else if (device->claims.release(file.open.holder(), static_cast<int>(*number)) !=
+                   usb::Status::Ok) {
+          request.fail(EINVAL);  // usbfs: not held by this file
         } else {
-          release(file, device, *number);
           request.complete();
         }
         break;
@@ -316,7 +301,7 @@ bool answer(BridgeState& state, UMockdevIoctlClient* client) {
         auto* setting = request.resolve<usbdevfs_setinterface>();
         if (setting == nullptr) return request.fail(EFAULT), true;
         const std::vector<uint8_t> configuration = device->function->configurationDescriptor();
-        if ((file.claimed >> setting->interface & 1) == 0 ||
+        if (!device->claims.holds(file.open.holder(), static_cast<int>(setting->interface)) ||
             !usb::hasAlternateSetting(configuration, static_cast<int>(setting->interface),
                                       static_cast<int>(setting->altsetting)))
           return request.fail(EINVAL), true;
@@ -375,10 +360,7 @@ void closeFile(BridgeState& state, UMockdevIoctlClient* client) {
   {
     BusState& bus = ksim::bus();
     std::lock_guard<std::mutex> lock(bus.mutex);
-    BusDevice* device = findDevice(bus, file.device);
-    for (unsigned number = 0; number < static_cast<unsigned>(kMaxInterfaces); ++number)
-      if ((file.claimed >> number & 1) != 0) release(file, device, number);
-    if (device != nullptr) device->function->closed();
+    if (!file.refused && file.device != kInvalidDevice) closeDevice(bus, file.open);
   }
   for (UMockdevIoctlData* urb : file.reaped) g_object_unref(urb);
   for (UMockdevIoctlData* urb : file.pending) g_object_unref(urb);

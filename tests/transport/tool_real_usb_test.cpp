@@ -27,7 +27,7 @@ class ToolOnRealUsb : public ::testing::Test {
 TEST_F(ToolOnRealUsb, ListInfoJtagDetectAndUpdateRunOnTheEmulatedProbe) {
   const auto list = kestrel({"list"});
   EXPECT_EQ(list.status, 0) << list.err;
-  EXPECT_NE(list.out.find("KST00001"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("1209:4b01  1-1.1      KST00001"), std::string::npos) << list.out;
   const auto info = kestrel({"info"});
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_NE(info.out.find("firmware version  3.0.0.28"), std::string::npos) << info.out;

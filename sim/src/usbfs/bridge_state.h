@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "kestrel_sim/sim.h"
@@ -35,6 +36,7 @@ struct BridgeState {
   UMockdevTestbed* testbed = nullptr;
   UMockdevIoctlBase* handler = nullptr;
   std::map<DeviceId, Node> nodes;
+  std::set<int> hubs;  // root ports with their hub in the test bed
   std::map<UMockdevIoctlClient*, OpenFile> files;
 };
 

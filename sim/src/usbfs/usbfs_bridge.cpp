@@ -56,7 +56,27 @@ std::string record(const Node& node, const BusDevice& device) {
          "H: descriptors=" + hexBytes(descriptors) + "\n";
 }
 
+// The four-port hub on root port `port`, as a real bus has it: libusb walks the parents for a
+// device's port path, so without it the path would end at the hub's port.
+void addHub(BridgeState& state, int port) {
+  if (state.hubs.count(port) != 0) return;
+  const std::string name = "1-" + std::to_string(port);
+  char devnum[16];
+  std::snprintf(devnum, sizeof devnum, "%03d", 127 - port);  // clear of the devices' addresses
+  const std::string descriptors =
+      "12010002090001400000000000010000000109021900010100e0000904000001090000000705810301000c";
+  const std::string text =
+      "P: /devices/ksim/usb1/" + name + "\nN: bus/usb/001/" + devnum +
+      "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: BUSNUM=001\nE: DEVNUM=" +
+      devnum + "\nE: DEVNAME=/dev/bus/usb/001/" + devnum + "\nA: busnum=1\\n\nA: devnum=" +
+      std::to_string(127 - port) + "\\n\nA: bConfigurationValue=1\\n\nA: speed=480\\n\n" +
+      "H: descriptors=" + descriptors + "\n";
+  umockdev_testbed_add_from_string(state.testbed, text.c_str(), nullptr);
+  state.hubs.insert(port);
+}
+
 void add(BridgeState& state, const BusDevice& device) {
+  addHub(state, 1 + (device.id - 1) / kHubPorts);
   Node node = nodeFor(device.id);
   node.function = device.function.get();
   // The handler first, so that the node answers from the moment its uevent is seen.

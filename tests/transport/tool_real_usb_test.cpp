@@ -2,11 +2,15 @@
 // distribution's libusb through the test bed (real-stack program only).
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cstdio>
 #include <string>
 
 #include "kestrel_sim/sim.h"
 #include "tool/tool_runner.h"
+#include "kestrel/kestrel.h"
 #include "transport.h"
 
 namespace {
@@ -23,6 +27,20 @@ class ToolOnRealUsb : public ::testing::Test {
     transport::attachProbe(config);
   }
 };
+
+// What the library bound is the distribution's libusb, not the virtual one.
+TEST_F(ToolOnRealUsb, TheLibraryBindsTheDistributionsLibusb) {
+  KSTInform* probe = nullptr;
+  ASSERT_EQ(KST_Open(&probe, 0, nullptr, 0), KST_OK);
+  void* libusb = dlopen("libusb-1.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+  ASSERT_NE(libusb, nullptr);
+  link_map* map = nullptr;
+  ASSERT_EQ(dlinfo(libusb, RTLD_DI_LINKMAP, &map), 0);
+  EXPECT_EQ(std::string(map->l_name).find("/sim"), std::string::npos) << map->l_name;
+  EXPECT_EQ(dlsym(libusb, "ksim_reset"), nullptr) << map->l_name;
+  dlclose(libusb);
+  EXPECT_EQ(KST_Close(&probe), KST_OK);
+}
 
 TEST_F(ToolOnRealUsb, ListInfoJtagDetectAndUpdateRunOnTheEmulatedProbe) {
   const auto list = kestrel({"list"});

@@ -86,6 +86,47 @@ TEST_F(OpenCloseTest, IndexAndSerialSelectAcrossIdentityRows) {
   }
 }
 
+// Opening a probe opens (and closes again) the others it passes over; that must leave a probe
+// already open elsewhere working, and a probe that is open must not be opened twice.
+TEST_F(OpenCloseTest, ASecondProbeOpenedAfterTheFirstLeavesBothWorking) {
+  const struct {
+    const char* name;
+    uint32_t firstIndex, secondIndex;
+    const char *firstSerial, *secondSerial;
+  } cases[] = {
+      {"by index", 0, 1, nullptr, nullptr},
+      {"by serial, in bus order", 0, 0, "A", "B"},
+      {"by serial, against bus order", 0, 0, "B", "A"},
+      {"by index, then by serial", 0, 0, nullptr, "B"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    const ksim::DeviceId a = ksim::attachProbe(probeAt(0x1209, 0x4B01, "A"));
+    const ksim::DeviceId b = ksim::attachProbe(probeAt(0x1209, 0x4B01, "B"));
+    KSTInform* first = nullptr;
+    KSTInform* second = nullptr;
+    ASSERT_EQ(KST_Open(&first, c.firstIndex, c.firstSerial, 0), KST_OK);
+    ASSERT_EQ(KST_Open(&second, c.secondIndex, c.secondSerial, 0), KST_OK);
+    const bool firstIsA = c.firstSerial == nullptr || std::strcmp(c.firstSerial, "A") == 0;
+    const uint8_t one[] = {1, 2, 3}, two[] = {4, 5};
+    uint8_t echoed[3] = {};
+    EXPECT_EQ(KST_Echo(first, one, echoed, 3), KST_OK);
+    EXPECT_EQ(KST_Echo(second, two, echoed, 2), KST_OK);
+    EXPECT_EQ(ksim::commandPackets(firstIsA ? a : b).back(), packet(0, {3, 0, 0, 0, 1, 2, 3}));
+    EXPECT_EQ(ksim::commandPackets(firstIsA ? b : a).back(), packet(0, {2, 0, 0, 0, 4, 5}));
+    // Both are open: neither may be opened again, by index or by serial.
+    KSTInform* third = nullptr;
+    EXPECT_EQ(KST_Open(&third, 0, nullptr, 0), KST_ERR_NO_PROBE);
+    EXPECT_EQ(KST_Open(&third, 0, "A", 0), KST_ERR_NO_PROBE);
+    EXPECT_EQ(third, nullptr);
+    EXPECT_EQ(KST_Echo(first, one, echoed, 3), KST_OK);
+    KST_Close(&first);
+    EXPECT_EQ(KST_Echo(second, two, echoed, 2), KST_OK);
+    KST_Close(&second);
+  }
+}
+
 TEST_F(OpenCloseTest, EachIdentityRowUsesItsInterfaceLayout) {
   const struct {
     uint16_t vendorId, productId;

@@ -83,8 +83,8 @@ TEST(Capture, EachTransferIsASubmissionAndACompletionAsUsbmonWritesThem) {
             LIBUSB_ERROR_PIPE);
   uint8_t version[] = {'*', 1, 0, 3};
   int moved = 0;
-  // The interface is not claimed yet: refused before it reaches the bus, so not captured.
-  EXPECT_EQ(libusb_bulk_transfer(handle, 0x03, version, 4, &moved, 100), LIBUSB_ERROR_NOT_FOUND);
+  // An endpoint of no interface: refused before it reaches the bus, so not captured.
+  EXPECT_EQ(libusb_bulk_transfer(handle, 0x09, version, 4, &moved, 100), LIBUSB_ERROR_NOT_FOUND);
   ASSERT_EQ(libusb_claim_interface(handle, 2), LIBUSB_SUCCESS);
   EXPECT_EQ(libusb_bulk_transfer(handle, 0x03, version, 4, &moved, 100), LIBUSB_SUCCESS);
   int replyLength = 0;

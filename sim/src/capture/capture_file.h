@@ -26,8 +26,8 @@ struct Transfer {
 bool writeTo(const char* path);
 
 // Writes the transfer when a capture is open. A transfer that never reached the device (it
-// had left the bus, or the endpoint's interface was not claimed) is not written, as usbfs
-// refuses such a transfer before it is submitted.
+// had left the bus, its endpoint is in no interface, or another open holds that interface)
+// is not written, as usbfs refuses such a transfer before it is submitted.
 void record(const Transfer& transfer);
 
 }  // namespace ksim::capture

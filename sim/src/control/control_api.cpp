@@ -50,8 +50,8 @@ DeviceId attachProbe(const ProbeConfig& config) {
   const InterfaceLayout layout = probe->layout();
   const DeviceId id = attachFunction(state, std::move(probe));
   BusDevice* device = findDevice(state, id);
-  device->kernelDriver[layout.commandInterface] = config.kernelDriverActive;
-  device->kernelDriver[layout.dataInterface] = config.kernelDriverActive;
+  device->claims.bindKernelDriver(layout.commandInterface, config.kernelDriverActive);
+  device->claims.bindKernelDriver(layout.dataInterface, config.kernelDriverActive);
   return id;
 }
 
@@ -80,10 +80,7 @@ uint64_t bootloaderPollMs() {
 void detach(DeviceId id) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  if (BusDevice* device = findDevice(state, id)) {
-    device->scansUntilArrival = 0;
-    device->present = false;
-  }
+  if (BusDevice* device = findDevice(state, id)) departBus(*device);
 }
 
 void appearAfterScans(DeviceId id, unsigned scans) {

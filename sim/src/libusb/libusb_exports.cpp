@@ -25,8 +25,11 @@ struct libusb_device {
 };
 
 struct libusb_device_handle {
-  ksim::DeviceId id;
+  ksim::DeviceOpen open;  // the bus's record of this open, with the claims it holds
   libusb_device* device;
+  // The interfaces claimed through libusb_claim_interface: libusb releases and switches only
+  // these, while a transfer's implicit claim is known to usbfs alone until the handle closes.
+  uint32_t claimedByLibusb = 0;
 };
 
 namespace {
@@ -66,19 +69,13 @@ void unref(BusState& state, libusb_device* device) {
   }
 }
 
-BusDevice* deviceOf(BusState& state, const libusb_device_handle* handle) {
-  return handle != nullptr ? ksim::findDevice(state, handle->id) : nullptr;
-}
-
-// The device behind a handle while it is on the bus, else null.
+// The device behind a handle while it is on the bus in the stay the handle opened, else null.
 BusDevice* presentDevice(BusState& state, const libusb_device_handle* handle) {
-  BusDevice* device = deviceOf(state, handle);
-  return device != nullptr && device->present ? device : nullptr;
+  return handle != nullptr ? ksim::deviceOf(state, handle->open) : nullptr;
 }
 
-bool validInterface(const BusDevice& device, int number) {
-  return number >= 0 && number < ksim::kMaxInterfaces &&
-         usb::hasInterface(device.function->configurationDescriptor(), number);
+bool claimedByLibusb(const libusb_device_handle& handle, int number) {
+  return number >= 0 && number < 32 && (handle.claimedByLibusb >> number & 1) != 0;
 }
 
 void logEvent(BusState& state, ksim::DeviceId id, ksim::EventKind kind, uint8_t endpoint,
@@ -107,22 +104,6 @@ void capture(const BusDevice& device, uint8_t endpoint, const usb::SetupPacket* 
   transfer.transferred = static_cast<uint32_t>(transferred);
   transfer.status = status;
   ksim::capture::record(transfer);
-}
-
-usb::Status bulk(BusDevice& device, uint8_t endpoint, unsigned char* data, int length,
-                 int& transferred) {
-  transferred = 0;
-  if (!device.present) return usb::Status::NoDevice;
-  const int interface =
-      usb::interfaceOfEndpoint(device.function->configurationDescriptor(), endpoint);
-  // As usbfs: an endpoint of no claimed interface of the function is not found.
-  if (interface < 0 || interface >= ksim::kMaxInterfaces || !device.claimed[interface])
-    return usb::Status::NotFound;
-  if ((endpoint & LIBUSB_ENDPOINT_IN) != 0)
-    return device.function->bulkIn(endpoint, data, length, transferred);
-  const usb::Status status = device.function->bulkOut(endpoint, data, length);
-  if (status == usb::Status::Ok) transferred = length;
-  return status;
 }
 
 }  // namespace
@@ -257,12 +238,16 @@ KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle
   if (device == nullptr || handle == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = ksim::findDevice(state, device->id);
-  if (sim == nullptr || !sim->present) return LIBUSB_ERROR_NO_DEVICE;
-  const usb::Status status = sim->function->open();
-  if (status != usb::Status::Ok) return libusbCode(status);
+  auto* opened = new (std::nothrow) libusb_device_handle{};
+  if (opened == nullptr) return LIBUSB_ERROR_NO_MEM;
+  const usb::Status status = ksim::openDevice(state, device->id, opened->open);
+  if (status != usb::Status::Ok) {
+    delete opened;
+    return libusbCode(status);
+  }
   ++device->references;
-  *handle = new libusb_device_handle{device->id, device};
+  opened->device = device;
+  *handle = opened;
   ++state.live.handles;
   return LIBUSB_SUCCESS;
 }
@@ -271,10 +256,7 @@ KSIM_EXPORT void libusb_close(libusb_device_handle* handle) {
   if (handle == nullptr) return;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  if (BusDevice* sim = deviceOf(state, handle)) {
-    for (bool& claimed : sim->claimed) claimed = false;
-    sim->function->closed();
-  }
+  ksim::closeDevice(state, handle->open);
   unref(state, handle->device);
   --state.live.handles;
   delete handle;
@@ -312,12 +294,9 @@ KSIM_EXPORT int libusb_claim_interface(libusb_device_handle* handle, int number)
   std::lock_guard<std::mutex> lock(state.mutex);
   BusDevice* sim = presentDevice(state, handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
-  if (sim->kernelDriver[number]) return LIBUSB_ERROR_BUSY;
-  const usb::Status status = sim->function->claimInterface(number);
-  if (status != usb::Status::Ok) return libusbCode(status);
-  sim->claimed[number] = true;
-  return LIBUSB_SUCCESS;
+  const usb::Status status = ksim::claimInterface(*sim, handle->open, number);
+  if (status == usb::Status::Ok) handle->claimedByLibusb |= 1u << number;
+  return libusbCode(status);
 }
 
 KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int number) {
@@ -325,9 +304,9 @@ KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int numbe
   std::lock_guard<std::mutex> lock(state.mutex);
   BusDevice* sim = presentDevice(state, handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  if (!validInterface(*sim, number) || !sim->claimed[number]) return LIBUSB_ERROR_NOT_FOUND;
-  sim->claimed[number] = false;
-  return LIBUSB_SUCCESS;
+  if (!claimedByLibusb(*handle, number)) return LIBUSB_ERROR_NOT_FOUND;
+  handle->claimedByLibusb &= ~(1u << number);
+  return libusbCode(sim->claims.release(handle->open.holder(), number));
 }
 
 // SET_INTERFACE on the bus. As the kernel allows, an interface with a single alternate
@@ -338,8 +317,8 @@ KSIM_EXPORT int libusb_set_interface_alt_setting(libusb_device_handle* handle, i
   std::lock_guard<std::mutex> lock(state.mutex);
   BusDevice* sim = presentDevice(state, handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  if (!validInterface(*sim, number) || !sim->claimed[number]) return LIBUSB_ERROR_NOT_FOUND;
-  const std::vector<uint8_t> configuration = sim->function->configurationDescriptor();
+  if (!claimedByLibusb(*handle, number)) return LIBUSB_ERROR_NOT_FOUND;
+  const std::vector<uint8_t>& configuration = sim->configuration;
   if (setting < 0 || !usb::hasAlternateSetting(configuration, number, setting))
     return LIBUSB_ERROR_NOT_FOUND;
   const usb::SetupPacket setup{LIBUSB_RECIPIENT_INTERFACE, LIBUSB_REQUEST_SET_INTERFACE,
@@ -385,8 +364,8 @@ KSIM_EXPORT int libusb_kernel_driver_active(libusb_device_handle* handle, int nu
   std::lock_guard<std::mutex> lock(state.mutex);
   const BusDevice* sim = presentDevice(state, handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  if (!validInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
-  return sim->kernelDriver[number] ? 1 : 0;
+  if (!ksim::hasInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
+  return sim->claims.kernelDriverBound(number) ? 1 : 0;
 }
 
 KSIM_EXPORT int libusb_detach_kernel_driver(libusb_device_handle* handle, int number) {
@@ -394,8 +373,9 @@ KSIM_EXPORT int libusb_detach_kernel_driver(libusb_device_handle* handle, int nu
   std::lock_guard<std::mutex> lock(state.mutex);
   BusDevice* sim = presentDevice(state, handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  if (!validInterface(*sim, number) || !sim->kernelDriver[number]) return LIBUSB_ERROR_NOT_FOUND;
-  sim->kernelDriver[number] = false;
+  if (!ksim::hasInterface(*sim, number) || !sim->claims.kernelDriverBound(number))
+    return LIBUSB_ERROR_NOT_FOUND;
+  sim->claims.bindKernelDriver(number, false);
   return LIBUSB_SUCCESS;
 }
 
@@ -444,17 +424,18 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
     return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = deviceOf(state, handle);
+  BusDevice* sim = presentDevice(state, handle);
   int count = 0;
   const usb::Status status =
-      sim != nullptr ? bulk(*sim, endpoint, data, length, count) : usb::Status::NoDevice;
+      sim != nullptr ? ksim::bulkTransfer(*sim, handle->open, endpoint, data, length, count)
+                     : usb::Status::NoDevice;
   const int result = libusbCode(status);
   if (sim != nullptr) capture(*sim, endpoint, nullptr, data, length, count, status);
   if (transferred != nullptr) *transferred = count;
   const bool in = (endpoint & LIBUSB_ENDPOINT_IN) != 0;
   state.clock.bulk(in, count, in && result == LIBUSB_ERROR_TIMEOUT ? timeout : 0);
-  logEvent(state, handle->id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut, endpoint,
-           length, timeout, result, data, in ? count : length);
+  logEvent(state, handle->open.id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut,
+           endpoint, length, timeout, result, data, in ? count : length);
   ksim::settleDepartures(state);
   return result;
 }

@@ -16,8 +16,8 @@ enum class Status {
   Stall,     // the device answered with a STALL handshake
   Timeout,   // nothing arrived
   NoDevice,  // the device has left the bus
-  NotFound,  // no such interface or endpoint, or the interface is not claimed
-  Busy,      // the interface is held by someone else
+  NotFound,  // no such interface or endpoint, or an interface released that was not held
+  Busy,      // the interface is held by another open or bound to a kernel driver
   Access,    // the device refuses to be opened
   Overflow,  // the device sent more than was asked for
 };
@@ -56,7 +56,8 @@ class Function {
   virtual std::string stringDescriptor(uint8_t index) const = 0;
 
   virtual Status open() { return Status::Ok; }
-  // Asked before an interface of this function's configuration is claimed.
+  // Asked before an interface of this function's configuration is claimed (explicitly or by
+  // a transfer); anything but Ok refuses the claim.
   virtual Status claimInterface(int /*number*/) { return Status::Ok; }
 
   // A control transfer. The standard GET_DESCRIPTOR requests are answered here from the
@@ -64,7 +65,7 @@ class Function {
   // request data receives at most setup.length bytes and transferred their count.
   virtual Status control(const SetupPacket& setup, uint8_t* data, int& transferred);
 
-  // Bulk transfers on an endpoint of a claimed interface.
+  // Bulk transfers on an endpoint of an interface the open holds.
   virtual Status bulkOut(uint8_t /*endpoint*/, const uint8_t* /*data*/, int /*length*/) {
     return Status::Stall;
   }
@@ -76,7 +77,7 @@ class Function {
   // A USB reset of the device's port. A function that comes back as another device (a
   // bootloader starting its application) leaves the bus here.
   virtual void busReset() {}
-  // The host closed its handle.
+  // The host closed one of its opens of the device.
   virtual void closed() {}
 
   // The bus's side of a departure the function asked for: true once per departure, with the

@@ -1,0 +1,161 @@
+// Interface claims kept per open handle, as Linux's usbfs keeps them per open file: several
+// handles of one device, each with claims of its own.
+#include <gtest/gtest.h>
+#include <libusb.h>
+
+#include <vector>
+
+#include "kestrel_sim/sim.h"
+
+namespace {
+
+// The default probe: command interface 2 (OUT 0x03, IN 0x83), data interface 6 (IN 0x87).
+constexpr int kCommand = 2;
+constexpr int kData = 6;
+constexpr int kOther = 3;  // in no configuration of the probe
+
+enum class Op { Open, Claim, Release, Send, ReadData, Close, DetachKernelDriver, Leave, Return };
+
+struct Step {
+  int handle;  // which of the test's handles (ignored by Leave and Return)
+  Op op;
+  int interface;  // Claim, Release, DetachKernelDriver
+  int expected;   // the libusb result
+};
+
+libusb_device_handle* openProbe(int& result) {
+  libusb_device** list = nullptr;
+  libusb_device_handle* handle = nullptr;
+  result = libusb_get_device_list(nullptr, &list) == 1 ? libusb_open(list[0], &handle)
+                                                       : LIBUSB_ERROR_NO_DEVICE;
+  libusb_free_device_list(list, 1);
+  return handle;
+}
+
+int run(const Step& step, ksim::DeviceId probe, std::vector<libusb_device_handle*>& handles) {
+  if (step.handle >= static_cast<int>(handles.size())) handles.resize(step.handle + 1);
+  libusb_device_handle*& handle = handles[step.handle];
+  unsigned char version[] = {'*', 1, 0, 3};
+  unsigned char data[64];
+  int moved = 0;
+  int result = 0;
+  switch (step.op) {
+    case Op::Open:
+      handle = openProbe(result);
+      return result;
+    case Op::Claim:
+      return libusb_claim_interface(handle, step.interface);
+    case Op::Release:
+      return libusb_release_interface(handle, step.interface);
+    case Op::Send:
+      return libusb_bulk_transfer(handle, 0x03, version, sizeof version, &moved, 100);
+    case Op::ReadData:
+      return libusb_bulk_transfer(handle, 0x87, data, sizeof data, &moved, 100);
+    case Op::Close:
+      libusb_close(handle);
+      handle = nullptr;
+      return 0;
+    case Op::DetachKernelDriver:
+      return libusb_detach_kernel_driver(handle, step.interface);
+    case Op::Leave:
+      ksim::detach(probe);
+      return 0;
+    case Op::Return:
+      ksim::appearAfterScans(probe, 0);
+      return 0;
+  }
+  return 1;
+}
+
+TEST(Claims, EachHandleHoldsItsOwnClaimsAsUsbfsKeepsThem) {
+  constexpr int kOk = LIBUSB_SUCCESS;
+  constexpr int kBusy = LIBUSB_ERROR_BUSY;
+  constexpr int kNotFound = LIBUSB_ERROR_NOT_FOUND;
+  constexpr int kGone = LIBUSB_ERROR_NO_DEVICE;
+  const struct {
+    const char* name;
+    bool kernelDriver;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"an interface another handle holds is busy; closing releases only the closer's",
+       false,
+       {{0, Op::Open, 0, kOk},
+        {1, Op::Open, 0, kOk},
+        {0, Op::Claim, kCommand, kOk},
+        {1, Op::Claim, kCommand, kBusy},
+        {1, Op::Claim, kData, kOk},
+        {0, Op::Claim, kCommand, kOk},  // again: it has it
+        {0, Op::Claim, kData, kBusy},
+        {0, Op::Claim, kOther, kNotFound},
+        {1, Op::Close, 0, kOk},
+        {0, Op::Claim, kData, kOk},
+        {0, Op::Send, 0, kOk},
+        {0, Op::Close, 0, kOk}}},
+      {"a transfer claims a free interface and is busy on one held elsewhere",
+       false,
+       {{0, Op::Open, 0, kOk},
+        {1, Op::Open, 0, kOk},
+        {0, Op::Send, 0, kOk},
+        {1, Op::Claim, kCommand, kBusy},
+        {1, Op::Send, 0, kBusy},
+        {1, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT},  // data interface: free, claimed, empty
+        {0, Op::ReadData, 0, kBusy},
+        // libusb releases only what it claimed; the implicit claim lasts until the close.
+        {0, Op::Release, kCommand, kNotFound},
+        {1, Op::Send, 0, kBusy},
+        {0, Op::Close, 0, kOk},
+        {1, Op::Send, 0, kOk},
+        {1, Op::Close, 0, kOk}}},
+      {"a released interface is free for the next handle, and not released twice",
+       false,
+       {{0, Op::Open, 0, kOk},
+        {1, Op::Open, 0, kOk},
+        {0, Op::Claim, kCommand, kOk},
+        {0, Op::Release, kCommand, kOk},
+        {0, Op::Release, kCommand, kNotFound},
+        {1, Op::Claim, kCommand, kOk},
+        {1, Op::Release, kData, kNotFound},
+        {0, Op::Close, 0, kOk},
+        {1, Op::Close, 0, kOk}}},
+      {"an interface bound to a kernel driver is busy until the driver is detached",
+       true,
+       {{0, Op::Open, 0, kOk},
+        {0, Op::Claim, kCommand, kBusy},
+        {0, Op::Send, 0, kBusy},
+        {0, Op::DetachKernelDriver, kCommand, kOk},
+        {0, Op::Send, 0, kOk},
+        {0, Op::Close, 0, kOk}}},
+      {"a device that leaves fails every handle for good and takes its claims along",
+       false,
+       {{0, Op::Open, 0, kOk},
+        {1, Op::Open, 0, kOk},
+        {0, Op::Claim, kCommand, kOk},
+        {1, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT},
+        {0, Op::Leave, 0, kOk},
+        {0, Op::Send, 0, kGone},
+        {1, Op::ReadData, 0, kGone},
+        {1, Op::Claim, kCommand, kGone},
+        {0, Op::Return, 0, kOk},
+        {0, Op::Send, 0, kGone},
+        {2, Op::Open, 0, kOk},
+        {2, Op::Claim, kCommand, kOk},
+        {2, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT},
+        {0, Op::Close, 0, kOk},
+        {1, Op::Close, 0, kOk},
+        {2, Op::Send, 0, kOk},
+        {2, Op::Close, 0, kOk}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    ksim::ProbeConfig config;
+    config.kernelDriverActive = c.kernelDriver;
+    const ksim::DeviceId probe = ksim::attachProbe(config);
+    std::vector<libusb_device_handle*> handles;
+    for (std::size_t i = 0; i < c.steps.size(); ++i)
+      EXPECT_EQ(run(c.steps[i], probe, handles), c.steps[i].expected) << "step " << i;
+    EXPECT_EQ(ksim::resources().handles, 0);
+  }
+}
+
+}  // namespace

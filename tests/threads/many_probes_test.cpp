@@ -84,7 +84,7 @@ TEST(ManyProbes, EachThreadDrivesItsOwnProbeWithTheTraceOn) {
   for (std::thread& thread : threads) thread.join();
   for (int probe = 0; probe < count; ++probe) EXPECT_EQ(wrong[probe], 0) << serialOf(probe);
   // Two lines a command at least (the trace may miss some while another thread's gate is busy).
-  EXPECT_GT(tracedLines() - linesBefore, uint64_t{count} * kCommandsPerProbe);
+  EXPECT_GT(tracedLines() - linesBefore, static_cast<uint64_t>(count) * kCommandsPerProbe);
 #if !defined(KESTREL_LOCKFREE_LOGGER)
   nimbus::capture(0);
 #endif

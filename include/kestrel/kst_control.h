@@ -47,7 +47,8 @@ KST_API int32_t KST_ReadDataPort(KSTInform* context, uint8_t* buffer, int32_t le
                                  int32_t* transferred);
 
 /* Builds a scan-manager handle chain around context for code written against the host
- * framework. The records are process-wide: a second call repoints the same handle.
+ * framework. The records are per thread: a second call on the same thread repoints the same
+ * handle, and the handle is valid while that thread lives.
  * @retval KST_ERR_BAD_ARGUMENT null context or output pointer */
 KST_API int32_t KST_CreateFakeSMGHandle(KSTInform* context, KST_SMG_HANDLE* handle);
 

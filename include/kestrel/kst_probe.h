@@ -1,7 +1,11 @@
 /* Kestrel probe command library: opening a probe and the core commands.
  *
- * Call order: KST_Open -> commands (any family) -> KST_Close. A context is used by one thread
- * at a time; the first KST_Open of a process must not race another (it binds libusb).
+ * Call order: KST_Open -> commands (any family) -> KST_Close.
+ * Threads: one probe context is used by one thread at a time (the caller serialises the
+ * commands on a context, KST_Close included). Different contexts may be used from any threads
+ * at once, KST_Open of further probes included: each has its own libusb context, and the
+ * library's process-wide state (the libusb binding, the trace state, the logger binding) is
+ * safe to share. The logger a process binds is then called from several threads.
  * Every function returns a result code (kst_types.h); outputs are written only on KST_OK. */
 #ifndef KESTREL_KST_PROBE_H
 #define KESTREL_KST_PROBE_H

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "controller_handle.h"
 #include "result_codes.h"
@@ -19,7 +20,11 @@ struct ShareEntry {
   uint32_t references;
 };
 
-// Grown with realloc so that a failure is a result code, never an exception.
+// Grown with realloc so that a failure is a result code, never an exception. The framework
+// binds and unbinds from one thread at a time, but two frameworks (or two sessions of one) in
+// a process need not: the list is guarded, and only handle creation and deletion take the
+// lock, never a command.
+std::mutex g_mutex;
 ShareEntry* g_entries = nullptr;
 std::size_t g_count = 0;
 std::size_t g_capacity = 0;
@@ -92,6 +97,7 @@ int32_t attachShare(JscHandle& handle, const char* role, const char* module, con
     std::free(key);
     return kShareRegistry;
   }
+  std::lock_guard<std::mutex> lock(g_mutex);
   if (ShareEntry* entry = find(key)) {
     ++entry->references;
     handle.chain.shareKey = key;
@@ -117,6 +123,7 @@ int32_t detachShare(JscHandle* handle) {
   handle->chain.shareBlockSize = 0;
   auto* key = static_cast<char*>(handle->chain.shareKey);
   if (key == nullptr) return kOk;
+  std::unique_lock<std::mutex> lock(g_mutex);
   if (ShareEntry* entry = find(key)) {
     if (entry->references < 2) {
       std::free(entry->block);
@@ -125,16 +132,19 @@ int32_t detachShare(JscHandle* handle) {
       --entry->references;
     }
   }
+  lock.unlock();
   std::free(key);
   handle->chain.shareKey = nullptr;
   return kOk;
 }
 
 std::size_t shareEntryCount() {
+  std::lock_guard<std::mutex> lock(g_mutex);
   return g_count;
 }
 
 uint32_t shareReferences(const char* key) {
+  std::lock_guard<std::mutex> lock(g_mutex);
   const ShareEntry* entry = key != nullptr ? find(key) : nullptr;
   return entry != nullptr ? entry->references : 0;
 }

@@ -92,13 +92,14 @@ KST_API int32_t KST_ReadDataPort(KSTInform* context, uint8_t* buffer, int32_t le
 
 namespace {
 
-// One chain per process, as the host framework would hold it for a single probe.
+// One chain per thread, as the host framework would hold it for a single probe: threads that
+// each drive a probe get a chain each, and a thread's next call replaces its own chain.
 struct FakeChain {
   alignas(8) uint8_t smgHandle[kst::kSmgControllerHandleOffset + sizeof(void*)];
   kst::ControllerHandleHead controllerHandle;
   kst::SharedControllerHead controller;
 };
-FakeChain g_fakeChain;
+thread_local FakeChain g_fakeChain;
 
 }  // namespace
 

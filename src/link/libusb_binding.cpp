@@ -1,5 +1,6 @@
 #include "libusb_binding.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +11,14 @@
 namespace kst::usb {
 namespace {
 
-Binding* g_binding = nullptr;
+// Created on first need by whichever thread opens a probe first, without a lock: two first
+// opens at once may both build a binding, and the one that is not published is freed again.
+// Published once, it is only read until the process ends.
+std::atomic<Binding*> g_binding{nullptr};
+
+Binding& binding() {
+  return *g_binding.load(std::memory_order_acquire);
+}
 
 struct Entry {
   const char* name;
@@ -64,8 +72,7 @@ void* loadFromSearchOrder(const char* ownDir, const char* relativeDir) {
 }
 
 void releaseProcessBinding() {
-  freeBinding(g_binding);
-  g_binding = nullptr;
+  freeBinding(g_binding.exchange(nullptr));
 }
 
 }  // namespace
@@ -99,68 +106,73 @@ void freeBinding(Binding* binding) {
 }
 
 bool ensureProcessBinding() {
-  if (g_binding != nullptr) return true;
-  g_binding = createBinding(platform::kOwnModuleName, platform::kRelativeBinDir);
-  if (g_binding == nullptr) return false;
+  if (g_binding.load(std::memory_order_acquire) != nullptr) return true;
+  Binding* created = createBinding(platform::kOwnModuleName, platform::kRelativeBinDir);
+  if (created == nullptr) return false;
+  Binding* expected = nullptr;
+  if (!g_binding.compare_exchange_strong(expected, created, std::memory_order_acq_rel)) {
+    freeBinding(created);  // another thread's binding was published first
+    return true;
+  }
   // Runs at process exit, or when this library is unloaded before that.
   std::atexit(releaseProcessBinding);
   return true;
 }
 
 bool processBindingLoaded() {
-  return g_binding != nullptr;
+  return g_binding.load(std::memory_order_acquire) != nullptr;
 }
 
 int init(Context** context) {
-  return g_binding->init(context);
+  return binding().init(context);
 }
 void exit(Context* context) {
-  g_binding->exit(context);
+  binding().exit(context);
 }
 int hasCapability(uint32_t capability) {
-  return g_binding->hasCapability != nullptr ? g_binding->hasCapability(capability) : 0;
+  return binding().hasCapability != nullptr ? binding().hasCapability(capability) : 0;
 }
 std::ptrdiff_t getDeviceList(Context* context, Device*** list) {
-  return g_binding->getDeviceList(context, list);
+  return binding().getDeviceList(context, list);
 }
 void freeDeviceList(Device** list, int unrefDevices) {
-  g_binding->freeDeviceList(list, unrefDevices);
+  binding().freeDeviceList(list, unrefDevices);
 }
 int getDeviceDescriptor(Device* device, DeviceDescriptor* descriptor) {
-  return g_binding->getDeviceDescriptor(device, descriptor);
+  return binding().getDeviceDescriptor(device, descriptor);
 }
 int getStringDescriptorAscii(DeviceHandle* handle, uint8_t index, unsigned char* data, int length) {
-  return g_binding->getStringDescriptorAscii(handle, index, data, length);
+  return binding().getStringDescriptorAscii(handle, index, data, length);
 }
 int open(Device* device, DeviceHandle** handle) {
-  return g_binding->open(device, handle);
+  return binding().open(device, handle);
 }
 void close(DeviceHandle* handle) {
-  g_binding->close(handle);
+  binding().close(handle);
 }
 int claimInterface(DeviceHandle* handle, int interfaceNumber) {
-  return g_binding->claimInterface(handle, interfaceNumber);
+  return binding().claimInterface(handle, interfaceNumber);
 }
 int releaseInterface(DeviceHandle* handle, int interfaceNumber) {
-  return g_binding->releaseInterface(handle, interfaceNumber);
+  return binding().releaseInterface(handle, interfaceNumber);
 }
 int clearHalt(DeviceHandle* handle, unsigned char endpoint) {
-  return g_binding->clearHalt(handle, endpoint);
+  return binding().clearHalt(handle, endpoint);
 }
 int kernelDriverActive(DeviceHandle* handle, int interfaceNumber) {
-  return g_binding->kernelDriverActive(handle, interfaceNumber);
+  return binding().kernelDriverActive(handle, interfaceNumber);
 }
 int detachKernelDriver(DeviceHandle* handle, int interfaceNumber) {
-  return g_binding->detachKernelDriver(handle, interfaceNumber);
+  return binding().detachKernelDriver(handle, interfaceNumber);
 }
 int controlTransfer(DeviceHandle* handle, uint8_t requestType, uint8_t request, uint16_t value,
                     uint16_t index, unsigned char* data, uint16_t length, unsigned int timeoutMs) {
-  return g_binding->controlTransfer(handle, requestType, request, value, index, data, length,
-                                    timeoutMs);
+  return binding().controlTransfer(handle, requestType, request, value, index, data, length,
+                                   timeoutMs);
 }
 int bulkTransfer(DeviceHandle* handle, unsigned char endpoint, unsigned char* data, int length,
                  int* transferred, unsigned int timeoutMs) {
-  return g_binding->bulkTransfer(handle, endpoint, data, length, transferred, timeoutMs);
+  return binding().bulkTransfer(handle, endpoint, data, length, transferred, timeoutMs);
 }
 
 }  // namespace kst::usb

@@ -1,5 +1,6 @@
 #include "command_trace.h"
 
+#include <atomic>
 #include <cstdarg>
 
 #include "../link/command_codes.h"
@@ -22,12 +23,23 @@ enum Level : uint32_t {
 };
 
 // Process-wide, like the logger: whether the probe's log is believed on (commands are
-// traced exactly then), and whether the gate is busy switching it.
+// traced exactly then), and whether the gate is busy switching it. Commands on different
+// probes read and write them from different threads without a lock: they are atomic so that
+// every read sees a whole value, and relaxed because they order nothing else. While one
+// thread's gate is busy, other threads' commands go untraced, and two threads that switch at
+// once both send the property command; a trace line more or less is all that can differ.
 struct TraceState {
-  bool probeLogging = false;
-  bool gateBusy = false;
+  std::atomic<bool> probeLogging{false};
+  std::atomic<bool> gateBusy{false};
 };
 TraceState g_state;
+
+bool loadRelaxed(const std::atomic<bool>& flag) {
+  return flag.load(std::memory_order_relaxed);
+}
+void storeRelaxed(std::atomic<bool>& flag, bool value) {
+  flag.store(value, std::memory_order_relaxed);
+}
 
 // The format and its values go to the logger as they are; it does the formatting.
 template <class... Values>
@@ -74,11 +86,11 @@ void writeProbeLog(uint32_t level, const uint8_t* reply) {
   Logging::ILogger& l = *logger();
   writeOverflowNotice(l, reply);
   const bool probeFlag = probeLogFlag(reply);
-  if (probeFlag != g_state.probeLogging) {
+  if (probeFlag != loadRelaxed(g_state.probeLogging)) {
     l.LogMessage(nullptr, kComponent, kSubcomponent, kNotice,
                  "KST_GETLOG(): There's some mismatch between loom and the Kestrel regarding "
                  "whether logging is enabled. Will be remedied in the next tick.");
-    g_state.probeLogging = probeFlag;
+    storeRelaxed(g_state.probeLogging, probeFlag);
   }
   writeProbeLogRecords(l, level, reply);
 }
@@ -86,13 +98,13 @@ void writeProbeLog(uint32_t level, const uint8_t* reply) {
 }  // namespace
 
 bool gate(KSTInform& context) {
-  if (g_state.gateBusy) return false;
+  if (loadRelaxed(g_state.gateBusy)) return false;
   const bool wanted = wantsTraces();
-  if (wanted == g_state.probeLogging) return wanted;
-  g_state.gateBusy = true;
+  if (wanted == loadRelaxed(g_state.probeLogging)) return wanted;
+  storeRelaxed(g_state.gateBusy, true);
   switchProbeLog(context, wanted);
-  g_state.gateBusy = false;
-  g_state.probeLogging = wanted;
+  storeRelaxed(g_state.gateBusy, false);
+  storeRelaxed(g_state.probeLogging, wanted);
   return wanted;
 }
 

@@ -24,7 +24,8 @@
  *   KESTREL_SIM_CAPTURE=jtag.pcap kestrel --sim jtag detect && tshark -r jtag.pcap
  *
  * Device ids are small positive numbers; KSIM_INVALID_DEVICE (-1) means that nothing was
- * attached. All functions may be called from any thread.
+ * attached. All functions may be called from any thread, and transfers to different devices
+ * run in parallel: each device serves one request at a time under a lock of its own.
  */
 #ifndef KESTREL_SIM_KSIM_H
 #define KESTREL_SIM_KSIM_H
@@ -38,8 +39,14 @@ extern "C" {
 #define KSIM_C_API __attribute__((visibility("default")))
 #define KSIM_INVALID_DEVICE (-1)
 
-/* Empties the bus: no devices, no faults, no recorded transfers. */
+/* Empties the bus: no devices, no faults, no recorded transfers; recording on again. */
 KSIM_C_API void ksim_reset(void);
+
+/* Whether the traffic log keeps transfers (non-zero: it does, the most recent 65536 with their
+ * data, as the C++ control API's events() returns them). On by default; a program that drives
+ * many commands, or probes from several threads, turns it off: the log is one list for the
+ * whole bus, so every transfer recorded takes its lock. */
+KSIM_C_API void ksim_record_transfers(int on);
 
 /* Empties the bus and attaches one probe with current firmware (3.0.0.29) under
  * 1209:4B01, serial "KST00001", with a three-TAP demo chain behind it. */

@@ -262,9 +262,9 @@ struct Event {
   std::vector<uint8_t> data;  // bytes written (OUT) or delivered (IN)
 };
 
-// Whether transfers are kept for events() (on by default, and again after reset()). A
-// benchmark running many thousands of commands turns it off, so the log neither grows
-// without bound nor adds its copies to every transfer.
+// Whether transfers are kept for events() (on by default, and again after reset()): the most
+// recent 65536 of them. A benchmark running many thousands of commands, or a test driving
+// probes from several threads, turns it off: the log is one list, every record takes its lock.
 KSIM_API void recordTransfers(bool on);
 
 // Modelled USB timing, off by default and after reset(): bulk transfers advance a virtual

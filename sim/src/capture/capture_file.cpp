@@ -1,6 +1,7 @@
 #include "capture/capture_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -14,6 +15,7 @@ namespace {
 
 struct CaptureFile {
   std::mutex mutex;
+  std::atomic<bool> open{false};  // read without the lock, so no transfer takes it needlessly
   std::FILE* file = nullptr;
   uint64_t nextUrbId = 1;
 };
@@ -66,6 +68,7 @@ bool writeTo(const char* path) {
   std::lock_guard<std::mutex> lock(state.mutex);
   if (state.file != nullptr) std::fclose(state.file);
   state.file = nullptr;
+  state.open = false;
   if (path == nullptr) return true;
   std::FILE* file = std::fopen(path, "wb");
   if (file == nullptr) return false;
@@ -79,6 +82,7 @@ bool writeTo(const char* path) {
   }
   state.file = file;
   state.nextUrbId = 1;
+  state.open = true;
   return true;
 }
 
@@ -86,6 +90,7 @@ void record(const Transfer& transfer) {
   int32_t status = 0;
   if (!completionStatus(transfer.status, status)) return;
   CaptureFile& state = captureFile();
+  if (!state.open.load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> lock(state.mutex);
   if (state.file == nullptr) return;
 
@@ -130,6 +135,7 @@ void record(const Transfer& transfer) {
   if (!written) {  // a full disk ends the capture, not the program being captured
     std::fclose(state.file);
     state.file = nullptr;
+    state.open = false;
   }
 }
 

@@ -9,6 +9,10 @@ extern "C" void ksim_reset(void) {
   ksim::reset();
 }
 
+extern "C" void ksim_record_transfers(int on) {
+  ksim::recordTransfers(on != 0);
+}
+
 extern "C" void ksim_install_default_bus_firmware(uint32_t firmwareVersion) {
   ksim::reset();
   ksim::ProbeConfig config;

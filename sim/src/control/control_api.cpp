@@ -12,16 +12,22 @@
 namespace ksim {
 namespace {
 
-ProbeFunction* probeOf(BusDevice* device) {
-  return device != nullptr ? dynamic_cast<ProbeFunction*>(device->function.get()) : nullptr;
+ProbeFunction* probeOf(BusDevice& device) {
+  return dynamic_cast<ProbeFunction*>(device.function.get());
 }
 
-// Runs f on the probe under the bus lock, when the device is a probe.
+// Runs f on the probe under its device's lock, when the device is a probe.
 template <class F>
 void withProbe(DeviceId id, F f) {
-  BusState& state = bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  if (ProbeFunction* probe = probeOf(findDevice(state, id))) f(*probe);
+  std::shared_ptr<BusDevice> device;
+  {
+    BusState& state = bus();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    device = findDevice(state, id);
+  }
+  if (device == nullptr) return;
+  std::lock_guard<std::mutex> lock(device->mutex);
+  if (ProbeFunction* probe = probeOf(*device)) f(*probe);
 }
 
 // IEEE 1149.1 fixes bit 0 of every IDCODE at 1: it tells an IDCODE from BYPASS's 0 bit.
@@ -33,12 +39,14 @@ bool validChain(const std::vector<TapConfig>& chain) {
 
 }  // namespace
 
+// Handles still open keep their devices' records; those fail from now on.
 void reset() {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
+  for (const auto& device : state.devices) departBus(*device);
   state.devices.clear();
-  state.events.clear();
-  state.recording = true;
+  state.log.clear();
+  state.log.switchOn(true);
   state.clock.configure({});
 }
 
@@ -49,7 +57,8 @@ DeviceId attachProbe(const ProbeConfig& config) {
   auto probe = std::make_unique<ProbeFunction>(config);
   const InterfaceLayout layout = probe->layout();
   const DeviceId id = attachFunction(state, std::move(probe));
-  BusDevice* device = findDevice(state, id);
+  const std::shared_ptr<BusDevice> device = findDevice(state, id);
+  std::lock_guard<std::mutex> deviceLock(device->mutex);
   device->claims.bindKernelDriver(layout.commandInterface, config.kernelDriverActive);
   device->claims.bindKernelDriver(layout.dataInterface, config.kernelDriverActive);
   return id;
@@ -71,22 +80,25 @@ uint64_t bootloaderPollMs() {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
   uint64_t total = 0;
-  for (const auto& device : state.devices)
+  for (const auto& device : state.devices) {
+    std::lock_guard<std::mutex> deviceLock(device->mutex);
     if (const auto* bootloader = dynamic_cast<const BootloaderFunction*>(device->function.get()))
       total += bootloader->model().pollRequestedMs();
+  }
   return total;
 }
 
 void detach(DeviceId id) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  if (BusDevice* device = findDevice(state, id)) departBus(*device);
+  if (const std::shared_ptr<BusDevice> device = findDevice(state, id)) departBus(*device);
 }
 
 void appearAfterScans(DeviceId id, unsigned scans) {
   BusState& state = bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  if (BusDevice* device = findDevice(state, id)) scheduleArrival(*device, scans);
+  if (const std::shared_ptr<BusDevice> device = findDevice(state, id))
+    scheduleArrival(*device, scans);
 }
 
 void injectFault(DeviceId id, const FaultRule& fault) {
@@ -98,26 +110,25 @@ void scriptReply(DeviceId id, const ScriptedReply& reply) {
 }
 
 std::vector<Event> events() {
-  BusState& state = bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  return state.events;
+  return bus().log.events();
 }
 
 void clearEvents() {
-  BusState& state = bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.events.clear();
+  bus().log.clear();
 }
 
 std::vector<std::vector<uint8_t>> commandPackets(DeviceId id) {
-  BusState& state = bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  uint8_t commandOut = 0;
+  bool isProbe = false;
+  withProbe(id, [&](ProbeFunction& probe) {
+    isProbe = true;
+    commandOut = probe.layout().commandOut;
+  });
   std::vector<std::vector<uint8_t>> packets;
-  const ProbeFunction* probe = probeOf(findDevice(state, id));
-  if (probe == nullptr) return packets;
-  for (const Event& event : state.events) {
-    if (event.device == id && event.kind == EventKind::BulkOut &&
-        event.endpoint == probe->layout().commandOut && event.result == LIBUSB_SUCCESS)
+  if (!isProbe) return packets;
+  for (const Event& event : bus().log.events()) {
+    if (event.device == id && event.kind == EventKind::BulkOut && event.endpoint == commandOut &&
+        event.result == LIBUSB_SUCCESS)
       packets.push_back(event.data);
   }
   return packets;

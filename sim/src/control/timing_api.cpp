@@ -5,21 +5,15 @@
 namespace ksim {
 
 void recordTransfers(bool on) {
-  BusState& state = bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.recording = on;
+  bus().log.switchOn(on);
 }
 
 void setBusTiming(const BusTiming& timing) {
-  BusState& state = bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.clock.configure(timing);
+  bus().clock.configure(timing);
 }
 
 uint64_t modelledTimeNs() {
-  BusState& state = bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  return state.clock.nowNs();
+  return bus().clock.nowNs();
 }
 
 uint64_t modelledExchangeNs(const BusTiming& timing, int outBytes, int inBytes) {

@@ -69,21 +69,41 @@ void unref(BusState& state, libusb_device* device) {
   }
 }
 
-// The device behind a handle while it is on the bus in the stay the handle opened, else null.
-BusDevice* presentDevice(BusState& state, const libusb_device_handle* handle) {
-  return handle != nullptr ? ksim::deviceOf(state, handle->open) : nullptr;
-}
-
 bool claimedByLibusb(const libusb_device_handle& handle, int number) {
   return number >= 0 && number < 32 && (handle.claimedByLibusb >> number & 1) != 0;
 }
 
-void logEvent(BusState& state, ksim::DeviceId id, ksim::EventKind kind, uint8_t endpoint,
-              int length, unsigned timeout, int result, const uint8_t* data, int count) {
-  if (!state.recording) return;
+// A request through a handle: the device's lock for as long as it runs, and the departure its
+// function may ask for settled when it is over.
+class Request {
+ public:
+  explicit Request(const libusb_device_handle* handle)
+      : device_(handle != nullptr ? handle->open.device.get() : nullptr) {
+    if (device_ != nullptr) lock_ = std::unique_lock<std::mutex>(device_->mutex);
+  }
+  ~Request() {
+    if (device_ != nullptr) ksim::finishRequest(ksim::bus(), *device_, lock_);
+  }
+  Request(const Request&) = delete;
+  Request& operator=(const Request&) = delete;
+
+  // The device while it is on the bus in the stay the handle opened, else null.
+  BusDevice* present(const libusb_device_handle* handle) const {
+    return device_ != nullptr && handle->open.attached() ? device_ : nullptr;
+  }
+
+ private:
+  BusDevice* device_;
+  std::unique_lock<std::mutex> lock_;
+};
+
+void logEvent(ksim::DeviceId id, ksim::EventKind kind, uint8_t endpoint, int length,
+              unsigned timeout, int result, const uint8_t* data, int count) {
+  ksim::TrafficLog& log = ksim::bus().log;
+  if (!log.on()) return;
   ksim::Event event{id, kind, endpoint, length, timeout, result, {}};
   if (data != nullptr && count > 0) event.data.assign(data, data + count);
-  state.events.push_back(std::move(event));
+  log.add(std::move(event));
 }
 
 // The device's address on the bus, as the host assigned it when the device arrived.
@@ -145,15 +165,15 @@ KSIM_EXPORT ssize_t libusb_get_device_list(libusb_context*, libusb_device*** lis
   if (entries == nullptr) return LIBUSB_ERROR_NO_MEM;
   std::size_t i = 0;
   for (const auto& device : state.devices) {
-    if (!device->present) continue;
+    if (!device->present || i == count) continue;
     entries[i++] = new libusb_device{device->id, 1};
     ++state.live.devices;
   }
-  entries[count] = nullptr;
+  entries[i] = nullptr;
   ++state.live.deviceLists;
   ksim::scanDone(state);
   *list = entries;
-  return static_cast<ssize_t>(count);
+  return static_cast<ssize_t>(i);
 }
 
 KSIM_EXPORT void libusb_free_device_list(libusb_device** list, int unrefDevices) {
@@ -183,9 +203,9 @@ KSIM_EXPORT int libusb_get_device_descriptor(libusb_device* device,
   if (device == nullptr || descriptor == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  const BusDevice* sim = ksim::findDevice(state, device->id);
+  const std::shared_ptr<BusDevice> sim = ksim::findDevice(state, device->id);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  const usb::DeviceDescriptor from = sim->function->deviceDescriptor();
+  const usb::DeviceDescriptor& from = sim->descriptor;
   *descriptor = libusb_device_descriptor{};
   descriptor->bLength = LIBUSB_DT_DEVICE_SIZE;
   descriptor->bDescriptorType = LIBUSB_DT_DEVICE;
@@ -209,16 +229,16 @@ KSIM_EXPORT int libusb_get_device_descriptor(libusb_device* device,
 KSIM_EXPORT int libusb_get_config_descriptor(libusb_device* device, uint8_t index,
                                              libusb_config_descriptor** config) {
   if (device == nullptr || config == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
-  std::vector<uint8_t> bytes;
+  std::shared_ptr<BusDevice> sim;
   {
     BusState& state = ksim::bus();
     std::lock_guard<std::mutex> lock(state.mutex);
-    const BusDevice* sim = ksim::findDevice(state, device->id);
-    if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-    if (index != 0) return LIBUSB_ERROR_NOT_FOUND;
-    bytes = sim->function->configurationDescriptor();
+    sim = ksim::findDevice(state, device->id);
   }
-  return ksim::libusb::parseConfigDescriptor(bytes.data(), bytes.size(), config);
+  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  if (index != 0) return LIBUSB_ERROR_NOT_FOUND;
+  return ksim::libusb::parseConfigDescriptor(sim->configuration.data(), sim->configuration.size(),
+                                             config);
 }
 
 KSIM_EXPORT int libusb_get_active_config_descriptor(libusb_device* device,
@@ -236,15 +256,15 @@ KSIM_EXPORT uint8_t libusb_get_device_address(libusb_device* device) {
 
 KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle) {
   if (device == nullptr || handle == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
   auto* opened = new (std::nothrow) libusb_device_handle{};
   if (opened == nullptr) return LIBUSB_ERROR_NO_MEM;
+  BusState& state = ksim::bus();
   const usb::Status status = ksim::openDevice(state, device->id, opened->open);
   if (status != usb::Status::Ok) {
     delete opened;
     return libusbCode(status);
   }
+  std::lock_guard<std::mutex> lock(state.mutex);
   ++device->references;
   opened->device = device;
   *handle = opened;
@@ -254,9 +274,9 @@ KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle
 
 KSIM_EXPORT void libusb_close(libusb_device_handle* handle) {
   if (handle == nullptr) return;
+  ksim::closeDevice(handle->open);
   BusState& state = ksim::bus();
   std::lock_guard<std::mutex> lock(state.mutex);
-  ksim::closeDevice(state, handle->open);
   unref(state, handle->device);
   --state.live.handles;
   delete handle;
@@ -268,9 +288,8 @@ KSIM_EXPORT int libusb_get_string_descriptor_ascii(libusb_device_handle* handle,
                                                    unsigned char* data, int length) {
   if (handle == nullptr || data == nullptr || length <= 0 || index == 0)
     return LIBUSB_ERROR_INVALID_PARAM;
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
+  Request request(handle);
+  BusDevice* sim = request.present(handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   uint8_t descriptor[255];
   int received = 0;
@@ -290,19 +309,16 @@ KSIM_EXPORT int libusb_get_string_descriptor_ascii(libusb_device_handle* handle,
 }
 
 KSIM_EXPORT int libusb_claim_interface(libusb_device_handle* handle, int number) {
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
-  if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  const usb::Status status = ksim::claimInterface(*sim, handle->open, number);
+  Request request(handle);
+  if (request.present(handle) == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+  const usb::Status status = ksim::claimInterface(handle->open, number);
   if (status == usb::Status::Ok) handle->claimedByLibusb |= 1u << number;
   return libusbCode(status);
 }
 
 KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int number) {
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
+  Request request(handle);
+  BusDevice* sim = request.present(handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!claimedByLibusb(*handle, number)) return LIBUSB_ERROR_NOT_FOUND;
   handle->claimedByLibusb &= ~(1u << number);
@@ -313,9 +329,8 @@ KSIM_EXPORT int libusb_release_interface(libusb_device_handle* handle, int numbe
 // setting may stall it: there is nothing to switch.
 KSIM_EXPORT int libusb_set_interface_alt_setting(libusb_device_handle* handle, int number,
                                                  int setting) {
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
+  Request request(handle);
+  BusDevice* sim = request.present(handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!claimedByLibusb(*handle, number)) return LIBUSB_ERROR_NOT_FOUND;
   const std::vector<uint8_t>& configuration = sim->configuration;
@@ -328,7 +343,6 @@ KSIM_EXPORT int libusb_set_interface_alt_setting(libusb_device_handle* handle, i
   capture(*sim, 0, &setup, nullptr, 0, 0, status);
   if (status == usb::Status::Stall && usb::alternateSettingCount(configuration, number) == 1)
     status = usb::Status::Ok;
-  ksim::settleDepartures(state);
   return libusbCode(status);
 }
 
@@ -336,21 +350,21 @@ KSIM_EXPORT int libusb_set_interface_alt_setting(libusb_device_handle* handle, i
 // application) is, as libusb says, one to close and look for again: LIBUSB_ERROR_NOT_FOUND.
 // Otherwise claims stay as they were.
 KSIM_EXPORT int libusb_reset_device(libusb_device_handle* handle) {
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
-  if (sim == nullptr) return LIBUSB_ERROR_NOT_FOUND;
-  sim->function->busReset();
-  ksim::settleDepartures(state);
-  return sim->present ? LIBUSB_SUCCESS : LIBUSB_ERROR_NOT_FOUND;
+  {
+    Request request(handle);
+    BusDevice* sim = request.present(handle);
+    if (sim == nullptr) return LIBUSB_ERROR_NOT_FOUND;
+    sim->function->busReset();
+  }
+  Request after(handle);
+  return after.present(handle) != nullptr ? LIBUSB_SUCCESS : LIBUSB_ERROR_NOT_FOUND;
 }
 
 KSIM_EXPORT int libusb_clear_halt(libusb_device_handle* handle, unsigned char endpoint) {
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
+  Request request(handle);
+  BusDevice* sim = request.present(handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-  logEvent(state, sim->id, ksim::EventKind::ClearHalt, endpoint, 0, 0, LIBUSB_SUCCESS, nullptr, 0);
+  logEvent(sim->id, ksim::EventKind::ClearHalt, endpoint, 0, 0, LIBUSB_SUCCESS, nullptr, 0);
   sim->function->clearHalt(endpoint);
   // On the bus: CLEAR_FEATURE(ENDPOINT_HALT) to the endpoint.
   const usb::SetupPacket clearFeature{LIBUSB_RECIPIENT_ENDPOINT, LIBUSB_REQUEST_CLEAR_FEATURE, 0,
@@ -360,18 +374,16 @@ KSIM_EXPORT int libusb_clear_halt(libusb_device_handle* handle, unsigned char en
 }
 
 KSIM_EXPORT int libusb_kernel_driver_active(libusb_device_handle* handle, int number) {
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  const BusDevice* sim = presentDevice(state, handle);
+  Request request(handle);
+  const BusDevice* sim = request.present(handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!ksim::hasInterface(*sim, number)) return LIBUSB_ERROR_NOT_FOUND;
   return sim->claims.kernelDriverBound(number) ? 1 : 0;
 }
 
 KSIM_EXPORT int libusb_detach_kernel_driver(libusb_device_handle* handle, int number) {
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
+  Request request(handle);
+  BusDevice* sim = request.present(handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   if (!ksim::hasInterface(*sim, number) || !sim->claims.kernelDriverBound(number))
     return LIBUSB_ERROR_NOT_FOUND;
@@ -400,9 +412,8 @@ KSIM_EXPORT int libusb_control_transfer(libusb_device_handle* handle, uint8_t re
                                         unsigned char* data, uint16_t length,
                                         unsigned int timeout) {
   if (handle == nullptr || (data == nullptr && length > 0)) return LIBUSB_ERROR_INVALID_PARAM;
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
+  Request held(handle);
+  BusDevice* sim = held.present(handle);
   if (sim == nullptr) return LIBUSB_ERROR_NO_DEVICE;
   int transferred = 0;
   const usb::SetupPacket setup{requestType, request, value, index, length};
@@ -410,10 +421,9 @@ KSIM_EXPORT int libusb_control_transfer(libusb_device_handle* handle, uint8_t re
   const int result = status == usb::Status::Ok ? transferred : libusbCode(status);
   const bool in = (requestType & LIBUSB_ENDPOINT_IN) != 0;
   capture(*sim, requestType & LIBUSB_ENDPOINT_IN, &setup, data, length, transferred, status);
-  logEvent(state, sim->id, ksim::EventKind::Control, 0, length, timeout,
+  logEvent(sim->id, ksim::EventKind::Control, 0, length, timeout,
            result < 0 ? result : LIBUSB_SUCCESS, data,
            result < 0 ? 0 : (in ? transferred : length));
-  ksim::settleDepartures(state);
   return result;
 }
 
@@ -422,21 +432,21 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
                                      unsigned int timeout) {
   if (handle == nullptr || (data == nullptr && length > 0) || length < 0)
     return LIBUSB_ERROR_INVALID_PARAM;
-  BusState& state = ksim::bus();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  BusDevice* sim = presentDevice(state, handle);
   int count = 0;
-  const usb::Status status =
-      sim != nullptr ? ksim::bulkTransfer(*sim, handle->open, endpoint, data, length, count)
-                     : usb::Status::NoDevice;
+  usb::Status status = usb::Status::NoDevice;
+  {
+    Request request(handle);
+    if (BusDevice* sim = request.present(handle)) {
+      status = ksim::bulkTransfer(handle->open, endpoint, data, length, count);
+      capture(*sim, endpoint, nullptr, data, length, count, status);
+    }
+  }
   const int result = libusbCode(status);
-  if (sim != nullptr) capture(*sim, endpoint, nullptr, data, length, count, status);
   if (transferred != nullptr) *transferred = count;
   const bool in = (endpoint & LIBUSB_ENDPOINT_IN) != 0;
-  state.clock.bulk(in, count, in && result == LIBUSB_ERROR_TIMEOUT ? timeout : 0);
-  logEvent(state, handle->open.id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut,
+  ksim::bus().clock.bulk(in, count, in && result == LIBUSB_ERROR_TIMEOUT ? timeout : 0);
+  logEvent(handle->open.device->id, in ? ksim::EventKind::BulkIn : ksim::EventKind::BulkOut,
            endpoint, length, timeout, result, data, in ? count : length);
-  ksim::settleDepartures(state);
   return result;
 }
 

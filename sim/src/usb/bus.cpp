@@ -4,26 +4,59 @@
 
 namespace ksim {
 
+void TrafficLog::add(Event event) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (events_.size() == kLimit) events_.pop_front();
+  events_.push_back(std::move(event));
+}
+
+std::vector<Event> TrafficLog::events() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return {events_.begin(), events_.end()};
+}
+
+void TrafficLog::clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  events_.clear();
+}
+
+void SharedClock::configure(const BusTiming& timing) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  clock_.configure(timing);
+  on_.store(clock_.on(), std::memory_order_relaxed);
+}
+
+void SharedClock::bulk(bool in, int bytes, unsigned timedOutMs) {
+  if (!on_.load(std::memory_order_relaxed)) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  clock_.bulk(in, bytes, timedOutMs);
+}
+
+uint64_t SharedClock::nowNs() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return clock_.nowNs();
+}
+
 BusState& bus() {
   static BusState state;
   return state;
 }
 
-BusDevice* findDevice(BusState& state, DeviceId id) {
+std::shared_ptr<BusDevice> findDevice(BusState& state, DeviceId id) {
   for (auto& device : state.devices)
-    if (device->id == id) return device.get();
+    if (device->id == id) return device;
   return nullptr;
 }
 
 DeviceId attachFunction(BusState& state, std::unique_ptr<usb::Function> function, unsigned scans) {
-  auto device = std::make_unique<BusDevice>();
+  auto device = std::make_shared<BusDevice>();
   device->id = state.nextId++;
+  device->descriptor = function->deviceDescriptor();
   device->configuration = function->configurationDescriptor();
   device->function = std::move(function);
   scheduleArrival(*device, scans);
-  const DeviceId id = device->id;
-  state.devices.push_back(std::move(device));
-  return id;
+  state.devices.push_back(device);
+  return device->id;
 }
 
 void scheduleArrival(BusDevice& device, unsigned scans) {
@@ -33,6 +66,7 @@ void scheduleArrival(BusDevice& device, unsigned scans) {
 }
 
 void departBus(BusDevice& device) {
+  std::lock_guard<std::mutex> lock(device.mutex);
   device.present = false;
   device.scansUntilArrival = 0;
   ++device.stay;
@@ -46,39 +80,38 @@ void scanDone(BusState& state) {
   }
 }
 
-void settleDepartures(BusState& state) {
-  // Successors are collected first: attaching them grows the device list being walked.
-  std::vector<std::pair<std::unique_ptr<usb::Function>, unsigned>> arriving;
-  for (auto& device : state.devices) {
-    std::unique_ptr<usb::Function> successor;
-    unsigned scans = 0;
-    if (!device->function->takeDeparture(successor, scans)) continue;
-    departBus(*device);
-    if (successor != nullptr) arriving.emplace_back(std::move(successor), scans);
-  }
-  for (auto& [function, scans] : arriving) attachFunction(state, std::move(function), scans);
+void finishRequest(BusState& state, BusDevice& device, std::unique_lock<std::mutex>& lock) {
+  std::unique_ptr<usb::Function> successor;
+  unsigned scans = 0;
+  const bool leaving = device.function->takeDeparture(successor, scans);
+  lock.unlock();
+  if (!leaving) return;
+  std::lock_guard<std::mutex> busLock(state.mutex);
+  departBus(device);
+  if (successor != nullptr) attachFunction(state, std::move(successor), scans);
 }
 
 usb::Status openDevice(BusState& state, DeviceId id, DeviceOpen& open) {
-  BusDevice* device = findDevice(state, id);
-  if (device == nullptr || !device->present) return usb::Status::NoDevice;
+  std::shared_ptr<BusDevice> device;
+  {
+    std::lock_guard<std::mutex> busLock(state.mutex);
+    device = findDevice(state, id);
+  }
+  if (device == nullptr) return usb::Status::NoDevice;
+  std::lock_guard<std::mutex> lock(device->mutex);
+  if (!device->present) return usb::Status::NoDevice;
   const usb::Status status = device->function->open();
   if (status != usb::Status::Ok) return status;
-  open.id = id;
+  open.device = device;
   open.stay = device->stay;
   return usb::Status::Ok;
 }
 
-void closeDevice(BusState& state, const DeviceOpen& open) {
-  BusDevice* device = findDevice(state, open.id);
-  if (device == nullptr) return;
-  device->claims.releaseAll(open.holder());
-  if (device->present && device->stay == open.stay) device->function->closed();
-}
-
-BusDevice* deviceOf(BusState& state, const DeviceOpen& open) {
-  BusDevice* device = findDevice(state, open.id);
-  return device != nullptr && device->present && device->stay == open.stay ? device : nullptr;
+void closeDevice(const DeviceOpen& open) {
+  if (open.device == nullptr) return;
+  std::lock_guard<std::mutex> lock(open.device->mutex);
+  open.device->claims.releaseAll(open.holder());
+  if (open.attached()) open.device->function->closed();
 }
 
 bool hasInterface(const BusDevice& device, int number) {
@@ -86,7 +119,8 @@ bool hasInterface(const BusDevice& device, int number) {
          usb::hasInterface(device.configuration, number);
 }
 
-usb::Status claimInterface(BusDevice& device, const DeviceOpen& open, int number) {
+usb::Status claimInterface(const DeviceOpen& open, int number) {
+  BusDevice& device = *open.device;
   if (!hasInterface(device, number)) return usb::Status::NotFound;
   if (device.claims.holds(open.holder(), number)) return usb::Status::Ok;
   // A function that refuses the claim is as busy as one held elsewhere.
@@ -96,14 +130,15 @@ usb::Status claimInterface(BusDevice& device, const DeviceOpen& open, int number
   return status;
 }
 
-usb::Status bulkTransfer(BusDevice& device, const DeviceOpen& open, uint8_t endpoint, uint8_t* data,
-                         int length, int& transferred) {
+usb::Status bulkTransfer(const DeviceOpen& open, uint8_t endpoint, uint8_t* data, int length,
+                         int& transferred) {
   transferred = 0;
+  BusDevice& device = *open.device;
   // An endpoint of no interface of the configuration is not found; one of an interface that
   // another open holds is busy.
   const int interface = usb::interfaceOfEndpoint(device.configuration, endpoint);
   if (interface < 0) return usb::Status::NotFound;
-  const usb::Status claimed = claimInterface(device, open, interface);
+  const usb::Status claimed = claimInterface(open, interface);
   if (claimed != usb::Status::Ok) return claimed;
   if ((endpoint & 0x80) != 0) return device.function->bulkIn(endpoint, data, length, transferred);
   const usb::Status status = device.function->bulkOut(endpoint, data, length);

@@ -124,6 +124,14 @@ TEST(ScanKeys, ClocksEdgesLinkDelayAndPins) {
               EXPECT_EQ(r.fastClock, 0);
               EXPECT_EQ(r.fastClockFound, 0);
             }},
+          C{"slow frequency above the lowest",
+            {{"LOOM.SLOWFRQ", "1000"}},
+            0,
+            expect(&R::slowFrequency, 1000u)},
+          C{"slow clock off keeps fast",
+            {{"LOOM.SLOWCLK", "0"}, {"LOOM.FASTCLK", "1"}},
+            0,
+            expect(&R::fastClock, 1)},
           C{"slow clock clears fast",
             {{"LOOM.SLOWCLK", "1"}, {"LOOM.FASTCLK", "1"}},
             0,

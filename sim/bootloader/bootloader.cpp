@@ -116,9 +116,9 @@ ControlReply Bootloader::getStatus(uint8_t* data, uint16_t length) {
   if (length < 6) return stall(kErrStalledPkt);
   uint32_t pollMs = 0;
   if (state_ == kDnloadSync) {
-    if (busyMs_ != 0) {
+    if (busyPolls_ != 0) {
       pollMs = busyMs_;
-      busyMs_ = 0;
+      --busyPolls_;
       state_ = kDnBusy;
       enterPending(Pending::kBusy, pollMs);
     } else {

@@ -103,7 +103,8 @@ class Bootloader {
   Pending pending_ = Pending::kNone;
   uint64_t pendingUntilUs_ = 0;
   uint8_t afterSync_ = 5;  // state a DNLOAD_SYNC status request moves to
-  uint32_t busyMs_ = 0;    // DNBUSY time of the block just received
+  uint32_t busyMs_ = 0;    // DNBUSY time of each status request the block just received asks
+  uint32_t busyPolls_ = 0; // status requests that still find the device in DNBUSY
   bool manifested_ = false;
   bool left_ = false;
   bool leaveAfterStatus_ = false;

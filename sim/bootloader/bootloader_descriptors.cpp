@@ -27,6 +27,7 @@ std::vector<uint8_t> Bootloader::deviceDescriptor() const {
   put16(out, 0x0100);  // bcdDevice
   out.insert(out.end(), {1, 2, 3, 1});
   if (faults_.descriptors == DescriptorFault::kShortDevice) out.resize(kShortDeviceSize);
+  if (faults_.descriptors == DescriptorFault::kTypeBytesZero) out[1] = 0;
   return out;
 }
 
@@ -49,6 +50,7 @@ std::vector<uint8_t> Bootloader::configDescriptor() const {
   }
   out[2] = static_cast<uint8_t>(total);
   out[3] = static_cast<uint8_t>(total >> 8);
+  if (fault == DescriptorFault::kTypeBytesZero) out[1] = 0;
   return out;
 }
 

@@ -56,7 +56,7 @@ ControlReply Bootloader::download(const ControlRequest& request, const uint8_t* 
     return {ControlReply::kDone, 0};
   }
   state_ = kDnloadSync;
-  busyMs_ = 0;
+  busyPolls_ = 0;
   afterSync_ = kDnloadIdle;
   if (programming_) {
     writeBlock(data, request.length);
@@ -84,6 +84,7 @@ void Bootloader::writeBlock(const uint8_t* data, uint16_t length) {
   if (faults_.verifyMismatch) flash_[writeAt_] ^= 0x01;
   writeAt_ += length;
   busyMs_ = config_.blockPollMs;
+  busyPolls_ = config_.blockPollMs != 0 ? 1 : 0;
 }
 
 void Bootloader::runCommand(const uint8_t* data, uint16_t length) {
@@ -100,6 +101,8 @@ void Bootloader::runCommand(const uint8_t* data, uint16_t length) {
       writeEnd_ = address + count;
       dataBlocks_ = 0;
       erase(writeAt_, writeEnd_);
+      busyMs_ = config_.erasePollMs;
+      busyPolls_ = config_.erasePolls;
       return;
     case kRead:
       if (!inFlash) break;

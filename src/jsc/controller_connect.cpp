@@ -32,10 +32,14 @@ int32_t driveTrst(const SharedController& record, uint8_t level) {
                     : tclkWait(probe, record.tclkFrequency, kHighCycles, kTrstWaitMicroseconds);
 }
 
+// Appends every word; the first failing append's code, else 0.
 int32_t appendEvents(JscHandle& handle, const uint32_t* words, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i)
-    if (const int32_t result = appendEvent(handle, words[i])) return result;
-  return kOk;
+  int32_t first = kOk;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int32_t result = appendEvent(handle, words[i]);
+    if (first == kOk) first = result;
+  }
+  return first;
 }
 
 }  // namespace
@@ -62,9 +66,9 @@ int32_t connectController(JscHandle* handle, const ConnectOptions* options) {
   const bool record = options->recordEvents != 0;
   resetEventLog(*handle, record);
   if (const int32_t result = resetSequence(*handle, pulse, record)) return result;
-  if (record) {
-    if (const int32_t result = appendEvents(*handle, kEventsAfterReset, 2)) return result;
-  }
+  // A failing append does not stop the connect: the first one's code is its result at the end.
+  const int32_t appendedAfterReset =
+      record ? appendEvents(*handle, kEventsAfterReset, 2) : kOk;
   if (options->moveToReset[0] != 0 || options->moveToReset[1] != 0) {
     PathDescriptor toReset{};
     toReset.endPathMode = 1;
@@ -76,8 +80,10 @@ int32_t connectController(JscHandle* handle, const ConnectOptions* options) {
   controller.linkDelayAbsolute = delay.unsignedGiven ? delay.unsignedValue : 0;
   if (delay.signedGiven) controller.linkDelayRelative = static_cast<uint32_t>(delay.signedValue);
   if (!record) return kOk;
-  if (const int32_t result = appendEvents(*handle, kEventsAfterLinkDelay, 5)) return result;
-  return appendEventPair(*handle, kEventPairFirst, kEventPairSecond);
+  const int32_t appendedAfterLinkDelay = appendEvents(*handle, kEventsAfterLinkDelay, 5);
+  const int32_t appendedPair = appendEventPair(*handle, kEventPairFirst, kEventPairSecond);
+  if (appendedAfterReset != kOk) return appendedAfterReset;
+  return appendedAfterLinkDelay != kOk ? appendedAfterLinkDelay : appendedPair;
 }
 
 int32_t getTrst(JscHandle* handle, uint8_t* level) {

@@ -28,6 +28,23 @@ void wait(KSTInform* probe, uint8_t action, uint32_t cycles) {
     KST_CycleTclk(probe, cycles);
 }
 
+// Drives the reset line as the action asks: the first failing KST_SetSrst's code, else 0.
+int32_t driveReset(KSTInform* probe, uint8_t action, uint32_t cycles) {
+  switch (action) {
+    case kActionAssert:
+      return KST_SetSrst(probe, 0);
+    case kActionRelease:
+      return KST_SetSrst(probe, 1);
+    case kActionPulse:
+    case kActionPulsePaused:
+      if (const int32_t result = KST_SetSrst(probe, 0)) return result;
+      wait(probe, action, cycles);
+      return KST_SetSrst(probe, 1);
+    default:
+      return kOk;
+  }
+}
+
 int32_t systemReset(const SharedController& record, uint8_t queryOnly, uint8_t* done, uint8_t flags,
                     uint8_t waits) {
   const uint8_t action = flags & kActionMask;
@@ -38,18 +55,10 @@ int32_t systemReset(const SharedController& record, uint8_t queryOnly, uint8_t* 
   }
   KSTInform* probe = record.chain.probe;
   if (waits) wait(probe, action, cycles);
-  if (flags & kDriveLines) {
-    if (action == kActionAssert) {
-      if (const int32_t result = KST_SetSrst(probe, 0)) return result;
-    } else if (action == kActionRelease) {
-      if (const int32_t result = KST_SetSrst(probe, 1)) return result;
-    } else if (action == kActionPulse || action == kActionPulsePaused) {
-      if (const int32_t result = KST_SetSrst(probe, 0)) return result;
-      wait(probe, action, cycles);
-      if (const int32_t result = KST_SetSrst(probe, 1)) return result;
-    }
-  }
+  const int32_t driven = (flags & kDriveLines) ? driveReset(probe, action, cycles) : kOk;
+  // The target gets its settling time after the reset line moved, even when it could not.
   if (waits) wait(probe, action, 2 * cycles);
+  if (driven != kOk) return driven;
   *done = 1;
   return kOk;
 }

@@ -5,8 +5,6 @@
 namespace kst::update {
 namespace {
 
-constexpr uint8_t kDeviceType = 1;
-constexpr uint8_t kConfigType = 2;
 constexpr uint8_t kInterfaceType = 4;
 constexpr uint8_t kDfuFunctionalType = 0x21;
 constexpr uint8_t kApplicationSpecificClass = 0xFE;
@@ -50,8 +48,10 @@ void readFunctional(wire::Reader& descriptor, DfuInterface& out) {
 bool readDeviceDescriptor(const uint8_t* bytes, std::size_t size, DeviceFields& out) {
   if (size != kDeviceDescriptorSize) return false;
   wire::Reader reader(bytes, size);
-  if (reader.u8() != kDeviceDescriptorSize || reader.u8() != kDeviceType) return false;
-  reader.bytes(6);  // bcdUSB, class, subclass, protocol, bMaxPacketSize0
+  // bDescriptorType is not checked: the request named the descriptor, and bLength is the one
+  // field the device must get right.
+  if (reader.u8() != kDeviceDescriptorSize) return false;
+  reader.bytes(7);  // bDescriptorType, bcdUSB, class, subclass, protocol, bMaxPacketSize0
   out.vendorId = reader.u16();
   out.productId = reader.u16();
   out.release = reader.u16();
@@ -64,10 +64,20 @@ bool readDeviceDescriptor(const uint8_t* bytes, std::size_t size, DeviceFields& 
 bool readConfigHeader(const uint8_t* bytes, std::size_t size, ConfigHeader& out) {
   if (size != kConfigHeaderSize) return false;
   wire::Reader reader(bytes, size);
-  if (reader.u8() != kConfigHeaderSize || reader.u8() != kConfigType) return false;
+  if (reader.u8() != kConfigHeaderSize) return false;
+  reader.u8();  // bDescriptorType, not checked (see the device descriptor)
   out.totalLength = reader.u16();
   out.interfaceCount = reader.u8();
   return reader.ok();
+}
+
+bool configMatchesHeader(const uint8_t* bytes, std::size_t size, const ConfigHeader& header) {
+  if (size != header.totalLength) return false;
+  wire::Reader reader(bytes, size);
+  if (reader.u8() != kConfigHeaderSize) return false;
+  reader.u8();  // bDescriptorType
+  const uint16_t totalLength = reader.u16();
+  return reader.ok() && totalLength == header.totalLength;
 }
 
 DfuInterface findDfuInterface(const uint8_t* config, std::size_t size, uint8_t interfaceCount) {

@@ -31,6 +31,10 @@ struct ConfigHeader {
 // False unless nine bytes arrived with bLength 9.
 bool readConfigHeader(const uint8_t* bytes, std::size_t size, ConfigHeader& out);
 
+// The whole configuration: all wTotalLength bytes arrived, with bLength 9 and the same
+// wTotalLength as the header. A configuration shorter than its header holds no interface.
+bool configMatchesHeader(const uint8_t* bytes, std::size_t size, const ConfigHeader& header);
+
 struct DfuInterface {
   bool found;
   uint8_t number;

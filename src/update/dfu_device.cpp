@@ -43,24 +43,23 @@ bool readDevice(Handle& handle, DeviceInfo& info) {
   return true;
 }
 
-// Reads the whole configuration and finds its DFU interface.
-bool readConfiguration(Handle& handle, DfuInterface& dfu) {
+// Reads the whole configuration and finds its DFU interface: 0, -2 without memory for the
+// configuration, -4 when a descriptor is not as the header announced.
+int32_t readConfiguration(Handle& handle, DfuInterface& dfu) {
   uint8_t head[kConfigHeaderSize] = {};
   ConfigHeader header{};
   if (!readConfigHeader(
-          head, moved(getDescriptor(handle, kConfigDescriptorValue, head, sizeof head)), header) ||
-      header.totalLength < kConfigHeaderSize)
-    return false;
-  std::unique_ptr<uint8_t[]> config(new (std::nothrow) uint8_t[header.totalLength]);
-  if (!config) return false;
+          head, moved(getDescriptor(handle, kConfigDescriptorValue, head, sizeof head)), header))
+    return DFU_ERR_UNKNOWN;
+  // One byte at least, so a wTotalLength of 0 is not mistaken for a failed allocation.
+  std::unique_ptr<uint8_t[]> config(
+      new (std::nothrow) uint8_t[header.totalLength == 0 ? 1 : header.totalLength]);
+  if (!config) return DFU_ERR_MEMORY;
   const std::size_t size =
       moved(getDescriptor(handle, kConfigDescriptorValue, config.get(), header.totalLength));
-  ConfigHeader again{};
-  if (size != header.totalLength || !readConfigHeader(config.get(), kConfigHeaderSize, again) ||
-      again.totalLength != header.totalLength)
-    return false;
+  if (!configMatchesHeader(config.get(), size, header)) return DFU_ERR_UNKNOWN;
   dfu = findDfuInterface(config.get(), size, header.interfaceCount);
-  return true;
+  return DFU_OK;
 }
 
 void fillPart(const Handle& handle, DeviceInfo& info) {
@@ -77,7 +76,8 @@ void fillPart(const Handle& handle, DeviceInfo& info) {
 
 int32_t openOverPort(Handle& handle, DeviceInfo& info) {
   DfuInterface dfu{};
-  if (!readDevice(handle, info) || !readConfiguration(handle, dfu)) return DFU_ERR_UNKNOWN;
+  if (!readDevice(handle, info)) return DFU_ERR_UNKNOWN;
+  if (const int32_t read = readConfiguration(handle, dfu)) return read;
   if (dfu.found) {
     info.iInterface = dfu.iInterface;
     info.dfuMode = dfu.protocol == kDfuModeProtocol ? 1 : 0;

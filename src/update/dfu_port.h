@@ -1,6 +1,6 @@
-// The client's view of a device: its control endpoint and the host's clock. The libusb port
+// The client's view of a device: its control endpoint and the host's pause. The libusb port
 // drives a real device; tests and the fuzz target put a scripted device and a virtual clock
-// behind the same three functions.
+// behind the same two functions.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,6 @@ struct ControlPort {
   int (*transfer)(void* link, const Setup& setup, uint8_t* data);
   // Waits count units of 1/1048576 s.
   void (*pause)(void* link, uint32_t count);
-  // Microsecond tick for deadlines.
-  uint32_t (*tick)(void* link);
   void* link;
 };
 

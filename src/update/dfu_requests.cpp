@@ -66,11 +66,16 @@ bool requestAbort(Handle& handle) {
   return endpoint0Transfer(handle, classRequest(handle, kClassOut, kAbort, 0, 0), nullptr) >= 0;
 }
 
-bool waitPollTimeout(Handle& handle, uint32_t pollTimeoutMs) {
-  if (pollTimeoutMs > kStatusDeadlineMs) return false;
-  // Units of 1/1048576 s, a thousand per millisecond as the probe's firmware counts them.
-  handle.port.pause(handle.port.link, pollTimeoutMs * 1000u);
-  return true;
+void waitPollTimeout(Handle& handle, uint32_t pollTimeoutMs) {
+  // Units of 1/1048576 s, a thousand per millisecond as the probe's firmware counts them. A
+  // pause counts in 32 bits, so a long time-out is waited as several pauses.
+  constexpr uint32_t kUnitsPerMs = 1000;
+  constexpr uint32_t kLongestPauseMs = UINT32_MAX / kUnitsPerMs;
+  for (uint32_t left = pollTimeoutMs; left != 0;) {
+    const uint32_t ms = left < kLongestPauseMs ? left : kLongestPauseMs;
+    handle.port.pause(handle.port.link, ms * kUnitsPerMs);
+    left -= ms;
+  }
 }
 
 }  // namespace kst::update

@@ -32,11 +32,8 @@ bool requestStatus(Handle& handle, Status6& status);
 bool requestClearStatus(Handle& handle);
 bool requestAbort(Handle& handle);
 
-// Waits the device's poll time-out through the port. A wait longer than the client's longest
-// deadline is refused (false) without waiting: a device cannot stall the host for hours.
-bool waitPollTimeout(Handle& handle, uint32_t pollTimeoutMs);
-
-// The longest the client waits for one block, one manifestation or one poll time-out.
-constexpr uint32_t kStatusDeadlineMs = 120000;
+// Waits the device's poll time-out through the port's pause, as long as the device asks: the
+// largest 24-bit value is about 4.7 hours, and the device is the judge of how long it needs.
+void waitPollTimeout(Handle& handle, uint32_t pollTimeoutMs);
 
 }  // namespace kst::update

@@ -18,6 +18,8 @@ enum DfuResult : int32_t {
   DFU_ERR_INVALID_FORMAT = -6,
   DFU_ERR_INVALID_ADDR = -7,
   DFU_ERR_INVALID_SIZE = -8,
+  // -9 and -10 keep their names and numbers, but the client never returns them: a device that
+  // leaves the bus fails its next request (-4), and every wait lasts as long as the device asks.
   DFU_ERR_DISCONNECTED = -9,
   DFU_ERR_TIMEOUT = -10,
   DFU_ERR_STALL = -11,

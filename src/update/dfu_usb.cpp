@@ -33,10 +33,6 @@ void platformPause(void*, uint32_t count) {
   platform::pause(count);
 }
 
-uint32_t platformTick(void*) {
-  return platform::tickMicroseconds();
-}
-
 void closeUsb(UsbRecord* record) {
   if (record == nullptr) return;
   if (record->handle != nullptr) usb::close(record->handle);
@@ -44,18 +40,21 @@ void closeUsb(UsbRecord* record) {
   delete record;
 }
 
-UsbRecord* findDevice(uint16_t vendorId, uint16_t productId, int32_t instance) {
+// The instance-th device with these ids that opens, in a libusb context of its own: 0, -2
+// without memory for the record, -3 when there is no such device.
+int32_t findDevice(uint16_t vendorId, uint16_t productId, int32_t instance, UsbRecord** out) {
   auto* record = new (std::nothrow) UsbRecord{};
-  if (record == nullptr) return nullptr;
+  if (record == nullptr) return DFU_ERR_MEMORY;
   if (usb::init(&record->context) != usb::kSuccess) record->context = nullptr;
   if (record->context != nullptr && instance >= 0)
     record->handle = link::openDeviceByIndex(record->context, vendorId, productId,
                                              static_cast<uint32_t>(instance));
   if (record->handle == nullptr) {
     closeUsb(record);
-    return nullptr;
+    return DFU_ERR_NOT_FOUND;
   }
-  return record;
+  *out = record;
+  return DFU_OK;
 }
 
 }  // namespace
@@ -64,15 +63,15 @@ int32_t QZDFUDeviceOpen(uint16_t vendorId, uint16_t productId, int32_t instance,
                         Handle** handle) {
   if (info == nullptr || handle == nullptr) return DFU_ERR_INVALID_ADDR;
   if (!usb::processBindingLoaded()) return DFU_ERR_NOT_FOUND;
-  UsbRecord* record = findDevice(vendorId, productId, instance);
-  if (record == nullptr) return DFU_ERR_NOT_FOUND;
+  UsbRecord* record = nullptr;
+  if (const int32_t found = findDevice(vendorId, productId, instance, &record)) return found;
   auto* opened = new (std::nothrow) Handle{};
   if (opened == nullptr) {
     closeUsb(record);
     return DFU_ERR_MEMORY;
   }
   opened->usb = record;
-  opened->port = ControlPort{libusbTransfer, platformPause, platformTick, record};
+  opened->port = ControlPort{libusbTransfer, platformPause, record};
   const int32_t result = openOverPort(*opened, *info);
   if (result != DFU_OK) {
     closeUsb(record);

@@ -171,22 +171,37 @@ TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
   words.resize(count);
   EXPECT_EQ(words,
             (std::vector<uint32_t>{13, 42, 58, 45, 9, 28, 31, 22, 25, 0xFFFFFFFF, 0, 40, 0}));
+
+  // A log too small for the record: the connect still moves the chain, and the first append
+  // that did not fit is its result.
+  uint32_t granted = 0;
+  ASSERT_EQ(s->operation<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(s->handle(), 1, &done,
+                                                                          2, &granted),
+            0);
+  EXPECT_EQ(connect(s->handle(), &recorded), -519);
+  const std::vector<Bytes> moved = newPackets();
+  ASSERT_FALSE(moved.empty());
+  EXPECT_EQ(codeOf(moved.back()), kGotoState);
 }
 
 TEST_F(OpenConnect, ResetLinesWaitInTestClockCycles) {
   attach();
   auto s = opened();
   const auto lines = s->operation<JSC_ControlTargetLinesFn>(JSC_SLOT_CONTROL_TARGET_LINES);
-  uint8_t done = 9;
-  ASSERT_EQ(lines(s->handle(), 2, 0, &done, 0x13, 1), 0);
-  EXPECT_EQ(done, 1);
-  const std::vector<Sent> expected = {{kCycleTclk, 275000},
-                                      {kSetSrst, 0},
-                                      {kCycleTclk, 275000},
-                                      {kSetSrst, 1},
-                                      {kCycleTclk, 550000}};
-  EXPECT_EQ(summary(newPackets()), expected);
+  // A pulse at 5.5 MHz; when the reset line cannot be driven the target still gets its wait.
+  constexpr int32_t kProbeRefuses = 0x21;
+  for (const bool refused : {false, true}) {
+    if (refused) ksim::scriptReply(device_, {kSetSrst, kProbeRefuses, {}, 1});
+    uint8_t done = 9;
+    EXPECT_EQ(lines(s->handle(), 2, 0, &done, 0x13, 1), refused ? kProbeRefuses : 0);
+    EXPECT_EQ(done, refused ? 0 : 1);
+    const std::vector<Sent> pulsed = {{kCycleTclk, 275000}, {kSetSrst, 0}, {kCycleTclk, 275000},
+                                      {kSetSrst, 1},        {kCycleTclk, 550000}};
+    const std::vector<Sent> unpulsed = {{kCycleTclk, 275000}, {kSetSrst, 0}, {kCycleTclk, 550000}};
+    EXPECT_EQ(summary(newPackets()), refused ? unpulsed : pulsed);
+  }
   EXPECT_EQ(ksim::probeStatus(device_).srst, 1);
+  uint8_t done = 0;
   const auto setTrst = s->operation<JSC_SetTrstFn>(JSC_SLOT_SET_TRST);
   EXPECT_EQ(setTrst(s->handle(), 2, 0), -122) << "only line 1";
   ASSERT_EQ(setTrst(s->handle(), 1, 0), 0);

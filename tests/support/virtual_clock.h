@@ -41,8 +41,13 @@ class VirtualClock final : public kst::platform::Clock {
   uint64_t nowNanoseconds() const { return nanoseconds_; }
   // Every sleep asked for, in order.
   const std::vector<uint32_t>& sleeps() const { return sleeps_; }
-  // Every pause asked for, in units of 1/1048576 s.
+  // Every pause asked for, in units of 1/1048576 s, and their sum.
   const std::vector<uint32_t>& pauses() const { return pauses_; }
+  uint64_t pausedUnits() const {
+    uint64_t sum = 0;
+    for (const uint32_t count : pauses_) sum += count;
+    return sum;
+  }
 
  private:
   uint64_t nanoseconds_;

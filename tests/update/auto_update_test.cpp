@@ -112,6 +112,12 @@ TEST(AutoUpdate, EveryFailurePointLeavesTheCallersPointerAsDocumented) {
        Image::kCurrent, KST_ERR_REOPEN, false, 4, 5},
       {"image of another family", none, Image::kNewerMinor, KST_ERR_UPDATE_VERSION, true, 5, 0},
       {"success", none, Image::kCurrent, KST_OK, true, 6, 0},
+      {"an erase of 150 s",
+       [](ksim::ProbeConfig& c) {
+         c.dfu.flash.erasePollMs = 150000;  // 143 s of 1/1048576 s units
+         c.dfu.flash.erasePolls = 1;
+       },
+       Image::kCurrent, KST_OK, true, 6, 143},
   };
   for (const Row& row : rows) {
     ksim::reset();

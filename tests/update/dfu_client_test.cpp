@@ -26,7 +26,8 @@ TEST(DfuClient, BringsEveryStateToIdle) {
     uint8_t attributes;
     int32_t result;
     std::vector<uint8_t> requests;
-    uint32_t paused;
+    uint64_t paused;
+    uint32_t pollMs = 7;
   };
   const Row rows[] = {
       {0, 0x07, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
@@ -34,6 +35,7 @@ TEST(DfuClient, BringsEveryStateToIdle) {
       {2, 0x07, dfu::DFU_OK, {kGetStatus}, 0},
       {3, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
       {4, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
+      {4, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0xFFFFFFull * 1000, 0xFFFFFF},
       {5, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 0},
       {6, 0x07, dfu::DFU_OK, {kGetStatus, kAbort}, 7000},
       {6, 0x03, dfu::DFU_ERR_UNSUPPORTED, {kGetStatus}, 0},
@@ -49,7 +51,7 @@ TEST(DfuClient, BringsEveryStateToIdle) {
     for (const bool followUpFails : {false, true}) {
       ScriptPort port;
       port.answer = [&](const Request& s, uint8_t* data) {
-        if (s.request == kGetStatus) return statusReply(data, 0, 7, row.state);
+        if (s.request == kGetStatus) return statusReply(data, 0, row.pollMs, row.state);
         return followUpFails ? -1 : 0;
       };
       dfu::Handle handle = port.handle(64, row.attributes);
@@ -58,7 +60,7 @@ TEST(DfuClient, BringsEveryStateToIdle) {
                 followUpFails && sendsMore ? dfu::DFU_ERR_UNKNOWN : row.result)
           << "bState " << int(row.state);
       EXPECT_EQ(port.requestCodes(), row.requests) << "bState " << int(row.state);
-      EXPECT_EQ(port.clock.pausedUnits, row.paused) << "bState " << int(row.state);
+      EXPECT_EQ(port.clock.pausedUnits(), row.paused) << "bState " << int(row.state);
     }
   }
   ScriptPort silent;
@@ -85,7 +87,7 @@ TEST(DfuClient, MapsTheFinalStatusAfterWaitingThePollTimeOut) {
     EXPECT_EQ(dfu::downloadBlock(handle, block, sizeof block, true),
               status < 16 ? expected[status] : dfu::DFU_ERR_UNKNOWN)
         << "bStatus " << status;
-    EXPECT_EQ(port.clock.pauses, std::vector<uint32_t>{66051000u}) << "0x010203 ms, 24 bits";
+    EXPECT_EQ(port.clock.pauses(), std::vector<uint32_t>{66051000u}) << "0x010203 ms, 24 bits";
   }
 }
 
@@ -103,7 +105,6 @@ TEST(DfuClient, BlockFailures) {
       {"download fails", 8, -1, 6, 2, dfu::DFU_ERR_UNKNOWN},
       {"download moves less", 8, 7, 6, 2, dfu::DFU_ERR_UNKNOWN},
       {"status short", 8, 8, 5, 2, dfu::DFU_ERR_UNKNOWN},
-      {"busy for ever", 8, 8, 6, 4, dfu::DFU_ERR_TIMEOUT},
   };
   for (const Case& c : cases) {
     ScriptPort port;
@@ -115,7 +116,6 @@ TEST(DfuClient, BlockFailures) {
     dfu::Handle handle = port.handle(64);
     const uint8_t block[65] = {};
     EXPECT_EQ(dfu::downloadBlock(handle, block, c.length, true), c.result) << c.what;
-    EXPECT_LE(port.clock.nowUs(), 120000000u) << c.what << ": the deadline holds";
   }
 }
 
@@ -192,7 +192,7 @@ TEST(DfuClient, OpensTheBootloaderAndReadsItsGeometry) {
   }
 }
 
-TEST(DfuClient, OpenSurvivesEveryDescriptorAndCorvidFault) {
+TEST(DfuClient, OpensEveryBootloaderItCanAndRefusesTheRest) {
   using ksim::DescriptorFault;
   struct Case {
     const char* what;
@@ -210,6 +210,7 @@ TEST(DfuClient, OpenSurvivesEveryDescriptorAndCorvidFault) {
       {"wTotalLength smaller", DescriptorFault::kTotalSmaller, 0x5A51, 1, 0, 1, 0, 0},
       {"bLength 0", DescriptorFault::kZeroLength, 0x5A51, 1, 0, 0, 1, 0},
       {"no DFU interface", DescriptorFault::kNoDfuInterface, 0x5A51, 1, 0, 0, 1, 0},
+      {"type bytes 0", DescriptorFault::kTypeBytesZero, 0x5A51, 1, 0, 1, 0, 1024},
       {"wrong magic", DescriptorFault::kNone, 0x5A52, 1, 0, 0, 0, 1024},
       {"wrong version", DescriptorFault::kNone, 0x5A51, 2, 0, 0, 0, 1024},
   };
@@ -226,9 +227,14 @@ TEST(DfuClient, OpenSurvivesEveryDescriptorAndCorvidFault) {
     EXPECT_EQ(info.corvid, c.corvid) << c.what;
     EXPECT_EQ(info.noDfuInterface, c.noDfuInterface) << c.what;
     EXPECT_EQ(info.transferSize, c.transferSize) << c.what;
+    // No extension, no download; without a transfer size the device info never came, so the
+    // flash has no size and no image fits it.
+    const int32_t download = c.corvid == 0          ? dfu::DFU_ERR_UNSUPPORTED
+                             : c.transferSize == 0 ? dfu::DFU_ERR_INVALID_ADDR
+                                                   : dfu::DFU_OK;
     const uint8_t image[16] = {};
-    EXPECT_NE(dfu::QZDFUDownloadBin(&handle, image, sizeof image, handle.appStartAddress, 1),
-              dfu::DFU_OK)
+    EXPECT_EQ(dfu::QZDFUDownloadBin(&handle, image, sizeof image, handle.appStartAddress, 1),
+              download)
         << c.what;
   }
 }
@@ -250,13 +256,38 @@ TEST(DfuClient, DownloadsVerifiesAndResetsIntoTheImage) {
   const std::vector<uint8_t> image = firmware(3000);
   EXPECT_EQ(dfu::QZDFUDownloadBin(handle, image.data(), 3000, 0x1800, 1), dfu::DFU_OK);
   EXPECT_EQ(std::memcmp(port->bootloader.flash().data() + 0x1800, image.data(), 3000), 0);
-  EXPECT_EQ(port->clock.pauses.size(), 3u) << "each of the three blocks was busy once";
+  EXPECT_EQ(port->clock.pauses().size(), 3u) << "each of the three blocks was busy once";
   for (std::size_t i = 1; i < port->blockNumbers.size(); ++i)
     ASSERT_EQ(port->blockNumbers[i], port->blockNumbers[i - 1] + 1) << "one shared counter";
   EXPECT_EQ(dfu::QZDFUDeviceClose(handle, 1), dfu::DFU_OK);
   EXPECT_TRUE(port->bootloader.hasLeft());
   EXPECT_EQ(port->bootloader.earlyRequests(), 0u);
   delete port;
+}
+
+// An erase that keeps the bootloader busy: the client waits every poll time-out it is given,
+// however long and however many, each in full before it asks again.
+TEST(DfuClient, WaitsOutEveryPollTimeOutOfALongErase) {
+  struct Row {
+    uint32_t pollMs;
+    uint32_t polls;
+  };
+  for (const Row row : {Row{150000, 1}, Row{1, 150000}, Row{0xFFFFFF, 1}}) {
+    ksim::BootloaderConfig config;
+    config.blockCount = 16;
+    config.erasePollMs = row.pollMs;
+    config.erasePolls = row.polls;
+    BootloaderPort port(config);
+    dfu::Handle handle{};
+    dfu::DeviceInfo info{};
+    ASSERT_EQ(port.open(handle, info), dfu::DFU_OK);
+    const std::vector<uint8_t> image = firmware(3000);
+    EXPECT_EQ(dfu::QZDFUDownloadBin(&handle, image.data(), 3000, 0x1800, 1), dfu::DFU_OK)
+        << row.pollMs << " ms " << row.polls << " times";
+    EXPECT_EQ(port.clock.pausedUnits(), uint64_t{row.pollMs} * row.polls * 1000);
+    EXPECT_EQ(port.bootloader.pollRequestedMs(), uint64_t{row.pollMs} * row.polls);
+    EXPECT_EQ(port.bootloader.earlyRequests(), 0u);
+  }
 }
 
 TEST(DfuClient, DownloadFailures) {

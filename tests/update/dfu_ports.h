@@ -1,5 +1,5 @@
 // Devices for the DFU client's tests, behind its control port: a scripted one that answers
-// from a function, and the virtual probe's bootloader. Both run on a virtual clock that
+// from a function, and the virtual probe's bootloader. Both run on the virtual clock, which
 // only the client's pauses move.
 #pragma once
 
@@ -8,29 +8,24 @@
 #include <vector>
 
 #include "bootloader/bootloader.h"
+#include "support/virtual_clock.h"
 #include "update/dfu_handle.h"
 
 namespace dfutest {
 
 using kst::update::Setup;
 
-struct VirtualClock {
-  uint64_t pausedUnits = 0;
-  std::vector<uint32_t> pauses;
-  uint64_t nowUs() const { return pausedUnits * 1000000 / 1048576; }
-};
-
 // Answers every request from a function; records the requests and the pauses.
 struct ScriptPort {
   std::function<int(const Setup&, uint8_t*)> answer;
   std::vector<Setup> requests;
-  VirtualClock clock;
+  kstest::VirtualClock clock;
 
   kst::update::Handle handle(uint16_t transferSize = 64, uint8_t attributes = 0x07) {
     kst::update::Handle h{};
     h.transferSize = transferSize;
     h.attributes = attributes;
-    h.port = kst::update::ControlPort{transfer, pause, tick, this};
+    h.port = kst::update::ControlPort{transfer, pause, this};
     return h;
   }
   std::vector<uint8_t> requestCodes() const {
@@ -44,14 +39,7 @@ struct ScriptPort {
     self->requests.push_back(setup);
     return self->answer(setup, data);
   }
-  static void pause(void* link, uint32_t count) {
-    auto* self = static_cast<ScriptPort*>(link);
-    self->clock.pausedUnits += count;
-    self->clock.pauses.push_back(count);
-  }
-  static uint32_t tick(void* link) {
-    return static_cast<uint32_t>(static_cast<ScriptPort*>(link)->clock.nowUs());
-  }
+  static void pause(void* link, uint32_t count) { static_cast<ScriptPort*>(link)->clock.pause(count); }
 };
 
 // A status reply: bStatus, bwPollTimeout (24 bits), bState.
@@ -67,7 +55,7 @@ struct BootloaderPort {
   explicit BootloaderPort(const ksim::BootloaderConfig& config = {},
                           const ksim::BootloaderFaults& faults = {})
       : bootloader(config, faults) {
-    bootloader.setClock([this] { return clock.nowUs(); });
+    bootloader.setClock([this] { return clock.nowNanoseconds() / 1000; });
   }
   BootloaderPort(const BootloaderPort&) = delete;
   BootloaderPort& operator=(const BootloaderPort&) = delete;
@@ -75,7 +63,7 @@ struct BootloaderPort {
   // A handle as QZDFUDeviceOpen makes it, opened over this port.
   int32_t open(kst::update::Handle& handle, kst::update::DeviceInfo& info) {
     handle = kst::update::Handle{};
-    handle.port = kst::update::ControlPort{transfer, pause, tick, this};
+    handle.port = kst::update::ControlPort{transfer, pause, this};
     return kst::update::openOverPort(handle, info);
   }
 
@@ -88,15 +76,10 @@ struct BootloaderPort {
     return reply.outcome == ksim::ControlReply::kDone ? reply.length : -1;
   }
   static void pause(void* link, uint32_t count) {
-    VirtualClock& clock = static_cast<BootloaderPort*>(link)->clock;
-    clock.pausedUnits += count;
-    clock.pauses.push_back(count);
-  }
-  static uint32_t tick(void* link) {
-    return static_cast<uint32_t>(static_cast<BootloaderPort*>(link)->clock.nowUs());
+    static_cast<BootloaderPort*>(link)->clock.pause(count);
   }
 
-  VirtualClock clock;  // first: the bootloader's clock refers to it
+  kstest::VirtualClock clock;  // first: the bootloader's clock refers to it
   ksim::Bootloader bootloader;
   std::vector<uint16_t> blockNumbers;
 };

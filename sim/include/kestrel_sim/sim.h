@@ -104,6 +104,7 @@ enum class DescriptorFault {
   kTotalLarger,     // wTotalLength counts 16 bytes more than the device returns
   kTotalSmaller,    // wTotalLength leaves out the DFU functional descriptor
   kNoDfuInterface,  // the one interface is vendor-specific
+  kTypeBytesZero,   // the device and configuration descriptors carry bDescriptorType 0
 };
 
 struct BootloaderConfig {
@@ -115,6 +116,10 @@ struct BootloaderConfig {
   // DNBUSY time of every data block. The host really pauses it, so tests through the exported
   // library keep it 0 (no DNBUSY) and choose small values where the wait is the point.
   uint32_t blockPollMs = 0;
+  // The erase of the program command: the status requests after it find the device in
+  // DNBUSY erasePolls times, each asking erasePollMs (a large flash may take minutes).
+  uint32_t erasePollMs = 0;
+  uint32_t erasePolls = 0;
   uint32_t manifestPollMs = 0;
   uint32_t partWord = 0x00330000;
   uint32_t classWord = 0x00000C01;

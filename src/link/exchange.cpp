@@ -68,16 +68,16 @@ uint32_t memoryTimeoutMs(uint32_t tclkHz, uint32_t byteCount) {
   return milliseconds > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(milliseconds);
 }
 
-Command::Command(KSTInform* context, CommandCode code)
+Command::Command(KSTInform* context, CommandCode code) noexcept
     : context_(context), valid_(context != nullptr) {
   if (valid_) context_->commandBuffer[kFrameHeadSize] = code;
 }
 
-Command Command::throughHandle(KST_SMG_HANDLE smgHandle, CommandCode code) {
+Command Command::throughHandle(KST_SMG_HANDLE smgHandle, CommandCode code) noexcept {
   return Command(probeOfSmgHandle(smgHandle), code);
 }
 
-bool Command::reserve(uint32_t count) {
+bool Command::reserve(uint32_t count) noexcept {
   if (!valid_ || count > KST_PACKET_SIZE - size_) {
     valid_ = false;
     return false;
@@ -85,12 +85,12 @@ bool Command::reserve(uint32_t count) {
   return true;
 }
 
-Command& Command::u8(uint8_t value) {
+Command& Command::u8(uint8_t value) noexcept {
   if (reserve(1)) context_->commandBuffer[size_++] = value;
   return *this;
 }
 
-Command& Command::u16(uint16_t value) {
+Command& Command::u16(uint16_t value) noexcept {
   if (reserve(2)) {
     wire::putU16(context_->commandBuffer + size_, value);
     size_ += 2;
@@ -98,7 +98,7 @@ Command& Command::u16(uint16_t value) {
   return *this;
 }
 
-Command& Command::u32(uint32_t value) {
+Command& Command::u32(uint32_t value) noexcept {
   if (reserve(4)) {
     wire::putU32(context_->commandBuffer + size_, value);
     size_ += 4;
@@ -106,7 +106,7 @@ Command& Command::u32(uint32_t value) {
   return *this;
 }
 
-Command& Command::u64(uint64_t value) {
+Command& Command::u64(uint64_t value) noexcept {
   if (reserve(8)) {
     wire::putU64(context_->commandBuffer + size_, value);
     size_ += 8;
@@ -114,27 +114,27 @@ Command& Command::u64(uint64_t value) {
   return *this;
 }
 
-Command& Command::u16Count(uint32_t count) {
+Command& Command::u16Count(uint32_t count) noexcept {
   if (count > UINT16_MAX) valid_ = false;
   return u16(static_cast<uint16_t>(count));
 }
 
-Command& Command::u16From(const uint16_t* value) {
+Command& Command::u16From(const uint16_t* value) noexcept {
   require(value);
   return u16(value != nullptr ? *value : 0);
 }
 
-Command& Command::u32From(const uint32_t* value) {
+Command& Command::u32From(const uint32_t* value) noexcept {
   require(value);
   return u32(value != nullptr ? *value : 0);
 }
 
-Command& Command::reserved(uint32_t count) {
+Command& Command::reserved(uint32_t count) noexcept {
   if (reserve(count)) size_ += count;
   return *this;
 }
 
-Command& Command::bytes(const void* data, uint32_t count) {
+Command& Command::bytes(const void* data, uint32_t count) noexcept {
   require(data, count);
   if (reserve(count) && count != 0) {
     std::memcpy(context_->commandBuffer + size_, data, count);
@@ -143,7 +143,7 @@ Command& Command::bytes(const void* data, uint32_t count) {
   return *this;
 }
 
-Command& Command::reply(uint32_t count, uint32_t bytesEach) {
+Command& Command::reply(uint32_t count, uint32_t bytesEach) noexcept {
   constexpr uint32_t kMostData = KST_PACKET_SIZE - kReplyHeadSize;
   if (bytesEach != 0 && count > kMostData / bytesEach) {
     valid_ = false;
@@ -153,21 +153,21 @@ Command& Command::reply(uint32_t count, uint32_t bytesEach) {
   return *this;
 }
 
-Command& Command::timeout(uint32_t milliseconds) {
+Command& Command::timeout(uint32_t milliseconds) noexcept {
   timeout_ = milliseconds;
   return *this;
 }
 
-Command& Command::memoryTimeout(uint32_t byteCount) {
+Command& Command::memoryTimeout(uint32_t byteCount) noexcept {
   if (context_ != nullptr) timeout_ = memoryTimeoutMs(context_->tclkFrequency, byteCount);
   return *this;
 }
 
-Command& Command::require(const void* pointer) {
+Command& Command::require(const void* pointer) noexcept {
   return require(pointer, 1);
 }
 
-Command& Command::require(const void* buffer, uint32_t byteCount) {
+Command& Command::require(const void* buffer, uint32_t byteCount) noexcept {
   if (buffer == nullptr && byteCount != 0) {
     valid_ = false;
     pointerMissing_ = true;
@@ -175,12 +175,12 @@ Command& Command::require(const void* buffer, uint32_t byteCount) {
   return *this;
 }
 
-Command& Command::traceRefusal() {
+Command& Command::traceRefusal() noexcept {
   traceRefusal_ = true;
   return *this;
 }
 
-int32_t Command::run() {
+int32_t Command::run() noexcept {
   if (context_ == nullptr || (!valid_ && !traceRefusal_)) return KST_ERR_BAD_ARGUMENT;
   return tracedExchange(*context_, size_, replyData_ + kReplyHeadSize, 1, timeout_, valid_);
 }

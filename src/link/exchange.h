@@ -54,46 +54,47 @@ uint32_t memoryTimeoutMs(uint32_t tclkHz, uint32_t byteCount);
 // Argument writers append little-endian fields after the command code. Anything that would
 // not fit a 4352-byte packet or reply, a null context or a null required pointer refuses the
 // command: run() returns -122 before any trace or USB traffic (unless traceRefusal() asks for
-// the refusal to be traced). The output reader runs only on result 0.
+// the refusal to be traced). The output reader runs only on result 0. Every member is
+// noexcept: the command functions are C entry points, and nothing may unwind through them.
 class Command {
  public:
-  Command(KSTInform* context, CommandCode code);
+  Command(KSTInform* context, CommandCode code) noexcept;
   // A command addressed through the host's scan-manager handle; a null link anywhere in the
   // handle chain refuses it.
-  static Command throughHandle(KST_SMG_HANDLE smgHandle, CommandCode code);
+  static Command throughHandle(KST_SMG_HANDLE smgHandle, CommandCode code) noexcept;
 
-  Command& u8(uint8_t value);
-  Command& u16(uint16_t value);
-  Command& u32(uint32_t value);
-  Command& u64(uint64_t value);
+  Command& u8(uint8_t value) noexcept;
+  Command& u16(uint16_t value) noexcept;
+  Command& u32(uint32_t value) noexcept;
+  Command& u64(uint64_t value) noexcept;
   // A count the function takes as 32 bits and the packet carries in 16. A count the field
   // cannot hold is refused rather than cut (no packet could carry that much anyway).
-  Command& u16Count(uint32_t count);
+  Command& u16Count(uint32_t count) noexcept;
   // An input word the caller passes by pointer; a null pointer refuses the command.
-  Command& u16From(const uint16_t* value);
-  Command& u32From(const uint32_t* value);
+  Command& u16From(const uint16_t* value) noexcept;
+  Command& u32From(const uint32_t* value) noexcept;
   // Bytes the command does not set: the packet carries whatever the buffer held there.
-  Command& reserved(uint32_t count);
+  Command& reserved(uint32_t count) noexcept;
   // Variable data, copied only when it fits; null data with a non-zero count is refused.
-  Command& bytes(const void* data, uint32_t count);
+  Command& bytes(const void* data, uint32_t count) noexcept;
   // Reply data after the result field: count items of bytesEach bytes, as (n, 2) for n data
   // bytes followed by n status bytes or (n, 4) for n words. The limit is checked on the count
   // itself, so no product can wrap into range.
-  Command& reply(uint32_t count, uint32_t bytesEach = 1);
-  Command& timeout(uint32_t milliseconds);
+  Command& reply(uint32_t count, uint32_t bytesEach = 1) noexcept;
+  Command& timeout(uint32_t milliseconds) noexcept;
   // The memory time-out for byteCount bytes at the context's test clock.
-  Command& memoryTimeout(uint32_t byteCount);
+  Command& memoryTimeout(uint32_t byteCount) noexcept;
   // Refuses the command when pointer is null (an output or input the caller must give).
-  Command& require(const void* pointer);
+  Command& require(const void* pointer) noexcept;
   // Refuses the command when a buffer of byteCount bytes (more than 0) is null.
-  Command& require(const void* buffer, uint32_t byteCount);
+  Command& require(const void* buffer, uint32_t byteCount) noexcept;
   // A refusal is traced as the command's result (nothing is sent), not returned silently.
-  Command& traceRefusal();
+  Command& traceRefusal() noexcept;
 
-  int32_t run();
+  int32_t run() noexcept;
 
   template <class ReadOutputs>
-  int32_t run(ReadOutputs&& readOutputs) {
+  int32_t run(ReadOutputs&& readOutputs) noexcept {
     const int32_t result = run();
     if (result == KST_OK) {
       wire::Reader reader(context_->replyBuffer + kReplyHeadSize, replyData_);
@@ -107,7 +108,7 @@ class Command {
   // reader is empty, so every field it reads is 0 and a copy of a length read from it is
   // empty.
   template <class WriteOutputs>
-  int32_t runAlways(WriteOutputs&& writeOutputs) {
+  int32_t runAlways(WriteOutputs&& writeOutputs) noexcept {
     const int32_t result = run();
     if (!pointerMissing_) {
       wire::Reader reader(result == KST_OK ? context_->replyBuffer + kReplyHeadSize : nullptr,
@@ -118,12 +119,12 @@ class Command {
   }
 
   // What run() would exchange: the packet and expected reply sizes in bytes, the time-out.
-  uint32_t packetSize() const { return size_; }
-  uint32_t replySize() const { return replyData_ + kReplyHeadSize; }
-  uint32_t timeoutMs() const { return timeout_; }
+  uint32_t packetSize() const noexcept { return size_; }
+  uint32_t replySize() const noexcept { return replyData_ + kReplyHeadSize; }
+  uint32_t timeoutMs() const noexcept { return timeout_; }
 
  private:
-  bool reserve(uint32_t count);
+  bool reserve(uint32_t count) noexcept;
 
   KSTInform* context_;
   uint32_t size_ = kArgumentsOffset;

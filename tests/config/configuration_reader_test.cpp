@@ -3,6 +3,9 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "group_fixture.h"
 
@@ -63,27 +66,38 @@ TEST(ConfigurationReader, AFailingGroupStopsTheReadingAndLaterGroupsKeepTheirDef
   EXPECT_EQ(host.keysAsked().back(), "DOT7.TS_EDGE");
 }
 
+// Every host call of every group hands its failure on: each row fails the one call whose
+// result the reader must return, over keys that reach every optional call.
 TEST(ConfigurationReader, TheHostsOwnCodesPassThroughUnchanged) {
-  const struct {
-    const char* name;
-    int entry;
-    const char* key;
-    int32_t code;
-  } cases[] = {
-      {"find property for one key", JSC_HOST_FIND_PROPERTY, "LOOM.TCLK_ADVANCE", -7001},
-      {"get text", JSC_HOST_GET_TEXT, "HARP.POD_DRVR", -7002},
-      {"null group", JSC_HOST_NULL_GROUP, "", -7003},
-      {"find group", JSC_HOST_FIND_GROUP, "", -7004},
-      {"get unsigned", JSC_HOST_GET_UNSIGNED, "LOOM.SLOWFRQ", -7005},
+  const std::pair<int, std::vector<const char*>> calls[] = {
+      {JSC_HOST_NULL_GROUP, {""}},
+      {JSC_HOST_FIND_GROUP, {""}},
+      {JSC_HOST_FIND_PROPERTY,
+       {"LOOM.ECOM_DRVR", "LOOM.ECOM_PORT", "LOOM.ECOM_SERIAL", "LOOM.ECOM_PORT_LEGACY",
+        "HARP.POD_PORT", "HARP.POD_SERIAL", "HARP.POD_SUPPLY", "HARP.POD_VOLTAGE_SELECTION",
+        "HARP.POD_VOLTAGE", "LOOM.TCLK_ADVANCE", "HARP.RMT_HOST", "HARP.RMT_PORT",
+        "LOOM.LINKDELAY_MODE", "LOOM.LINKDLY", "HARP.POD_LOGMODE", "HARP.POD_LOGTYPE",
+        "HARP.POD_LOGFILE", "DOT7.DTS_LINKDLY", "SWD.MODE"}},
+      {JSC_HOST_GET_TEXT, {"HARP.POD_DRVR", "HARP.RMT_HOST", "HARP.POD_LOGFILE"}},
+      {JSC_HOST_GET_UNSIGNED, {"LOOM.ECOM_PORT_LEGACY", "LOOM.SLOWFRQ", "HARP.RMT_PORT"}},
+      {JSC_HOST_GET_BOOLEAN, {"HARP.POD_NOGALEFPGA"}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    loomhost::Host host;
-    host.set("HARP.POD_DRVR", "kestrel.dll");
-    host.set("LOOM.SLOWFRQ", "1000");
-    host.failEntry(c.entry, c.code, c.key);
-    EXPECT_EQ(read(host).result, c.code);
-  }
+  int32_t code = -7000;
+  for (const auto& [entry, keys] : calls)
+    for (const char* key : keys) {
+      SCOPED_TRACE(std::to_string(entry) + " " + key);
+      loomhost::Host host;
+      for (const char* name : {"LOOM.ECOM_PORT_LEGACY", "LOOM.SLOWFRQ", "HARP.RMT_PORT"})
+        host.set(name, "1000");
+      host.set("LOOM.ECOM_DRVR", "/opt/ecom.so");
+      host.set("HARP.POD_DRVR", "kestrel.dll");
+      host.set("HARP.RMT_HOST", "logs");
+      host.set("HARP.POD_LOGMODE", "1");
+      host.set("HARP.POD_LOGFILE", "pod.log");
+      ASSERT_EQ(read(host).result, 0);
+      host.failEntry(entry, --code, key);
+      EXPECT_EQ(read(host).result, code);
+    }
 }
 
 TEST(ConfigurationReader, TheNullGroupAndNullArgumentsAreRefused) {

@@ -96,6 +96,7 @@ TEST(Keywords, AbbreviationsMatchInTableOrder) {
   EXPECT_EQ(lookupWholeWord("max", t), kNoMatch);
   EXPECT_TRUE(abbreviates("default", "DEF", 3));
   EXPECT_FALSE(abbreviates("default", "DEFAULTS", 8));
+  EXPECT_TRUE(abbreviates("default", "DEFAULT\0", 8)) << "a length that counts the NUL";
 }
 
 TEST(BooleanWords, ReadWordsThenNumbers) {
@@ -123,8 +124,10 @@ TEST(DottedAddress, ReadsFourShortRunsAndRefusesTheRest) {
   EXPECT_EQ(address, 0xC0A80001u);
   ASSERT_TRUE(readDottedAddress("010.0.0.999", 11, address));
   EXPECT_EQ(address, 0x080000E7u) << "octal runs, each cut to 8 bits";
-  const char* refused[] = {"1.2.3",     "1..2.3",  ".1.2.3",   "1.2.3.4.",     "1234.1.1.1",
-                           "1.2.3.4.5", "1.2.3.a", "1.2.3.4 ", "12.34.56.78.9"};
+  // All but the first pass the check of 7 to 15 characters: another rule refuses each.
+  const char* refused[] = {"1.2.3",      "1..2.3.4",  ".1.2.3.4",     "1.2.3.4.",
+                           "1234.1.1.1", "1.2.3.4.5", "1.2.3.a",      "1.2.3.4 ",
+                           "12.34.567",  "11.22.33.", "12.34.56.78.9"};
   for (const char* text : refused)
     EXPECT_FALSE(readDottedAddress(text, std::strlen(text), address)) << text;
 }

@@ -1,5 +1,5 @@
-// The size limits of the target families: the largest transfer goes out as one packet, one
-// more is refused before any traffic, and so is every count whose sum with a header would
+// The size limits of the variable-sized commands: the largest transfer goes out as one packet,
+// one more is refused before any traffic, and so is every count whose sum with a header would
 // wrap around 32 bits.
 #include <functional>
 
@@ -29,6 +29,25 @@ TEST_F(TargetLimitsTest, LargestTransfersFitAndOneMoreIsRefused) {
     std::size_t packetAtLimit;
     std::size_t replyAtLimit;  // reply data bytes
   } cases[] = {
+      {"SendScan",
+       [&](uint32_t n) { return KST_SendScan(probe_, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, src, n); }, 11,
+       4332, 4352, 0},
+      {"SendRecvScan out",
+       [&](uint32_t n) {
+         return KST_SendRecvScan(probe_, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, src, in, n, 2);
+       },
+       12, 4330, 4352, 2},
+      {"SendRecvScan in",
+       [&](uint32_t n) {
+         return KST_SendRecvScan(probe_, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, src, in, 2, n);
+       },
+       12, 4345, 24, 4345},
+      {"EEPROMWrite",
+       [&](uint32_t n) { return KST_EEPROMWrite(probe_, 0, static_cast<uint16_t>(n), src); }, 64,
+       4344, 4352, 0},
+      {"EEPROMRead",
+       [&](uint32_t n) { return KST_EEPROMRead(probe_, 0, static_cast<uint16_t>(n), in); }, 63,
+       4345, 8, 4345},
       {"CMAPI_MemRead", [=](uint32_t n) { return CMAPI_MemRead(h, 0, 0, 0, 0, n, 0, in); }, 19,
        4345, 17, 4345},
       {"CMAPI_MemWrite", [=](uint32_t n) { return CMAPI_MemWrite(h, 0, 0, 0, 0, n, 0, src); }, 20,

@@ -65,6 +65,7 @@ TEST_F(CommandBuilder, RefusalsComeBeforeFramingAndNeverWrapIntoRange) {
       {"1086 words", [&] { return command().reply(1086, 4); }, false},
       {"1087 words", [&] { return command().reply(1087, 4); }, true},
       {"2^30 + 1 words", [&] { return command().reply(0x40000001u, 4); }, true},
+      {"items of no bytes", [&] { return command().reply(0xFFFFFFFFu, 0); }, false},
       {"4348 reserved", [&] { return command().reserved(4348); }, false},
       {"4349 reserved", [&] { return command().reserved(4349); }, true},
       {"u64 at the end", [&] { return command().reserved(4340).u64(1); }, false},

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "console.h"
 #include "exit_status.h"
 #include "firmware_version.h"
 #include "number.h"
@@ -209,6 +210,25 @@ bool readMemoryWords(const MemoryWords& words, bool withLength, Options& options
 }
 
 }  // namespace
+
+bool jsonAsked(int argc, const char* const* argv) {
+  for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
+    if (std::string(argv[i]) == "--json") return true;
+  return false;
+}
+
+std::string unrunDocument(int status, const std::string& out, const std::string& err) {
+  nlohmann::json document = {{"schema_version", kJsonSchemaVersion}, {"exit_status", status}};
+  if (status == kExitOk) {
+    document["text"] = out;
+  } else {
+    const std::string prefix = "kestrel: ";
+    std::string line = err.substr(0, err.find('\n'));
+    if (line.rfind(prefix, 0) == 0) line.erase(0, prefix.size());
+    document["error"] = line;
+  }
+  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
 
 int parseCommandLine(int argc, const char* const* argv, Options& options, std::ostream& out,
                      std::ostream& err) {

@@ -160,7 +160,7 @@ int runMemRead(Invocation& run) {
                                              static_cast<std::streamsize>(count));
                                 else
                                   hexText(data, bytes, count);
-                                dump.add(bytes, count);
+                                if (options.file.empty()) dump.add(bytes, count);
                                 received += count;
                                 // The last piece flushes the file, so its failure is this one.
                                 if (received == options.length && !options.file.empty())
@@ -168,7 +168,7 @@ int runMemRead(Invocation& run) {
                                 if (!failed(data) && !failed(text)) return true;
                                 run.console.error(options.file.empty()
                                                       ? "cannot write standard output"
-                                                      : "cannot write " + options.file);
+                                                      : writeFailure(options.file, file.error()));
                                 return false;
                               },
                               progress);

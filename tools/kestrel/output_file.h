@@ -44,6 +44,7 @@ class OutputFile {
   // 0, or 74 with the reason.
   int create(const std::string& path, std::string& error);
   std::ostream& stream() { return stream_; }
+  int error() const { return buffer_ ? buffer_->error() : 0; }  // errno of a failed write
   // Flushes and closes it: 0, or 74 with the reason.
   int close(std::string& error);
 

@@ -27,9 +27,12 @@ const char kFooter[] =
     "Exit status:\n"
     "  0   success\n"
     "  64  the command line or the probe choice is wrong (usage)\n"
+    "  65  an input file is too large\n"
+    "  66  an input file is missing, unreadable or not a file\n"
     "  69  no probe found, or libusb, the virtual probe or the logger is missing\n"
     "  70  internal error of kestrel\n"
-    "  74  the probe or a file failed (I/O)\n"
+    "  74  the probe, a file or standard output failed (I/O)\n"
+    "  75  another program holds the probe (busy)\n"
     "  77  the probe is there but this user may not open it (see the udev rule in the README)\n"
     "  78  the --config file is wrong\n";
 

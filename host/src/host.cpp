@@ -104,6 +104,12 @@ void Host::erase(const std::string& key) {
   values_.erase(key);
 }
 
+std::vector<std::string> Host::keys() const {
+  std::vector<std::string> names;
+  for (const auto& entry : values_) names.push_back(entry.first);
+  return names;
+}
+
 const std::string* Host::value(const std::string& key) const {
   const auto found = values_.find(key);
   return found != values_.end() ? &found->second : nullptr;

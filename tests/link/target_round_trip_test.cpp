@@ -48,9 +48,9 @@ TEST_F(TargetRoundTripTest, TransfersAcrossPacketsAndAddressWidthsComeBackByteEx
     SCOPED_TRACE(c.address);
     const Bytes data = pattern(c.size, seed++);
     const tool::MemoryPort port{handle_, c.ap};
-    ASSERT_EQ(tool::writeMemory(port, c.address, data.data(), data.size()).result, KST_OK);
+    ASSERT_EQ(tool::writeMemoryFrom(port, c.address, data.data(), data.size()).result, KST_OK);
     Bytes back(c.size);
-    ASSERT_EQ(tool::readMemory(port, c.address, back.data(), back.size()).result, KST_OK);
+    ASSERT_EQ(tool::readMemoryTo(port, c.address, back.data(), back.size()).result, KST_OK);
     EXPECT_EQ(back, data);
   }
   // The 32-bit AP sees the low 4 GiB only: its view of 0xFFFFF000 is the same bytes.

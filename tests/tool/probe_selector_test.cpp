@@ -103,7 +103,7 @@ TEST_F(ProbeSelector, ResolvesEveryFormToTheProbeKstOpenThenOpens) {
       {"KST00002", tool::kExitUsage, 0,
        "matches 2 devices by serial number; choose one with --probe:\n  1 "},
       {pathOf(3), tool::kExitUsage, 0, "shares its serial number with another"},
-      {pathOf(4), tool::kExitNoProbe, 0, "is a bootloader in firmware-update mode"},
+      {pathOf(4), tool::kExitNoProbe, 0, "is a probe left in its bootloader: unplug it"},
       {"LOCK", tool::kExitNoProbe, 0, "no Kestrel probe matches 'LOCK'"},  // serial unreadable
       {"5", tool::kExitPermission, 0, "udev rule"},
       {"6", tool::kExitNoProbe, 0, "no device 6 in `kestrel list` (6 listed)"},

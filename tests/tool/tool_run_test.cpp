@@ -2,6 +2,11 @@
 // every subcommand and the exit statuses.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -130,7 +135,9 @@ TEST(KestrelRun, MemWriteVerifiesAMebibyteAndNamesWhereItFails) {
   ksim::attachProbe(config);
   run = kestrel({"mem", "write", "0x20000000", path.c_str()});
   EXPECT_EQ(run.status, tool::kExitIo);
-  EXPECT_NE(run.err.find("wrote stopped at 0x200010EC: probe error 0x00000201"), std::string::npos)
+  EXPECT_NE(run.err.find("wrote failed in 0x200010EC..0x200021D7: the target's bus faulted on the "
+                         "memory access (FW_MEMORY_FAULT, 0x201)"),
+            std::string::npos)
       << run.err;
 }
 
@@ -168,17 +175,6 @@ TEST(KestrelRun, ExitStatusesTellTheCausesApart) {
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
   }
-}
-
-TEST(KestrelRun, FailuresUnderJsonStillPrintTheDocumentWithTheError) {
-  ksim::reset();
-  attach("KST00001", true);
-  const Outcome run = kestrel({"--json", "info"});
-  EXPECT_EQ(run.status, tool::kExitPermission);
-  const json document = json::parse(run.out);
-  EXPECT_EQ(document["exit_status"], tool::kExitPermission);
-  EXPECT_NE(document["error"].get<std::string>().find("may not open it"), std::string::npos);
-  EXPECT_EQ(run.err, "kestrel: " + document["error"].get<std::string>() + "\n");
 }
 
 // --config runs a command as a framework session: every shipped configuration on the virtual
@@ -278,7 +274,7 @@ TEST(KestrelRun, ConfigFilesRunAsFrameworkSessions) {
        {"KST00001"},
        0x03000029,
        {"info", "--config", "/nonexistent.cfg"},
-       tool::kExitIo,
+       tool::kExitNoInput,
        "cannot read",
        ""},
   };
@@ -314,6 +310,183 @@ TEST(KestrelRun, ConfigFilesRunAsFrameworkSessions) {
     }
   }
   EXPECT_EQ(ksim::resources().handles, 0);
+}
+
+// Memory commands (CMAPI_MemRead, MemWrite and their 64-bit forms) the probe was sent.
+int memoryCommands(ksim::DeviceId probe) {
+  int count = 0;
+  for (const std::vector<uint8_t>& packet : ksim::commandPackets(probe))
+    count += packet.size() > 3 && (packet[3] == 19 || packet[3] == 20 || packet[3] == 61 ||
+                                   packet[3] == 62);
+  return count;
+}
+
+// The edges of each address family: the 64-bit commands end at 2^64, the 32-bit ones (and
+// AP 0, whose addresses are 32 bits wide) at 2^32. A refused range sends no memory command.
+TEST(KestrelRun, RangesStopAtTheEndOfTheirAddressFamily) {
+  const struct {
+    const char* ap;
+    const char* address;
+    const char* length;
+    int status;
+  } cases[] = {
+      {"1", "0xFFFFFFFFFFFFFFF0", "16", tool::kExitOk},
+      {"1", "0xFFFFFFFFFFFFFFF0", "17", tool::kExitUsage},
+      {"1", "0xFFFFFFFFFFFFFFFF", "0", tool::kExitOk},
+      {"1", "0xFFFFFFFFFFFFFFFF", "2", tool::kExitUsage},
+      {"1", "0xFFFFFFFC", "8", tool::kExitOk},  // across 4 GiB on the 64-bit AP
+      {"0", "0xFFFFFFFC", "4", tool::kExitOk},
+      {"0", "0xFFFFFFFC", "5", tool::kExitUsage},
+      {"0", "0x100000000", "0", tool::kExitUsage},
+      {"0", "0xFFFFFFFFFFFFFFF0", "64", tool::kExitUsage},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.address) + " + " + c.length + " on AP " + c.ap);
+    ksim::reset();
+    const ksim::DeviceId probe = attach("KST00001");
+    const Outcome run = kestrel({"mem", "read", c.address, c.length, "--ap", c.ap});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.status == tool::kExitOk) continue;
+    EXPECT_NE(run.err.find("runs past the end of the"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(memoryCommands(probe), 0);
+  }
+}
+
+// Hostile input of every kind: the exit status, the one line that says why, a valid JSON
+// document under --json, and no traffic or no file where the input was refused before use.
+TEST(KestrelRun, HostileInputsAreRefusedWithOneLineAndNoHarm) {
+  const std::string dir = testing::TempDir() + "kestrel_hostile/";
+  mkdir(dir.c_str(), 0755);
+  const std::string small = dir + "small.bin", huge = dir + "huge.bin", fifo = dir + "fifo";
+  std::ofstream(small, std::ios::binary) << std::string(64, 'x');
+  std::ofstream{huge};
+  ASSERT_EQ(truncate(huge.c_str(), (int64_t{1} << 30) + 1), 0);  // sparse: no disk used
+  unlink(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  enum Harm { kAny, kNoTraffic, kNoMemory };
+  const struct {
+    const char* name;
+    std::vector<std::string> words;
+    int status;
+    const char* says;
+    Harm harm;
+  } cases[] = {
+      {"range wraps past 2^64",
+       {"mem", "write", "0xFFFFFFFFFFFFFFF0", small},
+       tool::kExitUsage, "0xFFFFFFFFFFFFFFF0 + 64 bytes runs past the end", kNoTraffic},
+      {"range past 2^32 on a 32-bit AP",
+       {"mem", "write", "0xFFFFFFE0", small},
+       tool::kExitUsage, "of AP 0 (it has 32-bit addresses only)", kNoMemory},
+      {"length above 1 GiB", {"mem", "read", "0", "0x40000001"}, tool::kExitUsage, "at most 1 GiB",
+       kNoTraffic},
+      {"image above 1 GiB", {"mem", "write", "0", huge}, tool::kExitData,
+       "holds 1073741825 bytes, more than the 1 GiB", kNoTraffic},
+      {"directory as image", {"mem", "write", "0", dir}, tool::kExitNoInput, "is a directory",
+       kNoTraffic},
+      {"missing image", {"mem", "write", "0", dir + "none"}, tool::kExitNoInput,
+       "No such file or directory", kNoTraffic},
+      {"endless --config", {"info", "--config", "/dev/zero"}, tool::kExitConfig,
+       "/dev/zero holds more than the 1 MiB", kNoTraffic},
+      {"directory as --config", {"info", "--config", dir}, tool::kExitNoInput, "is a directory",
+       kNoTraffic},
+      {"FIFO without a writer as --config", {"info", "--config", fifo}, tool::kExitConfig,
+       "names no probe driver", kNoTraffic},
+      {"--out that cannot be created",
+       {"mem", "read", "0x20000000", "16", "--out", dir + "none/x.bin"},
+       tool::kExitIo, "cannot create", kNoTraffic},
+      {"--out on a full disk",
+       {"mem", "read", "0x20000000", "16", "--out", "/dev/full"},
+       tool::kExitIo, "cannot write /dev/full: No space left on device", kAny},
+      {"bytes that are not UTF-8", {"-p", "\xFF\xFE\x1B[2J", "info"}, tool::kExitNoProbe,
+       "matches", kNoTraffic},
+      {"an access port the target lacks", {"mem", "read", "0x20000000", "4", "--ap", "9"},
+       tool::kExitIo, "(FW_BAD_ARGUMENTS, 0x103)", kAny},
+  };
+  for (const auto& c : cases) {
+    for (const bool asJson : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (asJson ? " --json" : ""));
+      ksim::reset();
+      const ksim::DeviceId probe = attach("KST00001");
+      std::vector<const char*> words;
+      for (const std::string& word : c.words) words.push_back(word.c_str());
+      if (asJson) words.push_back("--json");
+      const Outcome run = kestrel(words);
+      EXPECT_EQ(run.status, c.status) << run.err;
+      EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+      EXPECT_EQ(run.err.rfind("kestrel: ", 0), 0u) << run.err;
+      // One line; a refused command line adds where its help is.
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'),
+                c.status == tool::kExitUsage && c.harm == kNoTraffic && c.words[0] == "mem" &&
+                        c.words[1] == "read"
+                    ? 2
+                    : 1)
+          << run.err;
+      if (asJson) {
+        const json document = json::parse(run.out);  // throws on anything but one document
+        EXPECT_EQ(document["exit_status"], c.status);
+      }
+      if (c.harm == kNoTraffic) {
+        EXPECT_TRUE(ksim::commandPackets(probe).empty());
+      }
+      if (c.harm == kNoMemory) {
+        EXPECT_EQ(memoryCommands(probe), 0);
+      }
+    }
+  }
+  // What a device says is shown with its control characters escaped.
+  ksim::reset();
+  attach("KST\x1B[31m01");
+  const Outcome listed = kestrel({"list"});
+  EXPECT_NE(listed.out.find("KST\\x1B[31m01"), std::string::npos) << listed.out;
+  EXPECT_EQ(listed.out.find('\x1B'), std::string::npos);
+}
+
+// What a run says about the probe and its target besides the data: the empty chain, a probe
+// another program holds, one left in its bootloader, a misspelt --config key, and -q, which
+// hides notices but never the output asked for.
+TEST(KestrelRun, ProbeAndTargetTroublesAreNamedWithTheWayOut) {
+  const std::string typo = testing::TempDir() + "typo.cfg";
+  std::ofstream(typo) << "HARP.POD_DRVR=kestrel.dll\nLOOM.TCLK_FREQUNCY=10\n";
+  const struct {
+    const char* name;
+    std::vector<const char*> words;
+    int status;
+    const char* says;  // on standard error
+    bool bootloader;
+    bool emptyChain;
+    bool busy;
+  } cases[] = {
+      {"empty chain", {"jtag", "detect"}, tool::kExitNoProbe, "no TAP found: is the target powered",
+       false, true, false},
+      {"busy", {"info"}, tool::kExitBusy, "is busy: another program holds it", false, false, true},
+      {"bootloader", {"-p", "0", "info"}, tool::kExitNoProbe, "left in its bootloader: unplug",
+       true, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ksim::reset();
+    ksim::ProbeConfig config;
+    if (!c.emptyChain) config.chain = ksim::demoChain();
+    config.failClaimCommand = c.busy;
+    if (c.bootloader) ksim::attachBootloader(config);
+    else ksim::attachProbe(config);
+    const Outcome run = kestrel(c.words);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+  }
+  ksim::reset();
+  attach("KST00001");
+  const Outcome typoRun = kestrel({"jtag", "detect", "--config", typo.c_str()});
+  EXPECT_NE(typoRun.err.find("unknown key LOOM.TCLK_FREQUNCY; did you mean LOOM.TCLK_FREQUENCY?"),
+            std::string::npos)
+      << typoRun.err;
+  EXPECT_NE(typoRun.err.find("test clock 5.5 MHz"), std::string::npos) << typoRun.err;
+  const Outcome quiet = kestrel({"-q", "jtag", "detect", "--config", typo.c_str()});
+  EXPECT_EQ(quiet.err, "");
+  EXPECT_NE(quiet.out.find("3 TAPs"), std::string::npos) << quiet.out;
+  const Outcome list = kestrel({"list"});
+  EXPECT_EQ(list.status, 0);
 }
 
 }  // namespace

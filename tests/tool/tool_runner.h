@@ -24,6 +24,8 @@ inline Outcome kestrel(std::vector<const char*> words) {
   if (status == tool::kRunCommand) {
     tool::Console console(out, err, options, false);
     status = tool::runCommand(options, console);
+  } else if (tool::jsonAsked(static_cast<int>(words.size()), words.data())) {
+    return {status, tool::unrunDocument(status, out.str(), err.str()), err.str()};
   }
   return {status, out.str(), err.str()};
 }

@@ -249,12 +249,12 @@ TEST(KestrelUpdate, AFailureIsOneLineNamingTheStepAndTheResult) {
       {"bootloader already on the bus",
        [](ksim::ProbeConfig& config) { ksim::attachBootloader(config); }, "switch",
        "update failed while switching the probe into its bootloader: an update-mode device was "
-       "on the bus already (-264)",
+       "on the bus already (KST_ERR_DFU_ALREADY_ON_BUS, -264)",
        -264},
       {"error status at a block",
        [](ksim::ProbeConfig& config) { config.dfu.faults.errorAtBlock = 2; }, "download",
        "update failed while downloading the firmware: the firmware download to the bootloader "
-       "failed (-592)",
+       "failed (KST_ERR_DFU_DOWNLOAD, -592)",
        -592},
   };
   for (const auto& c : cases) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "console.h"
 #include "exit_status.h"
 #include "firmware_version.h"
 #include "number.h"
@@ -26,9 +27,12 @@ const char kFooter[] =
     "Exit status:\n"
     "  0   success\n"
     "  64  the command line or the probe choice is wrong (usage)\n"
+    "  65  an input file is too large\n"
+    "  66  an input file is missing, unreadable or not a file\n"
     "  69  no probe found, or libusb, the virtual probe or the logger is missing\n"
     "  70  internal error of kestrel\n"
-    "  74  the probe or a file failed (I/O)\n"
+    "  74  the probe, a file or standard output failed (I/O)\n"
+    "  75  another program holds the probe (busy)\n"
     "  77  the probe is there but this user may not open it (see the udev rule in the README)\n"
     "  78  the --config file is wrong\n";
 
@@ -209,6 +213,25 @@ bool readMemoryWords(const MemoryWords& words, bool withLength, Options& options
 }
 
 }  // namespace
+
+bool jsonAsked(int argc, const char* const* argv) {
+  for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
+    if (std::string(argv[i]) == "--json") return true;
+  return false;
+}
+
+std::string unrunDocument(int status, const std::string& out, const std::string& err) {
+  nlohmann::json document = {{"schema_version", kJsonSchemaVersion}, {"exit_status", status}};
+  if (status == kExitOk) {
+    document["text"] = out;
+  } else {
+    const std::string prefix = "kestrel: ";
+    std::string line = err.substr(0, err.find('\n'));
+    if (line.rfind(prefix, 0) == 0) line.erase(0, prefix.size());
+    document["error"] = line;
+  }
+  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
 
 int parseCommandLine(int argc, const char* const* argv, Options& options, std::ostream& out,
                      std::ostream& err) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "options.h"
 
@@ -14,5 +15,11 @@ constexpr int kRunCommand = -1;
 // to run. KESTREL_PROBE stands in for a --probe that was not given.
 int parseCommandLine(int argc, const char* const* argv, Options& options, std::ostream& out,
                      std::ostream& err);
+
+// --json as a word of its own before any "--": known even when the line is refused.
+bool jsonAsked(int argc, const char* const* argv);
+// The document of a command line that parseCommandLine did not run (refused: its status
+// and first line of err; --help or --version: out as "text").
+std::string unrunDocument(int status, const std::string& out, const std::string& err);
 
 }  // namespace tool

@@ -13,7 +13,7 @@ Console::Console(std::ostream& out, std::ostream& err, const Options& options, b
 }
 
 std::ostream& Console::text() {
-  return options_.json || options_.quiet ? discard_ : out_;
+  return options_.json ? discard_ : out_;
 }
 
 std::ostream& Console::detail(int level) {
@@ -25,10 +25,30 @@ void Console::error(const std::string& message) {
   if (options_.json) document_["error"] = message;
 }
 
+void Console::warn(const std::string& message) {
+  if (options_.json) document_["warnings"].push_back(message);
+  else notice() << "kestrel: warning: " << message << '\n';
+}
+
+std::ostream& Console::notice() {
+  return options_.quiet || options_.json ? discard_ : err_;
+}
+
+std::ostream& Console::streamField(const std::string& name) {
+  if (!options_.json) return discard_;
+  streaming_ = true;
+  out_ << "{\n  " << nlohmann::json(name).dump() << ": \"";
+  return out_;
+}
+
 int Console::finish(int status) {
   if (options_.json) {
     document_["exit_status"] = status;
-    out_ << document_.dump(2) << '\n';
+    const std::string text = document_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    // The rest of the document follows the streamed field: its members without the "{".
+    if (streaming_) out_ << "\"," << text.substr(1) << '\n';
+    else out_ << text << '\n';
+    streaming_ = false;
   }
   return status;
 }

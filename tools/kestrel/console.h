@@ -20,17 +20,29 @@ class Console {
   Console(std::ostream& out, std::ostream& err, const Options& options, bool colour,
           bool terminal = false);
 
-  // Human-readable output: standard output, or nowhere under --json or --quiet.
+  // Human-readable output: standard output, or nowhere under --json (--quiet keeps it).
   std::ostream& text();
   // Extra detail for -v on standard error (level: how many -v it needs).
   std::ostream& detail(int level);
   // "kestrel: message" on standard error; also the document's error under --json.
   void error(const std::string& message);
 
+  // "kestrel: warning: message" on standard error unless --quiet; also in the document's
+  // "warnings" under --json.
+  void warn(const std::string& message);
+
   // The document of this run (under --json); commands fill its fields.
   nlohmann::json& document() { return document_; }
-  // Under --json, writes the document with the exit status to standard output.
+  // Under --json, writes the document with the exit status to standard output. Texts that
+  // are not UTF-8 (arguments, file names, what a device sent) are written with U+FFFD in
+  // place of their bad bytes: the document is valid whatever they hold.
   int finish(int status);
+  // Under --json, starts the document with a string field whose text is too large to hold:
+  // it is written to the returned stream as it comes (JSON string characters only), and
+  // finish() closes it and adds the other fields. Elsewhere a stream that discards it.
+  std::ostream& streamField(const std::string& name);
+  // A line on standard error that --quiet hides (notices, warnings).
+  std::ostream& notice();
 
   enum class Colour { Green = 32, Yellow = 33, Red = 31 };
   std::string paint(const std::string& text, Colour colour) const;
@@ -44,6 +56,7 @@ class Console {
   const Options& options_;
   bool colour_;
   bool terminal_;
+  bool streaming_ = false;
   nlohmann::json document_;
 };
 

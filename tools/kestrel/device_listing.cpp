@@ -1,7 +1,12 @@
 #include "device_listing.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <fstream>
 #include <iterator>
 
 #include "link/usb_ids.h"
@@ -11,6 +16,7 @@ namespace {
 
 constexpr int kMaxPorts = 7;  // USB 3 allows at most seven levels below the root hub
 constexpr int kSerialBytes = 256;
+constexpr int kProbeInterfaces = 4;
 
 int identityRow(uint16_t vendorId, uint16_t productId) {
   for (int row = 0; row < static_cast<int>(std::size(kst::KST_USB_IDS)); ++row)
@@ -48,6 +54,10 @@ void probeAccess(const UsbFunctions& usb, libusb_device* device, uint8_t serialI
 
 }  // namespace
 
+const char kBootloaderHint[] =
+    "unplug it and plug it in again, which starts its firmware; if it stays in the bootloader, "
+    "its firmware is damaged: write the image again with a DFU tool such as dfu-util";
+
 const char kUdevHint[] =
     "this user may not open it; install the udev rule from the README (section 'The tool') "
     "and plug the probe in again";
@@ -82,6 +92,7 @@ bool listDevices(const UsbFunctions& usb, std::vector<ListedDevice>& devices, st
     const int depth = usb.getPortNumbers(list[i], ports, kMaxPorts);
     if (depth > 0) listed.ports.assign(ports, ports + depth);
     listed.path = pathText(listed.bus, listed.ports);
+    listed.address = usb.getDeviceAddress(list[i]);
     listed.busOrder = static_cast<std::size_t>(i);
     probeAccess(usb, list[i], descriptor.iSerialNumber, listed);
     devices.push_back(std::move(listed));
@@ -93,6 +104,71 @@ bool listDevices(const UsbFunctions& usb, std::vector<ListedDevice>& devices, st
                      return a.bus != b.bus ? a.bus < b.bus : a.ports < b.ports;
                    });
   return true;
+}
+
+bool interfaceBusy(const UsbFunctions& usb, const ListedDevice& wanted) {
+  libusb_context* context = nullptr;
+  if (usb.init(&context) != LIBUSB_SUCCESS) return false;
+  libusb_device** list = nullptr;
+  const ssize_t count = usb.getDeviceList(context, &list);
+  bool busy = false;
+  for (ssize_t i = 0; i < count; ++i) {
+    uint8_t ports[kMaxPorts] = {};
+    const int depth = usb.getPortNumbers(list[i], ports, kMaxPorts);
+    if (usb.getBusNumber(list[i]) != wanted.bus || depth < 0 ||
+        std::vector<uint8_t>(ports, ports + depth) != wanted.ports)
+      continue;
+    libusb_device_handle* handle = nullptr;
+    if (usb.open(list[i], &handle) != LIBUSB_SUCCESS) break;
+    // The probe's interfaces are the first few; any of them held elsewhere makes it busy.
+    for (int number = 0; number < kProbeInterfaces && !busy; ++number) {
+      const int claimed = usb.claimInterface(handle, number);
+      if (claimed == LIBUSB_SUCCESS) usb.releaseInterface(handle, number);
+      busy = claimed == LIBUSB_ERROR_BUSY;
+    }
+    usb.close(handle);
+    break;
+  }
+  if (count >= 0) usb.freeDeviceList(list, 1);
+  usb.exit(context);
+  return busy;
+}
+
+std::string deviceHolder(const ListedDevice& device) {
+  char node[32];
+  std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", device.bus, device.address);
+  DIR* processes = opendir("/proc");
+  if (processes == nullptr) return {};
+  std::string holder;
+  const std::string self = std::to_string(getpid());
+  while (const dirent* process = readdir(processes)) {
+    const std::string pid = process->d_name;
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self)
+      continue;
+    const std::string fds = "/proc/" + pid + "/fd";
+    DIR* descriptors = opendir(fds.c_str());
+    if (descriptors == nullptr) continue;
+    while (const dirent* fd = readdir(descriptors)) {
+      char target[PATH_MAX];
+      const ssize_t n = readlink((fds + "/" + fd->d_name).c_str(), target, sizeof target - 1);
+      if (n <= 0 || std::string(target, static_cast<std::size_t>(n)) != node) continue;
+      std::string name;
+      std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
+      holder = name + " (pid " + pid + ")";
+      break;
+    }
+    closedir(descriptors);
+    if (!holder.empty()) break;
+  }
+  closedir(processes);
+  return holder;
+}
+
+std::string busyText(const UsbFunctions& usb, const ListedDevice& device) {
+  if (!interfaceBusy(usb, device)) return {};
+  const std::string holder = deviceHolder(device);
+  return "the probe at " + device.path + " is busy: " +
+         (holder.empty() ? "another program" : holder) + " holds it; end that program or wait";
 }
 
 std::string usbIdText(const ListedDevice& device) {

@@ -21,6 +21,7 @@ struct ListedDevice {
   uint8_t bus = 0;
   std::vector<uint8_t> ports;  // root port first
   std::string path;            // bus-port.port..., as Linux names USB devices
+  uint8_t address = 0;         // the device number on its bus (/dev/bus/usb/BBB/DDD)
   std::string serial;          // empty when it could not be read
   Access access = Access::Ok;
   int openError = 0;         // libusb's code when access is not Ok
@@ -34,6 +35,18 @@ bool listDevices(const UsbFunctions& usb, std::vector<ListedDevice>& devices, st
 std::string usbIdText(const ListedDevice& device);   // "1209:4b01"
 std::string accessText(const ListedDevice& device);  // "ok", "no permission", "cannot open: ..."
 const char* kindText(DeviceKind kind);               // "probe", "bootloader"
+
+// Whether another program holds one of the device's interfaces (a claim fails as busy).
+bool interfaceBusy(const UsbFunctions& usb, const ListedDevice& device);
+// The program that has the device open, as "name (pid N)", from /proc; empty when Linux
+// does not tell this user.
+std::string deviceHolder(const ListedDevice& device);
+
+// "the probe at 1-1.1 is busy: ..." when another program holds it, else empty.
+std::string busyText(const UsbFunctions& usb, const ListedDevice& device);
+
+// How a probe left in its bootloader (its firmware-update mode) comes back.
+extern const char kBootloaderHint[];
 
 // The hint printed with a device this user may not open.
 extern const char kUdevHint[];

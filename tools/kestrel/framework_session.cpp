@@ -1,9 +1,12 @@
 #include "framework_session.h"
 
-#include <unistd.h>
+#include <cstdio>
 
+#include "config_keys.h"
 #include "device_json.h"
 #include "exit_status.h"
+#include "input_file.h"
+#include "printable_text.h"
 #include "probe_selector.h"
 #include "result_text.h"
 
@@ -12,6 +15,19 @@ namespace {
 
 const char kDriverKey[] = "HARP.POD_DRVR";
 const char kSerialKey[] = "HARP.POD_SERIAL";
+// A configuration is a few dozen KEY=value lines; 1 MiB is thousands of times that, and
+// small enough that a wrong file (an image, /dev/zero) is refused at once.
+constexpr uint64_t kMaxConfigBytes = uint64_t{1} << 20;
+
+// "5.5 MHz", "100 kHz": the test clock as the probe runs it.
+std::string clockText(uint32_t hertz) {
+  char text[32];
+  if (hertz >= 1000000)
+    std::snprintf(text, sizeof text, "%g MHz", hertz / 1e6);
+  else
+    std::snprintf(text, sizeof text, "%g kHz", hertz / 1e3);
+  return text;
+}
 
 }  // namespace
 
@@ -38,7 +54,7 @@ int FrameworkSession::choose() {
   index_ = static_cast<std::size_t>(selection.device - devices_.data());
   // The framework takes the serial number as it stands, never as a prefix or an index.
   if (fromFile && device().serial != *configured)
-    return refuse(kExitNoProbe, "no probe has the serial number " + *configured + " (" +
+    return refuse(kExitNoProbe, "no probe has the serial number " + printable(*configured) + " (" +
                                     kSerialKey + " in " + file + ")");
   run_.console.document()["probe"] = deviceJson(index_, device());
   if (!device().serial.empty()) {
@@ -53,9 +69,10 @@ int FrameworkSession::choose() {
 
 int FrameworkSession::open() {
   const std::string& file = run_.options.config;
-  if (access(file.c_str(), R_OK) != 0) return refuse(kExitIo, "cannot read " + file);
-  std::string error;
-  if (!session_.configure(file, error)) return refuse(kExitConfig, error);
+  std::string text, error;
+  if (const int status = readSmallFile(file, kMaxConfigBytes, kExitConfig, text, error))
+    return refuse(status, error);
+  if (!session_.host().parse(text, error)) return refuse(kExitConfig, file + ", " + error);
   if (const int status = choose(); status != kExitOk) return status;
   run_.console.detail(1) << "kestrel: framework session from " << file << " on the probe at "
                          << device().path << '\n';
@@ -68,11 +85,24 @@ int FrameworkSession::open() {
   if (result != KST_OK) {
     std::string message =
         "cannot open the controller on the probe at " + device().path + ": " + resultText(result);
-    if (result == KST_ERR_NO_PROBE) message += " (is another program using it?)";
+    if (const std::string busy = result == KST_ERR_NO_PROBE ? busyText(run_.usb, device()) : "";
+        !busy.empty())
+      return refuse(kExitBusy, busy);
     return refuse(exitStatusForOpen(result), message);
   }
-  run_.console.document()["framework"] = {{"config", file},
-                                          {"tclk_frequency", probe()->tclkFrequency}};
+  const uint32_t clock = probe()->tclkFrequency;
+  run_.console.document()["framework"] = {{"config", file}, {"tclk_frequency", clock}};
+  // The probe runs at one of its own steps, which need not be the frequency the file asks.
+  const std::string* asked = session_.host().value("LOOM.TCLK_FREQUENCY");
+  run_.console.notice() << "kestrel: test clock " << clockText(clock)
+                        << (asked != nullptr ? " (the file asks LOOM.TCLK_FREQUENCY=" +
+                                                   printable(*asked) + ")"
+                                             : "")
+                        << '\n';
+  std::vector<std::string> known = session_.host().keysAsked();
+  known.insert(known.end(), {kDriverKey, kSerialKey});
+  for (const std::string& warning : unknownKeyWarnings(session_.host().keys(), known))
+    run_.console.warn(file + ": " + warning);
   return kExitOk;
 }
 

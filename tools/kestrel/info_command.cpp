@@ -8,6 +8,7 @@
 #include "firmware_version.h"
 #include "framework_session.h"
 #include "kestrel/kestrel.h"
+#include "printable_text.h"
 #include "probe_session.h"
 #include "result_text.h"
 
@@ -44,7 +45,7 @@ bool echoTest(Invocation& run, KSTInform* probe, uint32_t size) {
 int report(Invocation& run, KSTInform* probe, const ListedDevice& device,
            const std::string* framework = nullptr) {
   std::ostream& text = run.console.text();
-  text << "probe             " << (device.serial.empty() ? "(no serial number)" : device.serial)
+  text << "probe             " << (device.serial.empty() ? "(no serial number)" : printable(device.serial))
        << " at " << device.path << " (USB " << usbIdText(device) << ")\n";
   if (framework != nullptr)
     text << "test clock        " << probe->tclkFrequency << " Hz (framework session from "

@@ -36,6 +36,12 @@ int report(Invocation& run, ChainAccess& chain) {
     run.console.error(problem);
     return run.console.finish(kExitIo);
   }
+  if (report.taps.empty()) {
+    // The probe works but nothing answers behind it: the target is what is unavailable.
+    run.console.error(
+        "no TAP found: is the target powered, and are TCK, TMS, TDI, TDO and ground wired?");
+    return run.console.finish(kExitNoProbe);
+  }
   std::ostream& text = run.console.text();
   text << report.taps.size() << " TAP" << (report.taps.size() == 1 ? "" : "s") << ", IR "
        << report.totalIrLength << " bits in all\n";

@@ -19,7 +19,7 @@ int runList(Invocation& run) {
     return run.console.finish(kExitIo);
   }
   nlohmann::json& listed = run.console.document()["devices"] = nlohmann::json::array();
-  bool forbidden = false;
+  bool forbidden = false, bootloader = false;
   std::ostream& text = run.console.text();
   if (devices.empty())
     text << "no Kestrel probe or bootloader found\n";
@@ -33,10 +33,16 @@ int runList(Invocation& run) {
       line.replace(line.size() - access.size(), access.size(),
                    run.console.paint(access, Console::Colour::Yellow));
     }
+    if (devices[i].kind == DeviceKind::Bootloader) {
+      line += run.console.paint("  (probe left in its bootloader)", Console::Colour::Yellow);
+      listed.back()["left_in_bootloader"] = true;
+    }
     text << line << '\n';
     forbidden = forbidden || devices[i].access == Access::NoPermission;
+    bootloader = bootloader || devices[i].kind == DeviceKind::Bootloader;
   }
   if (forbidden) text << "no permission: " << kUdevHint << '\n';
+  if (bootloader) text << "bootloader: " << kBootloaderHint << '\n';
   return run.console.finish(kExitOk);
 }
 

@@ -1,10 +1,13 @@
 // kestrel: the command-line tool for the Kestrel USB debug probe.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 
@@ -14,6 +17,7 @@
 #include "private_library.h"
 #include "sim_loader.h"
 #include "update_image.h"
+#include "output_file.h"
 
 namespace {
 
@@ -26,32 +30,33 @@ bool colourTerminal() {
 
 // Under --json standard output carries the document alone: everything else written there
 // (such as the library's firmware-update notice) goes to standard error instead, and the
-// document is written to the original standard output at the end.
+// document goes to the original standard output through a checked buffer.
 class JsonStdout {
  public:
-  JsonStdout() : saved_(dup(STDOUT_FILENO)) {
+  JsonStdout() : saved_(dup(STDOUT_FILENO)), buffer_(saved_ >= 0 ? saved_ : STDOUT_FILENO) {
     std::fflush(stdout);
     if (saved_ >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
   }
   ~JsonStdout() {
+    stream_.flush();
     if (saved_ < 0) return;
     std::fflush(stdout);
     dup2(saved_, STDOUT_FILENO);
     close(saved_);
   }
-  void write(const std::string& document) {
-    const int fd = saved_ >= 0 ? saved_ : STDOUT_FILENO;
-    for (std::size_t done = 0; done < document.size();) {
-      const ssize_t n = ::write(fd, document.data() + done, document.size() - done);
-      if (n <= 0) return;
-      done += static_cast<std::size_t>(n);
-    }
+  std::ostream& stream() { return stream_; }
+  // errno of the first failed write, 0 when the document went out whole.
+  int finish() {
+    stream_.flush();
+    return buffer_.error();
   }
   JsonStdout(const JsonStdout&) = delete;
   JsonStdout& operator=(const JsonStdout&) = delete;
 
  private:
   int saved_;
+  tool::DescriptorBuffer buffer_;
+  std::ostream stream_{&buffer_};
 };
 
 struct Refusal {
@@ -87,10 +92,40 @@ bool ranPrivately(const tool::Options& options, char** argv, int& ran, Refusal& 
   return true;
 }
 
+// Standard output's own writes, after everything went to it.
+int stdoutFailure() {
+  std::cout.flush();
+  if (std::fflush(stdout) != 0) return errno;
+  return !std::cout || std::ferror(stdout) != 0 ? -1 : 0;  // failed earlier, errno gone
+}
+
+int outputFailed(int error) {
+  std::fprintf(stderr, "kestrel: %s\n",
+               tool::writeFailure("standard output", error > 0 ? error : 0).c_str());
+  return tool::kExitIo;
+}
+
+// A refused command line (or --help, --version) under --json: its document.
+int refusedAsJson(int status, const std::string& out, const std::string& err) {
+  JsonStdout stdoutGuard;
+  stdoutGuard.stream() << tool::unrunDocument(status, out, err);
+  const int error = stdoutGuard.finish();
+  return error == 0 ? status : outputFailed(error);
+}
+
 int run(int argc, char** argv) {
   tool::Options options;
-  const int parsed = tool::parseCommandLine(argc, argv, options, std::cout, std::cerr);
-  if (parsed != tool::kRunCommand) return parsed;
+  const bool json = tool::jsonAsked(argc, argv);
+  if (json) {
+    std::ostringstream out, err;
+    const int parsed = tool::parseCommandLine(argc, argv, options, out, err);
+    std::cerr << err.str();
+    if (parsed != tool::kRunCommand) return refusedAsJson(parsed, out.str(), err.str());
+  } else if (const int parsed = tool::parseCommandLine(argc, argv, options, std::cout, std::cerr);
+             parsed != tool::kRunCommand) {
+    const int error = stdoutFailure();
+    return error != 0 ? outputFailed(error) : parsed;
+  }
   int ran = 0;
   Refusal refusal;
   if (ranPrivately(options, argv, ran, refusal)) return ran;
@@ -99,27 +134,30 @@ int run(int argc, char** argv) {
                ? tool::refuseCommand(options, console, refusal.status, refusal.why)
                : tool::runCommand(options, console);
   };
-  if (!options.json) {
-    tool::Console console(std::cout, std::cerr, options, colourTerminal(),
-                          isatty(STDOUT_FILENO) == 1);
-    return command(console);
+  if (json) {
+    JsonStdout stdoutGuard;
+    tool::Console console(stdoutGuard.stream(), std::cerr, options, false);
+    const int status = command(console);
+    std::cout.flush();
+    const int error = stdoutGuard.finish();
+    return error == 0 ? status : outputFailed(error);
   }
-  JsonStdout stdoutGuard;
-  std::ostringstream document;
-  tool::Console console(document, std::cerr, options, false);
+  tool::Console console(std::cout, std::cerr, options, colourTerminal(),
+                        isatty(STDOUT_FILENO) == 1);
   const int status = command(console);
-  std::cout.flush();
-  stdoutGuard.write(document.str());
+  const int error = stdoutFailure();
+  // A command that stopped on standard output's failure has said so already.
+  if (error != 0 && status != tool::kExitIo) return outputFailed(error);
   return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The last resort: whatever escaped is a fault of the tool, and its text is no message for
+  // a user.
   try {
     return run(argc, argv);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "kestrel: internal error: %s\n", error.what());
   } catch (...) {
     std::fprintf(stderr, "kestrel: internal error\n");
   }

@@ -1,14 +1,17 @@
-// kestrel mem read / mem write: target memory through a MEM-AP.
+// kestrel mem read / mem write: target memory through a MEM-AP. Every range is checked
+// against the address space of the commands that will carry it before any traffic, and the
+// bytes stream between the file, the output and the probe a piece at a time.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
+#include "address_range.h"
 #include "commands.h"
 #include "dap_session.h"
 #include "exit_status.h"
+#include "input_file.h"
+#include "kestrel/kestrel.h"
 #include "memory_transfer.h"
+#include "output_file.h"
 #include "result_text.h"
 #include "transfer_report.h"
 
@@ -16,128 +19,229 @@ namespace tool {
 namespace {
 
 constexpr std::size_t kDumpWidth = 16;
+constexpr uint64_t kMaxTransfer = uint64_t{1} << 30;  // as the command line's LEN
+constexpr uint8_t kAccessPort = 1, kCfg = 0xF4;
+constexpr uint32_t kLargeAddress = 0x2;
 
-std::string hexAddress(uint64_t address) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(address));
-  return text;
-}
-
-void hexdump(std::ostream& out, uint64_t address, const std::vector<uint8_t>& bytes) {
-  const int digits = address + bytes.size() > UINT32_MAX ? 16 : 8;
-  char cell[24];
-  for (std::size_t line = 0; line < bytes.size(); line += kDumpWidth) {
-    std::snprintf(cell, sizeof cell, "%0*llX ", digits,
-                  static_cast<unsigned long long>(address + line));
-    out << cell;
-    std::string text;
-    for (std::size_t i = line; i < line + kDumpWidth; ++i) {
-      if (i >= bytes.size()) {
-        out << "   ";
+// The hexdump of a read, line by line as the pieces arrive.
+class Hexdump {
+ public:
+  Hexdump(std::ostream& out, uint64_t address, uint64_t length)
+      : out_(out), address_(address), digits_(address + length > UINT32_MAX ? 16 : 8) {}
+  void add(const uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      line_[filled_++] = bytes[i];
+      if (filled_ == kDumpWidth) flush();
+    }
+  }
+  void flush() {
+    if (filled_ == 0) return;
+    char cell[24];
+    std::snprintf(cell, sizeof cell, "%0*llX ", digits_, static_cast<unsigned long long>(address_));
+    std::string text = cell, shown;
+    for (std::size_t i = 0; i < kDumpWidth; ++i) {
+      if (i >= filled_) {
+        text += "   ";
         continue;
       }
-      std::snprintf(cell, sizeof cell, " %02X", bytes[i]);
-      out << cell;
-      text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
+      std::snprintf(cell, sizeof cell, " %02X", line_[i]);
+      text += cell;
+      shown += line_[i] >= 0x20 && line_[i] < 0x7F ? static_cast<char>(line_[i]) : '.';
     }
-    out << "  |" << text << "|\n";
+    out_ << text << "  |" << shown << "|\n";
+    address_ += filled_;
+    filled_ = 0;
   }
+
+ private:
+  std::ostream& out_;
+  uint64_t address_;
+  int digits_;
+  uint8_t line_[kDumpWidth] = {};
+  std::size_t filled_ = 0;
+};
+
+void hexText(std::ostream& out, const uint8_t* bytes, std::size_t count) {
+  static const char kDigits[] = "0123456789abcdef";
+  char text[2 * 4352];
+  for (std::size_t i = 0; i < count; ++i) {
+    text[2 * i] = kDigits[bytes[i] >> 4];
+    text[2 * i + 1] = kDigits[bytes[i] & 0xF];
+  }
+  out.write(text, static_cast<std::streamsize>(2 * count));
 }
 
-bool showBar(const Invocation& run) {
-  return !run.options.quiet && !run.options.json;
+// A stream that takes output and lost some (the discarding ones take none).
+bool failed(const std::ostream& out) {
+  return out.rdbuf() != nullptr && !out;
 }
 
-// A transfer with its progress and rate (on standard error, in the document under --json);
-// false (said) on failure, naming where it stopped.
+// The range against the 64-bit commands, before the probe is opened: 0 or 64, said.
+int checkRange(Invocation& run, uint64_t length) {
+  const std::string problem = rangeProblem(run.options.address, length, AddressFamily::Bits64);
+  if (problem.empty()) return kExitOk;
+  run.console.error(problem);
+  return kExitUsage;
+}
+
+// A range past 4 GiB needs an access port with 64-bit addresses (CFG.LA): through one with
+// 32-bit addresses only the high bits would be dropped. Asked of the AP before any memory
+// command is sent.
+int checkAccessPort(Invocation& run, KST_SMG_HANDLE handle, uint64_t length) {
+  const uint64_t address = run.options.address;
+  if (rangeProblem(address, length, AddressFamily::Bits32).empty()) return kExitOk;
+  uint32_t cfg = 0;
+  const int ap = run.options.accessPort;
+  const int32_t result = CMAPI_DapRegRead(handle, kAccessPort, run.options.accessPort, kCfg, &cfg);
+  if (result != KST_OK) {
+    run.console.error("cannot read the address width of AP " + std::to_string(ap) + ": " +
+                      resultText(result));
+    return kExitIo;
+  }
+  if ((cfg & kLargeAddress) != 0) return kExitOk;
+  run.console.error(rangeProblem(address, length, AddressFamily::Bits32) + " of AP " +
+                    std::to_string(ap) + " (it has 32-bit addresses only)");
+  return kExitUsage;
+}
+
+// A transfer with its progress and rate (on standard error, in the document under --json):
+// 0, or the exit status after saying where it stopped. The sink or source reports its own
+// failures and returns false, which ends the transfer with `stopped`.
 template <class Move>
-bool transfer(Invocation& run, const char* verb, const char* key, std::size_t length, Move move) {
-  TransferReport report(verb, length, showBar(run));
+int transfer(Invocation& run, const char* verb, const char* key, uint64_t length, int& stopped,
+             Move move) {
+  TransferReport report(verb, static_cast<std::size_t>(length), !run.options.quiet && !run.options.json);
   const TransferResult result = move([&](std::size_t done) { report.update(done); });
+  if (result.stoppedByCaller) return stopped;
   if (result.result != KST_OK) {
-    run.console.error(std::string(verb) + " stopped at " + hexAddress(result.stoppedAt) + ": " +
-                      resultText(result.result));
+    // The reply of a failed piece carries no data, so the piece is as close as it can be told.
+    const uint64_t last = result.stoppedAt + (result.pieceLength == 0 ? 0 : result.pieceLength - 1);
+    run.console.error(std::string(verb) + " failed in " + hexAddress(result.stoppedAt) + ".." +
+                      hexAddress(last) + ": " + resultText(result.result));
     run.console.document()["stopped_at"] = result.stoppedAt;
-    return false;
+    return kExitIo;
   }
-  const double rate = report.finish(
-      length, run.options.quiet || run.options.json ? run.console.text() : run.console.detail(0));
+  const double rate = report.finish(static_cast<std::size_t>(length), run.console.notice());
   run.console.document()[key] = rate;
-  return true;
+  return kExitOk;
 }
 
 }  // namespace
 
 int runMemRead(Invocation& run) {
   const Options& options = run.options;
-  DapSession session(run);
-  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
-  const MemoryPort port{session.handle(), options.accessPort};
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(options.length));
   nlohmann::json& document = run.console.document();
   document["address"] = options.address;
   document["length"] = options.length;
-  if (!transfer(run, "read", "read_bytes_per_second", bytes.size(), [&](const Progress& progress) {
-        return readMemory(port, options.address, bytes.data(), bytes.size(), progress);
-      }))
-    return run.console.finish(kExitIo);
-  if (options.file.empty()) {
-    hexdump(run.console.text(), options.address, bytes);
-    std::string hex;
-    char cell[4];
-    for (const uint8_t byte : bytes) {
-      std::snprintf(cell, sizeof cell, "%02x", byte);
-      hex += cell;
-    }
-    document["data"] = hex;
-    return run.console.finish(kExitOk);
-  }
-  std::ofstream file(options.file, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  if (!file) {
-    run.console.error("cannot write " + options.file);
+  if (const int status = checkRange(run, options.length)) return run.console.finish(status);
+  OutputFile file;
+  std::string error;
+  if (!options.file.empty() && file.create(options.file, error) != kExitOk) {
+    run.console.error(error);
     return run.console.finish(kExitIo);
   }
-  return run.console.finish(kExitOk);
+  DapSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+  if (const int status = checkAccessPort(run, session.handle(), options.length))
+    return run.console.finish(status);
+  const MemoryPort port{session.handle(), options.accessPort};
+  std::ostream& data = options.file.empty() ? run.console.streamField("data") : file.stream();
+  Hexdump dump(run.console.text(), options.address, options.length);
+  std::ostream& text = run.console.text();
+  int stopped = kExitIo;
+  uint64_t received = 0;
+  int status = transfer(run, "read", "read_bytes_per_second", options.length, stopped,
+                        [&](const Progress& progress) {
+                          return readMemory(
+                              port, options.address, options.length,
+                              [&](const uint8_t* bytes, std::size_t count) {
+                                if (!options.file.empty())
+                                  data.write(reinterpret_cast<const char*>(bytes),
+                                             static_cast<std::streamsize>(count));
+                                else
+                                  hexText(data, bytes, count);
+                                if (options.file.empty()) dump.add(bytes, count);
+                                received += count;
+                                // The last piece flushes the file, so its failure is this one.
+                                if (received == options.length && !options.file.empty())
+                                  data.flush();
+                                if (!failed(data) && !failed(text)) return true;
+                                run.console.error(options.file.empty()
+                                                      ? "cannot write standard output"
+                                                      : writeFailure(options.file, file.error()));
+                                return false;
+                              },
+                              progress);
+                        });
+  dump.flush();
+  if (!options.file.empty() && file.close(error) != kExitOk && status == kExitOk) {
+    run.console.error(error);
+    status = kExitIo;
+  }
+  return run.console.finish(status);
 }
 
 int runMemWrite(Invocation& run) {
   const Options& options = run.options;
-  std::ifstream file(options.file, std::ios::binary);
-  if (!file) {
-    run.console.error("cannot read " + options.file);
-    return run.console.finish(kExitIo);
-  }
-  const std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)),
-                                  std::istreambuf_iterator<char>());
-  DapSession session(run);
-  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
-  const MemoryPort port{session.handle(), options.accessPort};
   nlohmann::json& document = run.console.document();
   document["address"] = options.address;
-  document["length"] = data.size();
-  if (!transfer(run, "wrote", "write_bytes_per_second", data.size(), [&](const Progress& progress) {
-        return writeMemory(port, options.address, data.data(), data.size(), progress);
-      }))
-    return run.console.finish(kExitIo);
+  InputFile file;
+  std::string error;
+  if (const int status =
+          file.open(options.file, kMaxTransfer, InputFile::Streams::Spooled, kExitDataErr, error)) {
+    run.console.error(error);
+    return run.console.finish(status);
+  }
+  const uint64_t length = file.size();
+  document["length"] = length;
+  if (const int status = checkRange(run, length)) return run.console.finish(status);
+  DapSession session(run);
+  if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
+  if (const int status = checkAccessPort(run, session.handle(), length))
+    return run.console.finish(status);
+  const MemoryPort port{session.handle(), options.accessPort};
+  const auto fill = [&](uint8_t* bytes, std::size_t count) {
+    std::size_t got = 0;
+    if (file.read(bytes, count, got, error) && got == count) return true;
+    run.console.error(error.empty() ? options.file + " ended early" : error);
+    return false;
+  };
+  int stopped = kExitIo;
+  if (const int status = transfer(run, "wrote", "write_bytes_per_second", length, stopped,
+                                  [&](const Progress& progress) {
+                                    return writeMemory(port, options.address, length, fill,
+                                                       progress);
+                                  }))
+    return run.console.finish(status);
   if (!options.verify) return run.console.finish(kExitOk);
-  std::vector<uint8_t> back(data.size());
-  if (!transfer(run, "read back", "read_bytes_per_second", back.size(),
-                [&](const Progress& progress) {
-                  return readMemory(port, options.address, back.data(), back.size(), progress);
-                }))
-    return run.console.finish(kExitIo);
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    if (back[i] == data[i]) continue;
-    char detail[48];
-    std::snprintf(detail, sizeof detail, " (wrote 0x%02X, read 0x%02X)", data[i], back[i]);
-    run.console.error("verify failed at " + hexAddress(options.address + i) + detail);
-    document["verified"] = false;
-    document["first_difference"] = options.address + i;
+  if (!file.rewind(error)) {
+    run.console.error(error);
     return run.console.finish(kExitIo);
   }
-  run.console.text() << "verified " << data.size() << " bytes at " << hexAddress(options.address)
+  // Each piece read back is compared with the file's bytes at the same place.
+  uint64_t offset = 0;
+  const auto compare = [&](const uint8_t* back, std::size_t count) {
+    uint8_t wrote[4352];
+    if (!fill(wrote, count)) return false;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (back[i] == wrote[i]) continue;
+      char detail[48];
+      std::snprintf(detail, sizeof detail, " (wrote 0x%02X, read 0x%02X)", wrote[i], back[i]);
+      run.console.error("verify failed at " + hexAddress(options.address + offset + i) + detail);
+      document["verified"] = false;
+      document["first_difference"] = options.address + offset + i;
+      return false;
+    }
+    offset += count;
+    return true;
+  };
+  if (const int status = transfer(run, "read back", "read_bytes_per_second", length, stopped,
+                                  [&](const Progress& progress) {
+                                    return readMemory(port, options.address, length, compare,
+                                                      progress);
+                                  }))
+    return run.console.finish(status);
+  run.console.text() << "verified " << length << " bytes at " << hexAddress(options.address)
                      << '\n';
   document["verified"] = true;
   return run.console.finish(kExitOk);

@@ -16,23 +16,28 @@ bool wordAligned(uint64_t value) {
   return value % 4 == 0;
 }
 
-bool needsWide(uint64_t address, std::size_t length) {
+bool needsWide(uint64_t address, uint64_t length) {
   return length != 0 && address + (length - 1) > UINT32_MAX;
 }
 
-template <class Move>
-TransferResult transfer(uint64_t address, std::size_t length, bool write, const Progress& progress,
-                        Move move) {
+// move(at, bytes, count, access, wide) sends one piece; pass(bytes, count) hands its bytes
+// over (after a read) or fetches them (before a write).
+template <class Move, class Pass>
+TransferResult transfer(uint64_t address, uint64_t length, bool write, const Progress& progress,
+                        Move move, Pass pass) {
   const bool wide = needsWide(address, length);
-  std::size_t done = 0;
+  uint8_t bytes[kReadPiece];
+  uint64_t done = 0;
   while (done < length) {
     const uint64_t at = address + done;
-    const std::size_t piece = pieceSize(at, length - done, write, wide);
+    const std::size_t piece = pieceSize(at, static_cast<std::size_t>(std::min<uint64_t>(length - done, kReadPiece)), write, wide);
     const uint8_t access = wordAligned(at) && wordAligned(piece) ? kWordAccess : kByteAccess;
-    const int32_t result = move(at, done, static_cast<uint32_t>(piece), access, wide);
-    if (result != KST_OK) return {result, at};
+    if (write && !pass(bytes, piece)) return {KST_OK, at, piece, true};
+    const int32_t result = move(at, bytes, static_cast<uint32_t>(piece), access, wide);
+    if (result != KST_OK) return {result, at, piece};
+    if (!write && !pass(bytes, piece)) return {KST_OK, at, piece, true};
     done += piece;
-    if (progress) progress(done);
+    if (progress) progress(static_cast<std::size_t>(done));
   }
   return {KST_OK, address + length};
 }
@@ -46,26 +51,48 @@ std::size_t pieceSize(uint64_t address, std::size_t remaining, bool write, bool 
   return wordAligned(address) && piece >= 4 ? piece & ~std::size_t{3} : piece;
 }
 
-TransferResult readMemory(const MemoryPort& port, uint64_t address, uint8_t* out,
-                          std::size_t length, const Progress& progress) {
-  return transfer(address, length, false, progress,
-                  [&](uint64_t at, std::size_t offset, uint32_t count, uint8_t access, bool wide) {
-                    return wide ? CMAPI_MemRead64(port.handle, port.ap, access, 0, at, count, 0,
-                                                  out + offset)
-                                : CMAPI_MemRead(port.handle, port.ap, access, 0,
-                                                static_cast<uint32_t>(at), count, 0, out + offset);
-                  });
+TransferResult readMemory(const MemoryPort& port, uint64_t address, uint64_t length,
+                          const MemorySink& sink, const Progress& progress) {
+  return transfer(
+      address, length, false, progress,
+      [&](uint64_t at, uint8_t* bytes, uint32_t count, uint8_t access, bool wide) {
+        return wide ? CMAPI_MemRead64(port.handle, port.ap, access, 0, at, count, 0, bytes)
+                    : CMAPI_MemRead(port.handle, port.ap, access, 0, static_cast<uint32_t>(at),
+                                    count, 0, bytes);
+      },
+      sink);
 }
 
-TransferResult writeMemory(const MemoryPort& port, uint64_t address, const uint8_t* data,
-                           std::size_t length, const Progress& progress) {
+TransferResult writeMemory(const MemoryPort& port, uint64_t address, uint64_t length,
+                           const MemorySource& source, const Progress& progress) {
   return transfer(
       address, length, true, progress,
-      [&](uint64_t at, std::size_t offset, uint32_t count, uint8_t access, bool wide) {
-        return wide ? CMAPI_MemWrite64(port.handle, port.ap, access, 0, at, count, 0, data + offset)
+      [&](uint64_t at, uint8_t* bytes, uint32_t count, uint8_t access, bool wide) {
+        return wide ? CMAPI_MemWrite64(port.handle, port.ap, access, 0, at, count, 0, bytes)
                     : CMAPI_MemWrite(port.handle, port.ap, access, 0, static_cast<uint32_t>(at),
-                                     count, 0, data + offset);
-      });
+                                     count, 0, bytes);
+      },
+      source);
+}
+
+TransferResult readMemoryTo(const MemoryPort& port, uint64_t address, uint8_t* out,
+                            std::size_t length) {
+  std::size_t done = 0;
+  return readMemory(port, address, length, [&](const uint8_t* bytes, std::size_t count) {
+    std::copy(bytes, bytes + count, out + done);
+    done += count;
+    return true;
+  });
+}
+
+TransferResult writeMemoryFrom(const MemoryPort& port, uint64_t address, const uint8_t* data,
+                               std::size_t length) {
+  std::size_t done = 0;
+  return writeMemory(port, address, length, [&](uint8_t* bytes, std::size_t count) {
+    std::copy(data + done, data + done + count, bytes);
+    done += count;
+    return true;
+  });
 }
 
 }  // namespace tool

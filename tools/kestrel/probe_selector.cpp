@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "exit_status.h"
+#include "printable_text.h"
 #include "number.h"
 
 namespace tool {
@@ -89,7 +90,7 @@ Selection choose(const std::vector<ListedDevice>& devices, std::size_t which) {
   selection.device = &device;
   if (device.kind == DeviceKind::Bootloader) {
     selection.status = kExitNoProbe;
-    selection.message = name + " is a bootloader in firmware-update mode, not a probe";
+    selection.message = name + " is a probe left in its bootloader: " + kBootloaderHint;
   } else if (device.access == Access::NoPermission) {
     selection.status = kExitPermission;
     selection.message = "the probe at " + device.path + ": " + kUdevHint;
@@ -159,7 +160,8 @@ std::string deviceLine(std::size_t index, const ListedDevice& device) {
   char text[160];
   std::snprintf(text, sizeof text, "%-3zu %-10s %s  %-10s %-12s %s", index, kindText(device.kind),
                 usbIdText(device).c_str(), device.path.c_str(),
-                device.serial.empty() ? "-" : device.serial.c_str(), accessText(device).c_str());
+                device.serial.empty() ? "-" : printable(device.serial).c_str(),
+                accessText(device).c_str());
   return text;
 }
 

@@ -35,9 +35,13 @@ int ProbeSession::open(bool powerMeasurement) {
   const int32_t result = KST_Open(&probe_, openIndex_, openSerial(), powerMeasurement ? 1 : 0);
   if (result == KST_OK) return kExitOk;
   probe_ = nullptr;
-  std::string message = "cannot open the probe at " + device().path + ": " + resultText(result);
-  if (result == KST_ERR_NO_PROBE) message += " (is another program using it?)";
-  run_.console.error(message);
+  // The library says only that no probe could be claimed; the claim tells busy apart.
+  if (const std::string busy = result == KST_ERR_NO_PROBE ? busyText(run_.usb, device()) : "";
+      !busy.empty()) {
+    run_.console.error(busy);
+    return kExitBusy;
+  }
+  run_.console.error("cannot open the probe at " + device().path + ": " + resultText(result));
   return exitStatusForOpen(result);
 }
 

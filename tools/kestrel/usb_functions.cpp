@@ -37,7 +37,10 @@ bool resolveUsbFunctions(void* module, UsbFunctions& f, std::string& error) {
          lookUp(module, "libusb_close", f.close, error) &&
          lookUp(module, "libusb_get_string_descriptor_ascii", f.getStringDescriptorAscii, error) &&
          lookUp(module, "libusb_get_bus_number", f.getBusNumber, error) &&
-         lookUp(module, "libusb_get_port_numbers", f.getPortNumbers, error);
+         lookUp(module, "libusb_get_port_numbers", f.getPortNumbers, error) &&
+         lookUp(module, "libusb_get_device_address", f.getDeviceAddress, error) &&
+         lookUp(module, "libusb_claim_interface", f.claimInterface, error) &&
+         lookUp(module, "libusb_release_interface", f.releaseInterface, error);
 }
 
 void* loadLibraryLibusb(std::string& error) {

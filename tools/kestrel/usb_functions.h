@@ -19,6 +19,9 @@ struct UsbFunctions {
   int (*getStringDescriptorAscii)(libusb_device_handle*, uint8_t, unsigned char*, int);
   uint8_t (*getBusNumber)(libusb_device*);
   int (*getPortNumbers)(libusb_device*, uint8_t*, int);
+  uint8_t (*getDeviceAddress)(libusb_device*);
+  int (*claimInterface)(libusb_device_handle*, int);
+  int (*releaseInterface)(libusb_device_handle*, int);
 };
 
 // Looks the functions up in module (a dlopen handle); false with the missing name.

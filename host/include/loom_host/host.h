@@ -48,6 +48,8 @@ class Host {
   void* context() { return this; }
   const JSC_HostService* services() const;
 
+  // Every key the configuration holds, in order.
+  std::vector<std::string> keys() const;
   // Every key the library looked up, in order.
   const std::vector<std::string>& keysAsked() const { return keysAsked_; }
 

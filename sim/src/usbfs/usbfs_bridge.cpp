@@ -147,25 +147,24 @@ void syncLocked(BridgeState& state) {
   if (state.testbed == nullptr) return;
   BusState& bus = ksim::bus();
   std::vector<DeviceId> gone;
-  std::vector<const BusDevice*> arrived;
+  std::vector<std::shared_ptr<const BusDevice>> arrived;
   {
     std::lock_guard<std::mutex> lock(bus.mutex);
     // The kernel enumerates a device as it comes: one on its way is there at the next look.
     for (auto& device : bus.devices)
       if (!device->present && device->scansUntilArrival > 0) scheduleArrival(*device, 0);
     for (const auto& [id, node] : state.nodes) {
-      const BusDevice* device = findDevice(bus, id);
+      const std::shared_ptr<BusDevice> device = findDevice(bus, id);
       if (device == nullptr || !device->present || device->function.get() != node.function)
         gone.push_back(id);
     }
     for (const auto& device : bus.devices)
       if (device->present && (state.nodes.count(device->id) == 0 ||
                               state.nodes[device->id].function != device->function.get()))
-        arrived.push_back(device.get());
+        arrived.push_back(device);
   }
   for (const DeviceId id : gone) remove(state, id);
-  // Devices are never freed while attached, so the pointers stay good outside the lock.
-  for (const BusDevice* device : arrived) add(state, *device);
+  for (const auto& device : arrived) add(state, *device);
 }
 
 }  // namespace ksim::usbfs

@@ -52,10 +52,10 @@ int libusbResult(usb::Status status) {
 
 void logEvent(BusState& bus, DeviceId id, EventKind kind, uint8_t endpoint, int length,
               usb::Status status, const uint8_t* data, int count) {
-  if (!bus.recording) return;
+  if (!bus.log.on()) return;
   Event event{id, kind, endpoint, length, 0, libusbResult(status), {}};
   if (data != nullptr && count > 0) event.data.assign(data, data + count);
-  bus.events.push_back(std::move(event));
+  bus.log.add(std::move(event));
 }
 
 struct Request {
@@ -78,9 +78,12 @@ struct Request {
   }
 };
 
-// The device behind an open file while it is on the bus in the stay it was opened in.
+// The device behind an open file while it is on the bus in the stay it was opened in (under
+// the device's lock).
 BusDevice* presentDevice(OpenFile& file) {
-  return file.refused ? nullptr : deviceOf(bus(), file.open);
+  return file.refused || file.open.device == nullptr || !file.open.attached()
+             ? nullptr
+             : file.open.device.get();
 }
 
 // An errno for a claim's outcome, as usbfs gives it.
@@ -97,8 +100,8 @@ int claimErrno(usb::Status status) {
   }
 }
 
-int claim(OpenFile& file, BusDevice& device, unsigned number) {
-  return claimErrno(claimInterface(device, file.open, static_cast<int>(number)));
+int claim(OpenFile& file, unsigned number) {
+  return claimErrno(claimInterface(file.open, static_cast<int>(number)));
 }
 
 // One URB, carried out at once by the model. Returns the submit's errno (0: submitted); a
@@ -136,7 +139,7 @@ int submit(Request& request, BusDevice& device) {
   } else if (urb->type == USBDEVFS_URB_TYPE_BULK || urb->type == USBDEVFS_URB_TYPE_INTERRUPT) {
     // As usbfs: an endpoint of an interface the file has not claimed claims it on first use.
     const bool in = (urb->endpoint & 0x80) != 0;
-    status = bulkTransfer(device, request.file.open, urb->endpoint, data, urb->buffer_length, actual);
+    status = bulkTransfer(request.file.open, urb->endpoint, data, urb->buffer_length, actual);
     if (status == usb::Status::NotFound || status == usb::Status::Busy) {
       g_object_unref(urbData);
       return status == usb::Status::Busy ? EBUSY : ENOENT;
@@ -147,7 +150,6 @@ int submit(Request& request, BusDevice& device) {
     g_object_unref(urbData);
     return EINVAL;
   }
-  settleDepartures(bus);
   if (status == usb::Status::NoDevice) {
     g_object_unref(urbData);
     return ENODEV;
@@ -235,7 +237,7 @@ void disconnectClaim(Request& request, BusDevice& device) {
   const bool skip = ((command->flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER) != 0 && !named) ||
                     ((command->flags & USBDEVFS_DISCONNECT_CLAIM_EXCEPT_DRIVER) != 0 && named);
   if (!skip) device.claims.bindKernelDriver(static_cast<int>(number), false);
-  const int error = claim(request.file, device, number);
+  const int error = claim(request.file, number);
   return error == 0 ? request.complete() : request.fail(error);
 }
 
@@ -249,14 +251,24 @@ bool answer(BridgeState& state, UMockdevIoctlClient* client) {
       if (node.devnode == devnode) file.device = id;
     // The open itself cannot be refused through the node (it is a file the test bed made, and
     // a root process opens any file): a device that refuses opens fails every request.
-    std::lock_guard<std::mutex> lock(ksim::bus().mutex);
     file.refused = openDevice(ksim::bus(), file.device, file.open) != usb::Status::Ok;
   }
   Request request{state, client, file, umockdev_ioctl_client_get_arg(client)};
   const unsigned long code = umockdev_ioctl_client_get_request(client);
   BusState& bus = ksim::bus();
   {
-    std::lock_guard<std::mutex> lock(bus.mutex);
+    // The device's lock for the whole request; a departure its function asked for is settled
+    // when the request is over.
+    std::unique_lock<std::mutex> lock;
+    if (file.open.device != nullptr) lock = std::unique_lock<std::mutex>(file.open.device->mutex);
+    struct Finish {
+      BusState& bus;
+      BusDevice* device;
+      std::unique_lock<std::mutex>& lock;
+      ~Finish() {
+        if (device != nullptr && lock.owns_lock()) finishRequest(bus, *device, lock);
+      }
+    } finish{bus, file.open.device.get(), lock};
     BusDevice* device = presentDevice(file);
     if (code == USBDEVFS_REAPURB || code == USBDEVFS_REAPURBNDELAY) {
       reap(request);
@@ -287,7 +299,7 @@ bool answer(BridgeState& state, UMockdevIoctlClient* client) {
         auto* number = request.resolve<unsigned>();
         if (number == nullptr) return request.fail(EFAULT), true;
         if (code == USBDEVFS_CLAIMINTERFACE) {
-          const int error = claim(file, *device, *number);
+          const int error = claim(file, *number);
           error == 0 ? request.complete() : request.fail(error);
         } else if (device->claims.release(file.open.holder(), static_cast<int>(*number)) !=
                    usb::Status::Ok) {
@@ -327,7 +339,7 @@ bool answer(BridgeState& state, UMockdevIoctlClient* client) {
       }
       case USBDEVFS_RESET:
         device->function->busReset();
-        settleDepartures(bus);
+        finishRequest(bus, *device, lock);  // a device that starts another function leaves
         device->present ? request.complete() : request.fail(ENODEV);
         break;
       case USBDEVFS_SUBMITURB: {
@@ -358,9 +370,7 @@ void closeFile(BridgeState& state, UMockdevIoctlClient* client) {
   if (it == state.files.end()) return;
   OpenFile& file = it->second;
   {
-    BusState& bus = ksim::bus();
-    std::lock_guard<std::mutex> lock(bus.mutex);
-    if (!file.refused && file.device != kInvalidDevice) closeDevice(bus, file.open);
+    if (!file.refused && file.device != kInvalidDevice) closeDevice(file.open);
   }
   for (UMockdevIoctlData* urb : file.reaped) g_object_unref(urb);
   for (UMockdevIoctlData* urb : file.pending) g_object_unref(urb);

@@ -39,14 +39,16 @@ done
 mv "$libdir/libjsckestrel.so" "$work/development-link"
 tool_output=$(env -u LD_LIBRARY_PATH LD_DEBUG=files "$prefix/bin/kestrel" --sim --trace info 2>&1) ||
   fail "kestrel --sim --trace info:"$'\n'"$tool_output"
-loaded=$(sed -n 's/.*calling init: //p' <<<"$tool_output" | xargs -r readlink -f)
-grep -qx "$libdir/libnimbus_logger.so" <<<"$loaded" || fail "logger not loaded from $libdir"
+# --sim runs on a private copy of the library's directory, gone when the run is over.
+loaded=$(sed -n 's/.*calling init: //p' <<<"$tool_output" | xargs -r readlink -m)
+library=$(grep -m1 '/libjsckestrel\.so' <<<"$loaded") || fail "library not loaded"
+grep -qx "$(dirname "$library")/libnimbus_logger.so" <<<"$loaded" ||
+  fail "logger not loaded from beside the library"
 grep -qx "$libdir/kestrel-sim/libusb-1.0.so.0" <<<"$loaded" ||
   fail "virtual probe not loaded from $libdir/kestrel-sim"
 grep -q 'Executed command 0x03 (KST_VERSION)' <<<"$tool_output" || fail "no trace lines"
 # The firmware image directory beside the library as the process loaded it.
-library=$(grep -m1 '/libjsckestrel\.so' <<<"$loaded") || fail "library not loaded"
-[ -d "$(dirname "$library")/kestrel" ] || fail "no kestrel/ firmware directory beside $library"
+[ -d "$libdir/kestrel" ] || fail "no kestrel/ firmware directory beside the library"
 mv "$work/development-link" "$libdir/libjsckestrel.so"
 
 # The virtual probe's image lives with the virtual probe, never where the library looks for

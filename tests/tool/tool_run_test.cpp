@@ -380,7 +380,7 @@ TEST(KestrelRun, HostileInputsAreRefusedWithOneLineAndNoHarm) {
        tool::kExitUsage, "of AP 0 (it has 32-bit addresses only)", kNoMemory},
       {"length above 1 GiB", {"mem", "read", "0", "0x40000001"}, tool::kExitUsage, "at most 1 GiB",
        kNoTraffic},
-      {"image above 1 GiB", {"mem", "write", "0", huge}, tool::kExitData,
+      {"image above 1 GiB", {"mem", "write", "0", huge}, tool::kExitDataErr,
        "holds 1073741825 bytes, more than the 1 GiB", kNoTraffic},
       {"directory as image", {"mem", "write", "0", dir}, tool::kExitNoInput, "is a directory",
        kNoTraffic},

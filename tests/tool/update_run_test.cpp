@@ -223,7 +223,8 @@ TEST(KestrelUpdate, AGivenImageIsCheckedThenDownloadedFromAPrivateCopyOfTheLibra
            "within 3.0)\n"},
       {"a framework open that updates", "--sim --firmware 3.0.0.28 --config '" KESTREL_EXAMPLES_DIR
        "/jtag.cfg' info",
-       tool::kExitOk, "firmware version  3.0.0.29", ""},
+       tool::kExitOk, "firmware version  3.0.0.29",
+       "kestrel: test clock 10 MHz (the file asks LOOM.TCLK_FREQUENCY=10MHz)\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -22,6 +22,8 @@ TEST_F(CommandTableTest, CoreAndJtagCommands) {
   const Golden rows[] = {
       {"Version", [&](auto p) { return KST_Version(p, word, &out_.w.half); }, 3, {},
        {0x29, 0, 0, 3, 2, 0}, {0x29, 0, 0, 3, 2, 0}},
+      {"Connect", [](auto p) { return KST_Connect(p); }, 1},
+      {"Disconnect", [](auto p) { return KST_Disconnect(p); }, 2},
       {"Echo", [&](auto p) { return KST_Echo(p, data, bytes, 3); }, 0,
        {3, 0, 0, 0, 0xA1, 0xB2, 0xC3}, {7, 8, 9}, {7, 8, 9}},
       {"SetTclkDelay", [](auto p) { return KST_SetTclkDelay(p, 0x01020304); }, 4, {4, 3, 2, 1}},
@@ -92,6 +94,10 @@ TEST_F(CommandTableTest, ControlCommands) {
 TEST_F(CommandTableTest, NullPointersAreRefusedBeforeAnyTraffic) {
   attachAndOpen();
   uint8_t byte = 0;
+  int32_t count = 0;
+  uint16_t hardware = 0;
+  KSTInform* none = nullptr;
+  // clang-format off
   const Call calls[] = {
       [](KSTInform* p) { return KST_GetTrst(p, nullptr); },
       [](KSTInform* p) { return KST_GetJtagState(p, nullptr); },
@@ -101,26 +107,22 @@ TEST_F(CommandTableTest, NullPointersAreRefusedBeforeAnyTraffic) {
       [](KSTInform* p) { return KST_EEPROMRead(p, 0, 1, nullptr); },
       [](KSTInform* p) { return KST_EEPROMWrite(p, 0, 1, nullptr); },
       [](KSTInform* p) { return KST_SendScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, nullptr, 2); },
-      [&](KSTInform* p) {
-        return KST_SendRecvScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, &byte, nullptr, 1, 2);
-      },
+      [&](KSTInform* p) { return KST_SendRecvScan(p, 8, 3, 1, 2, 1, 0, 0, 0, 1, 2, 2, &byte, nullptr, 1, 2); },
       [](KSTInform* p) { return KST_CreateFakeSMGHandle(p, nullptr); },
-      [&](KSTInform* p) {
-        int32_t count = 0;
-        return KST_ReadDataPort(p, nullptr, 4, &count);
-      },
+      [&](KSTInform* p) { return KST_ReadDataPort(p, nullptr, 4, &count); },
       [&](KSTInform* p) { return KST_ReadDataPort(p, &byte, 1, nullptr); },
-      [&](KSTInform*) {
-        int32_t count = 0;
-        return KST_ReadDataPort(nullptr, &byte, 1, &count);
-      },
+      [&](KSTInform* p) { return KST_ReadDataPort(p, &byte, -1, &count); },
+      [&](KSTInform*) { return KST_ReadDataPort(nullptr, &byte, 1, &count); },
       [](KSTInform*) { return KST_SetProperty(nullptr, 2, 1); },
       [](KSTInform*) { return KST_Connect(nullptr); },
-      [](KSTInform* p) {
-        uint16_t hardware;
-        return KST_Version(p, nullptr, &hardware);
-      },
+      [&](KSTInform* p) { return KST_Version(p, nullptr, &hardware); },
+      [&](KSTInform* p) { return KST_Echo(p, nullptr, &byte, 1); },
+      [&](KSTInform* p) { return KST_Echo(p, &byte, nullptr, 1); },
+      [](KSTInform*) { return KST_Open(nullptr, 0, nullptr, 0); },
+      [](KSTInform*) { return KST_Close(nullptr); },
+      [&](KSTInform*) { return KST_Close(&none); },
   };
+  // clang-format on
   for (const Call& call : calls) EXPECT_EQ(call(probe_), KST_ERR_BAD_ARGUMENT);
   EXPECT_TRUE(ksim::events().empty());
 }

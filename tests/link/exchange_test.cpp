@@ -11,50 +11,6 @@ using ksim::Fault;
 
 class ExchangeTest : public ProbeTest {};
 
-TEST_F(ExchangeTest, EchoAtThePacketLimitFillsBothBuffers) {
-  attachAndOpen();
-  Bytes data(4344), output(4344, 0);
-  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 31);
-  ASSERT_EQ(KST_Echo(probe_, data.data(), output.data(), 4344), KST_OK);
-  EXPECT_EQ(output, data);
-  const auto out = eventsOf(EventKind::BulkOut);
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(out[0].data.size(), 4352u);
-  EXPECT_EQ(Bytes(out[0].data.begin(), out[0].data.begin() + 8),
-            (Bytes{'*', 0xFD, 0x10, 0x00, 0xF8, 0x10, 0x00, 0x00}));
-  const auto in = eventsOf(EventKind::BulkIn);
-  ASSERT_EQ(in.size(), 1u);
-  EXPECT_EQ(in[0].lengthAsked, 4351);
-  EXPECT_EQ(in[0].timeoutMs, 4000u);
-}
-
-TEST_F(ExchangeTest, EchoPastThePacketLimitIsRefusedWithoutTraffic) {
-  attachAndOpen();
-  Bytes data(4345), output(4345, 0xCC);
-  EXPECT_EQ(KST_Echo(probe_, data.data(), output.data(), 4345), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(KST_Echo(probe_, nullptr, output.data(), 4), KST_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(KST_Echo(probe_, data.data(), nullptr, 4), KST_ERR_BAD_ARGUMENT);
-  EXPECT_TRUE(ksim::events().empty());
-  EXPECT_EQ(output, Bytes(4345, 0xCC));
-}
-
-TEST_F(ExchangeTest, CoreCommandsSendTheirPacketsAndReadTheirReplies) {
-  ksim::ProbeConfig config;
-  config.firmwareVersion = 0x03020115;
-  config.hardwareId = 0xBEEF;
-  attachAndOpen(config);
-  uint32_t firmware = 0;
-  uint16_t hardware = 0;
-  ASSERT_EQ(KST_Version(probe_, &firmware, &hardware), KST_OK);
-  EXPECT_EQ(firmware, 0x03020115u);
-  EXPECT_EQ(hardware, 0xBEEF);
-  ASSERT_EQ(KST_Disconnect(probe_), KST_OK);
-  EXPECT_FALSE(ksim::probeStatus(device_).connected);
-  ASSERT_EQ(KST_Connect(probe_), KST_OK);
-  EXPECT_TRUE(ksim::probeStatus(device_).connected);
-  EXPECT_EQ(packets(), (std::vector<Bytes>{packet(3), packet(2), packet(1)}));
-}
-
 // Reply faults beyond those every golden row tries (cuts, one byte more, a positive probe
 // error), seen through KST_Version (one attempt).
 TEST_F(ExchangeTest, ReplyFaultsGiveNoReplyOrThePassedThroughCodeAndLeaveOutputsAlone) {

@@ -9,18 +9,11 @@
 
 #include "kestrel/kestrel.h"
 #include "kestrel_sim/sim.h"
+#include "support/bus.h"
 
 namespace kstest {
 
-using Bytes = std::vector<uint8_t>;
-
 std::string hex(const Bytes& bytes);
-
-// A TAP of the virtual chain: IR length, and its IDCODE when it has one.
-ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0);
-
-// A command packet as the probe must see it: '*', length, code, arguments.
-Bytes packet(uint8_t code, const Bytes& arguments = {});
 
 // Where the call of a golden row stores its outputs; compared as it lies in memory
 // (little-endian host), so a row names its outputs as bytes.
@@ -59,7 +52,6 @@ class ProbeTest : public ::testing::Test {
   // Attaches a default probe, opens it and forgets the traffic of the open.
   void attachAndOpen(const ksim::ProbeConfig& config = {});
 
-  std::vector<ksim::Event> eventsOf(ksim::EventKind kind) const;
   std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }
 
   // Runs a golden row on the open probe: its packet, reply size, time-out and outputs; then

@@ -12,7 +12,8 @@ using ksim::BootloaderFaults;
 using ksim::ControlReply;
 using ksim::ControlRequest;
 
-enum Op { kDnload16, kDnload0, kUpload16, kGetStatus, kClrStatus, kGetState, kAbort, kDetach };
+// The requests of the state table, and a wait of 5 ms between them.
+enum Op { kDnload16, kDnload0, kUpload16, kGetStatus, kClrStatus, kGetState, kAbort, kDetach, kWait };
 
 // A bootloader with a clock the test moves: poll time-outs are real waits here.
 struct Device {
@@ -32,6 +33,10 @@ struct Device {
       uint16_t length;
     } kOps[] = {{0x21, 1, 16}, {0x21, 1, 0}, {0xA1, 2, 16}, {0xA1, 3, 6},
                 {0x21, 4, 0},  {0xA1, 5, 1}, {0x21, 6, 0},  {0x21, 0, 0}};
+    if (op == kWait) {
+      nowUs += 5000;
+      return {};
+    }
     buffer.assign(64, 0x5A);
     return request(kOps[op].type, kOps[op].request, 0, kOps[op].length, buffer.data());
   }
@@ -66,56 +71,29 @@ struct Device {
   std::vector<uint8_t> buffer;
 };
 
-// Data blocks busy for 5 ms.
-BootloaderConfig busy() {
-  BootloaderConfig config;
-  config.blockPollMs = 5;
-  return config;
-}
-
 BootloaderConfig slowManifest(uint8_t attributes) {
-  BootloaderConfig config = busy();
+  BootloaderConfig config;
   config.attributes = attributes;
+  config.blockPollMs = 5;
   config.manifestPollMs = 5;
   return config;
 }
 
-// Drives a fresh device into the given DFU state by the requests a host would send.
+// Drives a fresh device (data blocks and manifestation busy for 5 ms) into the given DFU
+// state by the requests a host would send.
 void driveTo(Device& device, uint8_t state) {
-  switch (state) {
-    case 3:
-      device.op(kDnload16);
-      break;
-    case 4:
-      device.op(kDnload16);
-      device.op(kGetStatus);  // DNBUSY, and the test clock stands still
-      break;
-    case 5:
-      device.op(kDnload16);
-      device.settle();
-      break;
-    case 6:
-      driveTo(device, 5);
-      device.op(kDnload0);
-      break;
-    case 7:
-      driveTo(device, 6);
-      device.op(kGetStatus);
-      break;
-    case 8:
-      driveTo(device, 7);
-      device.nowUs += 5000;
-      device.op(kGetState);
-      break;
-    case 9:
-      device.op(kUpload16);
-      break;
-    case 10:
-      device.op(kClrStatus);
-      break;
-    default:
-      break;
-  }
+  static const std::vector<Op> kPaths[] = {
+      {}, {}, {},  // appIDLE and appDETACH are not the bootloader's; dfuIDLE is where it starts
+      {kDnload16},
+      {kDnload16, kGetStatus},  // DNBUSY, and the test clock stands still
+      {kDnload16, kGetStatus, kWait, kGetStatus},
+      {kDnload16, kGetStatus, kWait, kGetStatus, kDnload0},
+      {kDnload16, kGetStatus, kWait, kGetStatus, kDnload0, kGetStatus},
+      {kDnload16, kGetStatus, kWait, kGetStatus, kDnload0, kGetStatus, kWait, kGetState},
+      {kUpload16},
+      {kClrStatus},
+  };
+  for (const Op op : kPaths[state]) device.op(op);
   ASSERT_EQ(device.bootloader.state(), state);
 }
 

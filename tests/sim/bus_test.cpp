@@ -7,6 +7,7 @@
 
 #include "kestrel_sim/sim.h"
 #include "probe/dispatch.h"
+#include "support/libusb_bus.h"
 #include "usb/plain_device.h"
 
 extern "C" int ksim_test_c_entry_points(void);
@@ -14,28 +15,8 @@ extern "C" int ksim_test_c_entry_points(void);
 namespace {
 
 using Ids = std::vector<uint32_t>;  // vendor << 16 | product, in list order
-
-Ids scanBus() {
-  libusb_device** list = nullptr;
-  const ssize_t count = libusb_get_device_list(nullptr, &list);
-  Ids ids;
-  for (ssize_t i = 0; i < count; ++i) {
-    libusb_device_descriptor descriptor{};
-    libusb_get_device_descriptor(list[i], &descriptor);
-    ids.push_back(static_cast<uint32_t>(descriptor.idVendor) << 16 | descriptor.idProduct);
-  }
-  libusb_free_device_list(list, 1);
-  return ids;
-}
-
-libusb_device_handle* openOnly() {
-  libusb_device** list = nullptr;
-  EXPECT_EQ(libusb_get_device_list(nullptr, &list), 1);
-  libusb_device_handle* handle = nullptr;
-  EXPECT_EQ(libusb_open(list[0], &handle), LIBUSB_SUCCESS);
-  libusb_free_device_list(list, 1);
-  return handle;
-}
+using kstest::openOnly;
+using kstest::scanBus;
 
 // A device that re-enumerates as another on vendor request 1, as a probe does when it
 // switches to its bootloader.

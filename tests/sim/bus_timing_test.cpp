@@ -5,6 +5,7 @@
 
 #include "kestrel_sim/sim.h"
 #include "probe/command_codes.h"
+#include "support/libusb_bus.h"
 
 namespace {
 
@@ -41,11 +42,7 @@ TEST(BusTiming, ACommandTakesTheFramesOfItsPacketsAndTheServiceTime) {
 TEST(BusTiming, TransfersAdvanceTheClockOnlyWhileTheModelIsOn) {
   ksim::reset();
   ksim::attachProbe({});
-  libusb_device** list = nullptr;
-  ASSERT_EQ(libusb_get_device_list(nullptr, &list), 1);
-  libusb_device_handle* handle = nullptr;
-  ASSERT_EQ(libusb_open(list[0], &handle), LIBUSB_SUCCESS);
-  libusb_free_device_list(list, 1);
+  libusb_device_handle* handle = kstest::openOnly();
   ASSERT_EQ(libusb_claim_interface(handle, 2), LIBUSB_SUCCESS);  // 1209:4B01: composite
   uint8_t connect[4] = {'*', 1, 0, ksim::command::kConnect};
   uint8_t reply[16];

@@ -7,12 +7,15 @@
 #include <cerrno>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kestrel_sim/ksim.h"
 #include "kestrel_sim/sim.h"
 #include "link/wire.h"
+#include "support/libusb_bus.h"
 
 namespace {
 
@@ -27,7 +30,23 @@ struct Record {
   uint32_t length;
   std::vector<uint8_t> setup;  // the 8 bytes when the setup flag says they are valid
   std::vector<uint8_t> data;
+
+  auto fields() const {
+    return std::tie(urbId, type, transferType, endpoint, setupFlag, dataFlag, status, length,
+                    setup, data);
+  }
+  bool operator==(const Record& other) const { return fields() == other.fields(); }
 };
+
+std::ostream& operator<<(std::ostream& out, const Record& r) {
+  out << r.urbId << " " << r.type << " " << r.transferType << " " << r.endpoint << " "
+      << int(r.setupFlag) << " " << int(r.dataFlag) << " " << r.status << " " << r.length;
+  for (const auto* bytes : {&r.setup, &r.data}) {
+    out << " |";
+    for (const uint8_t b : *bytes) out << " " << int(b);
+  }
+  return out;
+}
 
 // The records of a capture on one device, whose address it checks.
 std::vector<Record> readCapture(const std::string& path, int device) {
@@ -72,11 +91,7 @@ TEST(Capture, EachTransferIsASubmissionAndACompletionAsUsbmonWritesThem) {
   const ksim::DeviceId probe = ksim::attachProbe(ksim::ProbeConfig{});  // endpoints 0x03, 0x83
   const std::string path = ::testing::TempDir() + "capture_test.pcap";
   ASSERT_EQ(ksim_capture(path.c_str()), 0);
-  libusb_device** list = nullptr;
-  ASSERT_EQ(libusb_get_device_list(nullptr, &list), 1);
-  libusb_device_handle* handle = nullptr;
-  ASSERT_EQ(libusb_open(list[0], &handle), LIBUSB_SUCCESS);
-  libusb_free_device_list(list, 1);
+  libusb_device_handle* handle = kstest::openOnly();
 
   uint8_t buffer[64] = {};
   EXPECT_EQ(libusb_control_transfer(handle, 0xC0, 0x55, 0x1234, 7, buffer, 4, 100),
@@ -113,23 +128,8 @@ TEST(Capture, EachTransferIsASubmissionAndACompletionAsUsbmonWritesThem) {
       {5, 'S', 2, 0x00, 0, 0, -EINPROGRESS, 0, {0x02, 0x01, 0, 0, 0x03, 0, 0, 0}, none},
       {5, 'C', 2, 0x00, '-', '>', 0, 0, none, none},
   };
-  const std::vector<Record> records = readCapture(path, 1 + (probe - 1) % 127);
-  ASSERT_EQ(records.size(), std::size(expected));
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    SCOPED_TRACE("record " + std::to_string(i));
-    const Record& got = records[i];
-    const Record& want = expected[i];
-    EXPECT_EQ(got.urbId, want.urbId);  // a completion is paired with its submission by it
-    EXPECT_EQ(got.type, want.type);
-    EXPECT_EQ(got.transferType, want.transferType);
-    EXPECT_EQ(got.endpoint, want.endpoint);
-    EXPECT_EQ(got.setupFlag, want.setupFlag);
-    EXPECT_EQ(got.dataFlag, want.dataFlag);
-    EXPECT_EQ(got.status, want.status);
-    EXPECT_EQ(got.length, want.length);
-    EXPECT_EQ(got.setup, want.setup);
-    EXPECT_EQ(got.data, want.data);
-  }
+  EXPECT_EQ(readCapture(path, 1 + (probe - 1) % 127),
+            std::vector<Record>(std::begin(expected), std::end(expected)));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kestrel_sim/sim.h"
+#include "support/libusb_bus.h"
 
 namespace {
 
@@ -23,26 +24,16 @@ struct Step {
   int expected;   // the libusb result
 };
 
-libusb_device_handle* openProbe(int& result) {
-  libusb_device** list = nullptr;
-  libusb_device_handle* handle = nullptr;
-  result = libusb_get_device_list(nullptr, &list) == 1 ? libusb_open(list[0], &handle)
-                                                       : LIBUSB_ERROR_NO_DEVICE;
-  libusb_free_device_list(list, 1);
-  return handle;
-}
-
 int run(const Step& step, ksim::DeviceId probe, std::vector<libusb_device_handle*>& handles) {
   if (step.handle >= static_cast<int>(handles.size())) handles.resize(step.handle + 1);
   libusb_device_handle*& handle = handles[step.handle];
   unsigned char version[] = {'*', 1, 0, 3};
   unsigned char data[64];
   int moved = 0;
-  int result = 0;
   switch (step.op) {
     case Op::Open:
-      handle = openProbe(result);
-      return result;
+      handle = kstest::openOnly();
+      return handle != nullptr ? LIBUSB_SUCCESS : LIBUSB_ERROR_NO_DEVICE;
     case Op::Claim:
       return libusb_claim_interface(handle, step.interface);
     case Op::Release:
@@ -77,73 +68,37 @@ TEST(Claims, EachHandleHoldsItsOwnClaimsAsUsbfsKeepsThem) {
     bool kernelDriver;
     std::vector<Step> steps;
   } cases[] = {
-      {"an interface another handle holds is busy; closing releases only the closer's",
-       false,
-       {{0, Op::Open, 0, kOk},
-        {1, Op::Open, 0, kOk},
-        {0, Op::Claim, kCommand, kOk},
-        {1, Op::Claim, kCommand, kBusy},
-        {1, Op::Claim, kData, kOk},
+      // clang-format off
+      {"an interface another handle holds is busy; closing releases only the closer's", false,
+       {{0, Op::Open, 0, kOk}, {1, Op::Open, 0, kOk}, {0, Op::Claim, kCommand, kOk},
+        {1, Op::Claim, kCommand, kBusy}, {1, Op::Claim, kData, kOk},
         {0, Op::Claim, kCommand, kOk},  // again: it has it
-        {0, Op::Claim, kData, kBusy},
-        {0, Op::Claim, kOther, kNotFound},
-        {1, Op::Close, 0, kOk},
-        {0, Op::Claim, kData, kOk},
-        {0, Op::Send, 0, kOk},
-        {0, Op::Close, 0, kOk}}},
-      {"a transfer claims a free interface and is busy on one held elsewhere",
-       false,
-       {{0, Op::Open, 0, kOk},
-        {1, Op::Open, 0, kOk},
-        {0, Op::Send, 0, kOk},
-        {1, Op::Claim, kCommand, kBusy},
-        {1, Op::Send, 0, kBusy},
+        {0, Op::Claim, kData, kBusy}, {0, Op::Claim, kOther, kNotFound}, {1, Op::Close, 0, kOk},
+        {0, Op::Claim, kData, kOk}, {0, Op::Send, 0, kOk}, {0, Op::Close, 0, kOk}}},
+      {"a transfer claims a free interface and is busy on one held elsewhere", false,
+       {{0, Op::Open, 0, kOk}, {1, Op::Open, 0, kOk}, {0, Op::Send, 0, kOk},
+        {1, Op::Claim, kCommand, kBusy}, {1, Op::Send, 0, kBusy},
         {1, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT},  // data interface: free, claimed, empty
         {0, Op::ReadData, 0, kBusy},
         // libusb releases only what it claimed; the implicit claim lasts until the close.
-        {0, Op::Release, kCommand, kNotFound},
-        {1, Op::Send, 0, kBusy},
-        {0, Op::Close, 0, kOk},
-        {1, Op::Send, 0, kOk},
+        {0, Op::Release, kCommand, kNotFound}, {1, Op::Send, 0, kBusy}, {0, Op::Close, 0, kOk},
+        {1, Op::Send, 0, kOk}, {1, Op::Close, 0, kOk}}},
+      {"a released interface is free for the next handle, and not released twice", false,
+       {{0, Op::Open, 0, kOk}, {1, Op::Open, 0, kOk}, {0, Op::Claim, kCommand, kOk},
+        {0, Op::Release, kCommand, kOk}, {0, Op::Release, kCommand, kNotFound},
+        {1, Op::Claim, kCommand, kOk}, {1, Op::Release, kData, kNotFound}, {0, Op::Close, 0, kOk},
         {1, Op::Close, 0, kOk}}},
-      {"a released interface is free for the next handle, and not released twice",
-       false,
-       {{0, Op::Open, 0, kOk},
-        {1, Op::Open, 0, kOk},
-        {0, Op::Claim, kCommand, kOk},
-        {0, Op::Release, kCommand, kOk},
-        {0, Op::Release, kCommand, kNotFound},
-        {1, Op::Claim, kCommand, kOk},
-        {1, Op::Release, kData, kNotFound},
-        {0, Op::Close, 0, kOk},
-        {1, Op::Close, 0, kOk}}},
-      {"an interface bound to a kernel driver is busy until the driver is detached",
-       true,
-       {{0, Op::Open, 0, kOk},
-        {0, Op::Claim, kCommand, kBusy},
-        {0, Op::Send, 0, kBusy},
-        {0, Op::DetachKernelDriver, kCommand, kOk},
-        {0, Op::Send, 0, kOk},
-        {0, Op::Close, 0, kOk}}},
-      {"a device that leaves fails every handle for good and takes its claims along",
-       false,
-       {{0, Op::Open, 0, kOk},
-        {1, Op::Open, 0, kOk},
-        {0, Op::Claim, kCommand, kOk},
-        {1, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT},
-        {0, Op::Leave, 0, kOk},
-        {0, Op::Send, 0, kGone},
-        {1, Op::ReadData, 0, kGone},
-        {1, Op::Claim, kCommand, kGone},
-        {0, Op::Return, 0, kOk},
-        {0, Op::Send, 0, kGone},
-        {2, Op::Open, 0, kOk},
-        {2, Op::Claim, kCommand, kOk},
-        {2, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT},
-        {0, Op::Close, 0, kOk},
-        {1, Op::Close, 0, kOk},
-        {2, Op::Send, 0, kOk},
-        {2, Op::Close, 0, kOk}}},
+      {"an interface bound to a kernel driver is busy until the driver is detached", true,
+       {{0, Op::Open, 0, kOk}, {0, Op::Claim, kCommand, kBusy}, {0, Op::Send, 0, kBusy},
+        {0, Op::DetachKernelDriver, kCommand, kOk}, {0, Op::Send, 0, kOk}, {0, Op::Close, 0, kOk}}},
+      {"a device that leaves fails every handle for good and takes its claims along", false,
+       {{0, Op::Open, 0, kOk}, {1, Op::Open, 0, kOk}, {0, Op::Claim, kCommand, kOk},
+        {1, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT}, {0, Op::Leave, 0, kOk}, {0, Op::Send, 0, kGone},
+        {1, Op::ReadData, 0, kGone}, {1, Op::Claim, kCommand, kGone}, {0, Op::Return, 0, kOk},
+        {0, Op::Send, 0, kGone}, {2, Op::Open, 0, kOk}, {2, Op::Claim, kCommand, kOk},
+        {2, Op::ReadData, 0, LIBUSB_ERROR_TIMEOUT}, {0, Op::Close, 0, kOk}, {1, Op::Close, 0, kOk},
+        {2, Op::Send, 0, kOk}, {2, Op::Close, 0, kOk}}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

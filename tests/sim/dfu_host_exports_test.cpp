@@ -6,44 +6,23 @@
 #include <vector>
 
 #include "kestrel_sim/sim.h"
+#include "support/libusb_bus.h"
 
 namespace {
 
-libusb_device* onlyDevice(libusb_device**& list) {
-  EXPECT_EQ(libusb_get_device_list(nullptr, &list), 1);
-  return list[0];
-}
-
-libusb_device_handle* openOnly() {
-  libusb_device** list = nullptr;
-  libusb_device_handle* handle = nullptr;
-  EXPECT_EQ(libusb_open(onlyDevice(list), &handle), LIBUSB_SUCCESS);
-  libusb_free_device_list(list, 1);
-  return handle;
-}
-
-std::vector<uint32_t> scanBus() {
-  libusb_device** list = nullptr;
-  const ssize_t count = libusb_get_device_list(nullptr, &list);
-  std::vector<uint32_t> ids;
-  for (ssize_t i = 0; i < count; ++i) {
-    libusb_device_descriptor descriptor{};
-    libusb_get_device_descriptor(list[i], &descriptor);
-    ids.push_back(static_cast<uint32_t>(descriptor.idVendor) << 16 | descriptor.idProduct);
-  }
-  libusb_free_device_list(list, 1);
-  return ids;
-}
+using kstest::openOnly;
+using kstest::scanBus;
 
 TEST(DfuHostExports, TheBootloadersDfuInterfaceIsFoundAndSelected) {
   ksim::reset();
-  ksim::attachBootloader(ksim::ProbeConfig{});
+  const ksim::DeviceId id = ksim::attachBootloader(ksim::ProbeConfig{});
   libusb_device** list = nullptr;
-  libusb_device* device = onlyDevice(list);
-  EXPECT_EQ(libusb_get_device_address(device), 1);
+  ASSERT_EQ(libusb_get_device_list(nullptr, &list), 1);
+  // Addresses go on counting across resets, as a host's do across arrivals.
+  EXPECT_EQ(libusb_get_device_address(list[0]), 1 + (id - 1) % 127);
   libusb_config_descriptor* config = nullptr;
-  EXPECT_EQ(libusb_get_config_descriptor(device, 1, &config), LIBUSB_ERROR_NOT_FOUND);
-  ASSERT_EQ(libusb_get_active_config_descriptor(device, &config), LIBUSB_SUCCESS);
+  EXPECT_EQ(libusb_get_config_descriptor(list[0], 1, &config), LIBUSB_ERROR_NOT_FOUND);
+  ASSERT_EQ(libusb_get_active_config_descriptor(list[0], &config), LIBUSB_SUCCESS);
   ASSERT_EQ(config->bNumInterfaces, 1);
   const libusb_interface_descriptor& dfu = config->interface[0].altsetting[0];
   EXPECT_EQ(dfu.bInterfaceClass, 0xFE);

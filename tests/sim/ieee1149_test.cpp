@@ -8,6 +8,7 @@
 #include "jtag/tap_controller.h"
 #include "probe/command_codes.h"
 #include "probe/firmware.h"
+#include "support/bus.h"
 
 namespace {
 
@@ -107,10 +108,8 @@ struct Bench {
     jtag().clock(true, (instruction >> 3) & 1);
   }
   // Runs a command packet through the firmware and returns the reply's result.
-  int32_t command(uint8_t code, std::vector<uint8_t> args) {
-    std::vector<uint8_t> packet{'*', 0, 0, code};
-    packet.insert(packet.end(), args.begin(), args.end());
-    packet[1] = static_cast<uint8_t>(packet.size() - 3);
+  int32_t command(uint8_t code, const std::vector<uint8_t>& args) {
+    const std::vector<uint8_t> packet = kstest::packet(code, args);
     int parsed = 0;
     const std::vector<uint8_t> reply = firmware.run(packet.data(), packet.size(), parsed);
     return static_cast<int32_t>(kst::wire::getU32(reply.data() + 3));
@@ -119,20 +118,16 @@ struct Bench {
   ksim::Firmware firmware;
 };
 
-TapConfig tap(uint16_t irLength, uint32_t idcode = 0) {
-  TapConfig config;
-  config.irLength = irLength;
-  config.hasIdcode = idcode != 0;
-  config.idcode = idcode;
-  return config;
-}
-
-TapConfig withUserRegister(TapConfig config) {
+// An IDCODE TAP, a BYPASS one, one with a user register at instruction 2, one behind a router.
+const TapConfig kIdcodeTap = kstest::tap(4, true, 0x4BA00477);
+const TapConfig kBypassTap = kstest::tap(5, false);
+TapConfig userTap() {
+  TapConfig config = kIdcodeTap;
   config.userRegisters = {{0x2, 8, 0}};
   return config;
 }
-
-TapConfig behindRouter(TapConfig config) {
+TapConfig routedTap() {
+  TapConfig config = kstest::tap(4, true, 0x0BADC0DF);
   config.behindRouter = true;
   return config;
 }
@@ -143,23 +138,18 @@ TEST(Ieee1149, Behaviours) {
     std::vector<TapConfig> chain;
     std::function<void(Bench&)> check;
   } rows[] = {
-      {"free clocks hold Test-Logic-Reset with TMS high",
-       {tap(4, 0x4BA00477)},
+      {"free clocks hold Test-Logic-Reset (TMS high), Run-Test/Idle and the pauses (TMS low)",
+       {kIdcodeTap},
        [](Bench& b) {
-         b.jtag().freeClocks(20);
-         EXPECT_EQ(b.state(), TapState::TestLogicReset);
-       }},
-      {"free clocks hold Run-Test/Idle and both pause states with TMS low",
-       {tap(4, 0x4BA00477)},
-       [](Bench& b) {
-         for (const TapState s : {TapState::RunTestIdle, TapState::PauseDr, TapState::PauseIr}) {
+         for (const TapState s : {TapState::TestLogicReset, TapState::RunTestIdle,
+                                  TapState::PauseDr, TapState::PauseIr}) {
            b.go(s);
            b.jtag().freeClocks(100);
            EXPECT_EQ(b.state(), s) << static_cast<int>(s);
          }
        }},
       {"a scan's TCLK count leaves the TAP in the scan's end state",
-       {tap(4, 0x4BA00477)},
+       {kIdcodeTap},
        [](Bench& b) {
          // Fixed scans of 8 DR bits, start mode 1, end mode 1, 40 clocks, once.
          for (const TapState end : {TapState::TestLogicReset, TapState::PauseDr}) {
@@ -171,14 +161,14 @@ TEST(Ieee1149, Behaviours) {
          }
        }},
       {"Update-IR latches the instruction on entry",
-       {withUserRegister(tap(4, 0x4BA00477))},
+       {userTap()},
        [](Bench& b) {
          b.loadInstruction(0x2);
          b.go(TapState::UpdateIr);
          EXPECT_EQ(b.jtag().chain.instruction(0), 0x2u);
        }},
       {"Update-DR latches the data register on entry",
-       {withUserRegister(tap(4, 0x4BA00477))},
+       {userTap()},
        [](Bench& b) {
          b.loadInstruction(0x2);
          b.go(TapState::ShiftDr);
@@ -188,7 +178,7 @@ TEST(Ieee1149, Behaviours) {
          EXPECT_EQ(b.jtag().chain.userRegister(0, 0), 0x5Au);
        }},
       {"Test-Logic-Reset selects IDCODE, or BYPASS without one",
-       {tap(4, 0x4BA00477), tap(5)},
+       {kIdcodeTap, kBypassTap},
        [](Bench& b) {
          b.loadInstruction(0x0);
          b.go(TapState::TestLogicReset);
@@ -197,21 +187,13 @@ TEST(Ieee1149, Behaviours) {
          EXPECT_EQ(b.shift(33, 0), 0x4BA00477u);
        }},
       {"Capture-IR loads 01 into every instruction register",
-       {tap(4, 0x4BA00477), tap(5)},
+       {kIdcodeTap, kBypassTap},
        [](Bench& b) {
          b.go(TapState::ShiftIr);
          EXPECT_EQ(b.shift(9, 0), 0b000010001u);
        }},
-      {"TRST holds the chain in Test-Logic-Reset whatever TMS does",
-       {tap(4, 0x4BA00477)},
-       [](Bench& b) {
-         b.go(TapState::PauseDr);
-         ASSERT_EQ(b.command(ksim::command::kSetTrst, {0}), 0);
-         b.jtag().clock(false, false);
-         EXPECT_EQ(b.state(), TapState::TestLogicReset);
-       }},
       {"a TAP the router brings back adds its bits to the scan in progress",
-       {tap(4), behindRouter(tap(4, 0x0BADC0DF))},
+       {kstest::tap(4, false), routedTap()},
        [](Bench& b) {
          b.go(TapState::PauseDr);  // the BYPASS TAP alone captured its 0
          b.jtag().chain.setVisible(1, true);
@@ -219,7 +201,7 @@ TEST(Ieee1149, Behaviours) {
          EXPECT_EQ(b.shift(33, 0), uint64_t{0x0BADC0DF} << 1);
        }},
       {"an unknown path mode is refused",
-       {tap(4, 0x4BA00477)},
+       {kIdcodeTap},
        [](Bench& b) {
          EXPECT_EQ(b.command(ksim::command::kGotoJtagState, {2, 0, 0, 0, 4, 0, 0, 0}),
                    ksim::kFirmwareBadArguments);
@@ -236,7 +218,7 @@ TEST(Ieee1149, Behaviours) {
 TEST(Ieee1149, AnIdcodeWithBitZeroClearIsRefused) {
   ksim::reset();
   ksim::ProbeConfig config;
-  config.chain = {tap(4, 0x4BA00477), tap(4, 0x4BA00476)};
+  config.chain = {kIdcodeTap, kstest::tap(4, true, 0x4BA00476)};
   EXPECT_EQ(ksim::attachProbe(config), ksim::kInvalidDevice);
   config.chain[1].hasIdcode = false;  // no IDCODE: its value is not looked at
   EXPECT_NE(ksim::attachProbe(config), ksim::kInvalidDevice);

@@ -8,23 +8,20 @@
 #include "power/power_unit.h"
 #include "probe/firmware.h"
 #include "spi/spi_unit.h"
+#include "support/bus.h"
 
 namespace {
 
 using ksim::kFirmwareOutOfOrder;
-using Bytes = std::vector<uint8_t>;
+using kstest::Bytes;
 
 // Runs one command through the firmware as the probe would, and unframes its reply.
 ksim::Reply run(ksim::Firmware& firmware, uint8_t code, const Bytes& arguments = {}) {
-  const auto length = static_cast<uint16_t>(arguments.size() + 1);
-  Bytes packet = {'*', static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), code};
-  packet.insert(packet.end(), arguments.begin(), arguments.end());
+  const Bytes packet = kstest::packet(code, arguments);
   int parsed = 0;
   const Bytes frame = firmware.run(packet.data(), packet.size(), parsed);
-  ksim::Reply reply;
-  reply.result = static_cast<int32_t>(kst::wire::getU32(frame.data() + 3));
-  reply.data.assign(frame.begin() + 7, frame.end());
-  return reply;
+  return {static_cast<int32_t>(kst::wire::getU32(frame.data() + 3)),
+          Bytes(frame.begin() + 7, frame.end())};
 }
 
 TEST(PowerUnit, RefusesOutOfOrderUse) {
@@ -147,24 +144,8 @@ TEST(DspUnit, StatusFormsMarkFailingBytesWherePlainFormsRefuse) {
 
 TEST(DspUnit, FamilyAAddressesWordsInTwoSpaces) {
   ksim::Firmware unit{ksim::ProbeConfig{}};
-  auto wren = [](uint32_t start, uint32_t end, uint8_t space) {
-    return Bytes{uint8_t(start),
-                 uint8_t(start >> 8),
-                 0,
-                 0,
-                 uint8_t(end),
-                 uint8_t(end >> 8),
-                 0,
-                 0,
-                 space,
-                 0,
-                 0,
-                 0,
-                 0,
-                 0,
-                 0,
-                 0,
-                 0};
+  auto wren = [](uint8_t start, uint8_t end, uint8_t space) {
+    return Bytes{start, 0, 0, 0, end, 0, 0, 0, space, 0, 0, 0, 0, 0, 0, 0, 0};
   };
   Bytes write = wren(0x10, 0x12, 1);
   write.insert(write.end(), {0, 0, 0, 0x34, 0x12, 0x78, 0x56});

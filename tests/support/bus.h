@@ -1,0 +1,46 @@
+// What tests on the virtual bus share: a probe of a given identity, a TAP of its chain, a
+// command packet as the probe must see it, and the bus's events of one kind.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "kestrel_sim/sim.h"
+
+namespace kstest {
+
+using Bytes = std::vector<uint8_t>;
+
+inline ksim::ProbeConfig probeAt(uint16_t vendorId, uint16_t productId, const char* serial) {
+  ksim::ProbeConfig config;
+  config.vendorId = vendorId;
+  config.productId = productId;
+  config.serial = serial;
+  return config;
+}
+
+// A TAP of the virtual chain: IR length, and its IDCODE when it has one.
+inline ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0) {
+  ksim::TapConfig config;
+  config.irLength = irLength;
+  config.hasIdcode = hasIdcode;
+  config.idcode = idcode;
+  return config;
+}
+
+// '*', the length of code and arguments (16 bits), the code, the arguments.
+inline Bytes packet(uint8_t code, const Bytes& arguments = {}) {
+  const std::size_t length = arguments.size() + 1;
+  Bytes bytes{'*', static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), code};
+  bytes.insert(bytes.end(), arguments.begin(), arguments.end());
+  return bytes;
+}
+
+inline std::vector<ksim::Event> eventsOf(ksim::EventKind kind) {
+  std::vector<ksim::Event> selected;
+  for (const ksim::Event& event : ksim::events())
+    if (event.kind == kind) selected.push_back(event);
+  return selected;
+}
+
+}  // namespace kstest

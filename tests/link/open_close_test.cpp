@@ -68,12 +68,16 @@ TEST_F(OpenCloseTest, IndexSerialAndTheBusDecideWhatOpens) {
     EXPECT_EQ(KST_Open(&probe, c.index, c.serial, c.flag), c.result);
     if (c.opened == nullptr) {
       EXPECT_EQ(probe, reinterpret_cast<KSTInform*>(0x1));
-      if (c.result == KST_ERR_NO_PROBE) EXPECT_TRUE(ksim::events().empty());
+      if (c.result == KST_ERR_NO_PROBE) {
+        EXPECT_TRUE(ksim::events().empty());
+      }
       continue;
     }
     for (const auto& [id, serial] : ids) {
       EXPECT_EQ(ksim::probeStatus(id).connected, serial == c.opened) << serial;
-      if (serial == c.opened) EXPECT_EQ(ksim::commandPackets(id), std::vector<Bytes>{packet(c.flag ? 40 : 1)});
+      if (serial == c.opened) {
+        EXPECT_EQ(ksim::commandPackets(id), std::vector<Bytes>{packet(c.flag ? 40 : 1)});
+      }
     }
     EXPECT_EQ(probe->openFlag, 1u);
     EXPECT_EQ(probe->tclkFrequency, 1000000u);

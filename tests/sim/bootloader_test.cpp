@@ -13,7 +13,9 @@ using ksim::ControlReply;
 using ksim::ControlRequest;
 
 // The requests of the state table, and a wait of 5 ms between them.
+// clang-format off
 enum Op { kDnload16, kDnload0, kUpload16, kGetStatus, kClrStatus, kGetState, kAbort, kDetach, kWait };
+// clang-format on
 
 // A bootloader with a clock the test moves: poll time-outs are real waits here.
 struct Device {
@@ -82,8 +84,10 @@ BootloaderConfig slowManifest(uint8_t attributes) {
 // Drives a fresh device (data blocks and manifestation busy for 5 ms) into the given DFU
 // state by the requests a host would send.
 void driveTo(Device& device, uint8_t state) {
+  // clang-format off
   static const std::vector<Op> kPaths[] = {
-      {}, {}, {},  // appIDLE and appDETACH are not the bootloader's; dfuIDLE is where it starts
+      // appIDLE and appDETACH are not the bootloader's; dfuIDLE is where it starts.
+      {}, {}, {},
       {kDnload16},
       {kDnload16, kGetStatus},  // DNBUSY, and the test clock stands still
       {kDnload16, kGetStatus, kWait, kGetStatus},
@@ -93,6 +97,7 @@ void driveTo(Device& device, uint8_t state) {
       {kUpload16},
       {kClrStatus},
   };
+  // clang-format on
   for (const Op op : kPaths[state]) device.op(op);
   ASSERT_EQ(device.bootloader.state(), state);
 }

@@ -32,8 +32,8 @@ struct Record {
   std::vector<uint8_t> data;
 
   auto fields() const {
-    return std::tie(urbId, type, transferType, endpoint, setupFlag, dataFlag, status, length,
-                    setup, data);
+    return std::tie(urbId, type, transferType, endpoint, setupFlag, dataFlag, status, length, setup,
+                    data);
   }
   bool operator==(const Record& other) const { return fields() == other.fields(); }
 };

@@ -1,6 +1,8 @@
 // The clock seam: the library's sleep, pause and tick follow whatever clock is installed.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/platform.h"
 #include "support/virtual_clock.h"
 
@@ -31,6 +33,22 @@ TEST(ClockSeam, APollingLoopReachesItsDeadlineOnAClockThatStepsWithEveryTick) {
   int polls = 0;
   while (tickMilliseconds() - start < 30000) ++polls;
   EXPECT_EQ(polls, 299);
+}
+
+// The system clock's waits, kept short: a millisecond each.
+TEST(ClockSeam, TheSystemClockWaitsAtLeastWhatIsAskedAndComesBackForANullClock) {
+  kstest::VirtualClock clock;
+  EXPECT_EQ(installClock(nullptr), &clock);
+  EXPECT_EQ(&currentClock(), &systemClock());
+  const auto start = std::chrono::steady_clock::now();
+  pause(1049);  // a little over 1 ms
+  const auto paused = std::chrono::steady_clock::now();
+  sleepMs(1);
+  pause(0);
+  const auto end = std::chrono::steady_clock::now();
+  EXPECT_GE(paused - start, std::chrono::microseconds(1000));
+  EXPECT_GE(end - paused, std::chrono::milliseconds(1));
+  EXPECT_LT(end - start, std::chrono::seconds(1));
 }
 
 }  // namespace

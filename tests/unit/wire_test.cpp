@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(WireReader, ReadsLittleEndianFieldsAndStopsAtTheEnd) {
+TEST(WireReader, ReadsLittleEndianFieldsAndZerosPastTheEnd) {
   uint8_t bytes[16] = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12};
   kst::wire::putU64(bytes + 7, 0x8877665544332211);
   bytes[15] = 0xAA;
@@ -15,8 +15,14 @@ TEST(WireReader, ReadsLittleEndianFieldsAndStopsAtTheEnd) {
   EXPECT_EQ(bytes[7], 0x11) << "the low byte first";
   EXPECT_EQ(reader.u64(), 0x8877665544332211u);
   EXPECT_TRUE(reader.ok());
-  EXPECT_EQ(reader.u16(), 0) << "only one byte is left";
+  uint8_t out[2] = {7, 7};
+  reader.copyTo(out, 0);
+  EXPECT_TRUE(reader.ok());
+  EXPECT_EQ(reader.u64(), 0u) << "only one byte is left";
   EXPECT_FALSE(reader.ok());
+  reader.copyTo(out, 2);
+  EXPECT_EQ(out[0] | out[1], 0) << "a copy past the end writes zeros";
+  EXPECT_EQ(reader.u16() | reader.u32(), 0u);
   EXPECT_EQ(reader.bytes(2), nullptr);
   EXPECT_NE(reader.bytes(1), nullptr);
   EXPECT_EQ(reader.remaining(), 0u);

@@ -1,7 +1,8 @@
 // Round trips through the virtual target: what the library writes comes back, across packet
-// boundaries, through 64-bit addresses and every path to the same memory; faults come back as
-// the firmware's own results. The units' own rules (status cells, the power unit's order, the
-// SPI registers) are checked on the units themselves.
+// boundaries, through 64-bit addresses and every path to the same memory; refusals and faults
+// come back as the firmware's own results, and the debug port's state as the target keeps it. The
+// units' own rules (status cells, the power unit's order, the SPI registers) are checked on the
+// units themselves.
 #include "kestrel/memory_transfer.h"
 #include "target_fixture.h"
 
@@ -58,6 +59,12 @@ TEST_F(TargetRoundTripTest, TransfersAcrossPacketsAndAddressWidthsComeBackByteEx
   ASSERT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0xFFFFF000, 16, 0, low.data()), KST_OK);
   const Bytes third = pattern(12000, 3);
   EXPECT_EQ(low, Bytes(third.begin(), third.begin() + 16));
+  // Halfwords across a kilobyte boundary, read back as words: each landed where it was sent.
+  const Bytes halves = pattern(64, 9);
+  Bytes words(64);
+  ASSERT_EQ(CMAPI_MemWrite(handle_, 0, 1, 0, 0x200003F0, 64, 0, halves.data()), KST_OK);
+  ASSERT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x200003F0, 64, 0, words.data()), KST_OK);
+  EXPECT_EQ(words, halves);
 }
 
 TEST_F(TargetRoundTripTest, ArmV7AndSecureApReachTheSameMemory) {
@@ -82,19 +89,64 @@ TEST_F(TargetRoundTripTest, ArmV7AndSecureApReachTheSameMemory) {
   EXPECT_EQ(Bytes(back.begin(), back.begin() + 4), secure);
 }
 
-TEST_F(TargetRoundTripTest, AFaultingRegionReturnsTheFirmwaresErrorAndLeavesTheBuffer) {
+// The firmware's own results for blocks it refuses or that fault (the buffer left alone), the
+// sticky error until ABORT clears it, the single accesses' increment that carries only within
+// 1 KiB, and a powered-down debug port.
+TEST_F(TargetRoundTripTest, TheFirmwaresRefusalsAndTheDebugPortsStateComeBackAsTheyAre) {
   ksim::TargetConfig target;
   target.armFaults = {{0x40000000, 0x40001000}};
   open(target);
-  Bytes buffer(64, 0x11);
-  EXPECT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x3FFFFFE0, 64, 0, buffer.data()),
-            ksim::kFirmwareMemoryFault);
-  EXPECT_EQ(buffer, Bytes(64, 0x11));
+  using ksim::kFirmwareBadArguments;
+  const struct {
+    uint8_t ap, size;
+    uint32_t address, count;
+    int32_t result;
+  } cases[] = {
+      // clang-format off
+      {0, 2, 0x1002, 16, kFirmwareBadArguments},      // misaligned address
+      {0, 2, 0x1000, 6, kFirmwareBadArguments},       // count not in words
+      {0, 2, 0xFFFFFFF8, 16, kFirmwareBadArguments},  // past 32 bits
+      {1, 2, 0xFFFFFFF8, 16, KST_OK},                 // a 64-bit AP goes on
+      {0, 3, 0x1000, 16, kFirmwareBadArguments},      // no such size
+      {5, 2, 0x1000, 16, kFirmwareBadArguments},      // no such AP
+      {0, 2, 0x3FFFFFF0, 16, KST_OK},                 // up to the faulting region
+      {0, 2, 0x40001000, 16, KST_OK},                 // from its end
+      {0, 1, 0x3FFFFFE0, 64, ksim::kFirmwareMemoryFault},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.address);
+    Bytes buffer(64, 0x11);
+    EXPECT_EQ(CMAPI_MemRead(handle_, c.ap, c.size, 0, c.address, c.count, 0, buffer.data()),
+              c.result);
+    if (c.result != KST_OK) {
+      EXPECT_EQ(buffer, Bytes(64, 0x11));
+    }
+  }
+  Bytes buffer(8, 0x11);
   EXPECT_EQ(CMAPI_MemWrite(handle_, 0, 2, 0, 0x40000FFC, 8, 0, buffer.data()),
             ksim::kFirmwareMemoryFault);
-  uint32_t status = 0;
-  ASSERT_EQ(CMAPI_DapRegRead(handle_, 0, 0, 0x04, &status), KST_OK);
-  EXPECT_NE(status & 0x20, 0u) << "STICKYERR";
+  uint32_t value = 0;
+  ASSERT_EQ(CMAPI_DapRegRead(handle_, 0, 0, 0x04, &value), KST_OK);
+  EXPECT_NE(value & 0x20, 0u) << "STICKYERR";
+  const uint32_t clear = 0x4, csw = 0x12, tar = 0x200003FC, word = 0x11223344, bytes = 0;
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 0, 0, 0x00, &clear), KST_OK);
+  ASSERT_EQ(CMAPI_DapRegRead(handle_, 0, 0, 0x04, &value), KST_OK);
+  EXPECT_EQ(value & 0x20, 0u) << "ABORT cleared it";
+  // CSW: words, single increment; a DRW write at the last word of a kilobyte.
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x00, &csw), KST_OK);
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x04, &tar), KST_OK);
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x0C, &word), KST_OK);
+  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x04, &value), KST_OK);
+  EXPECT_EQ(value, 0x20000000u);
+  // Bytes without increment: a byte comes in the lane of its address.
+  const uint32_t byteAddress = 0x200003FE;
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x00, &bytes), KST_OK);
+  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x04, &byteAddress), KST_OK);
+  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x0C, &value), KST_OK);
+  EXPECT_EQ(value, 0x00220000u);
+  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x04, &value), KST_OK);
+  EXPECT_EQ(value, byteAddress);
   // Powered down, the AP answers no longer.
   const uint32_t off = 0;
   ASSERT_EQ(CMAPI_DapRegWrite(handle_, 0, 0, 0x04, &off), KST_OK);

@@ -92,31 +92,12 @@ TEST_F(TraceTest, ALoggerStartingToWantTracesCostsExactlyOneUntracedPropertyComm
   EXPECT_EQ(packets(), (std::vector<Bytes>{packet(73, {2, 0, 0, 0, 0, 0, 0, 0}), packet(8)}));
 }
 
-TEST_F(TraceTest, AFailedCommandIsFollowedByTheProbesLogAtLevelOne) {
-  traceAt(3);
-  ksim::appendProbeLog(device_, {3, 0, 0xFC, 0x24770011, 0, 1});
-  failVersion();
-  EXPECT_EQ(codesSent(packets()), (std::vector<uint8_t>{3, 74}));
-  const auto reads = eventsOf(ksim::EventKind::BulkIn);
-  EXPECT_EQ(reads.back().lengthAsked, 4336);
-  EXPECT_EQ(reads.back().timeoutMs, 4000u);
-  const Lines lines = nimbus::takeCaptured();
-  EXPECT_EQ(texts(lines, 3), std::vector<std::string>{
-                                 "Executed command 0x03 (KST_VERSION), return code: 0xfffffefb"});
-  EXPECT_EQ(
-      texts(lines, 1),
-      (std::vector<std::string>{
-          "Depth1: ApRegRead( apNumber = 0, address = 0x000000fc ) -> 0x24770011 = 0",
-          "Depth0: DebugLog@F1:L3( arg1 = 00000003, arg2 = 0x00000000, arg3 = 0x00000000 )"}));
-}
-
-TEST_F(TraceTest, EveryRecordTypeHasItsLineAndUnknownTypesAreSkipped) {
+// A failed command is followed by the probe's log, read whole, one line a record at level 1.
+TEST_F(TraceTest, AFailedCommandFetchesTheLogAndEveryRecordTypeHasItsLine) {
   traceAt(3);
   const ksim::ProbeLogRecord records[] = {
-      {0, 0, 0x4, 0x12345678, 0, 1},
-      {1, 0, 0x8, 0xF0, 0xFFFFFFFF, 2},
-      {2, 0, 0xC, 0x1, 0, 0},
-      {4, 2, 0x4, 0x23000052, 0, 1},
+      {0, 0, 0x4, 0x12345678, 0, 1},  {1, 0, 0x8, 0xF0, 0xFFFFFFFF, 2}, {2, 0, 0xC, 0x1, 0, 0},
+      {3, 0, 0xFC, 0x24770011, 0, 1}, {4, 2, 0x4, 0x23000052, 0, 1},
   };
   for (const auto& record : records) ksim::appendProbeLog(device_, record);
   const uint32_t counters[7] = {1, 2, 3, 4, 5, 6, 7};
@@ -129,12 +110,19 @@ TEST_F(TraceTest, EveryRecordTypeHasItsLineAndUnknownTypesAreSkipped) {
   };
   for (const auto& record : later) ksim::appendProbeLog(device_, record);
   failVersion();
+  EXPECT_EQ(codesSent(packets()), (std::vector<uint8_t>{3, 74}));
+  EXPECT_EQ(eventsOf(ksim::EventKind::BulkIn).back().lengthAsked, 4336);
+  EXPECT_EQ(eventsOf(ksim::EventKind::BulkIn).back().timeoutMs, 4000u);
+  const Lines lines = nimbus::takeCaptured();
+  EXPECT_EQ(texts(lines, 3), std::vector<std::string>{
+                                 "Executed command 0x03 (KST_VERSION), return code: 0xfffffefb"});
   EXPECT_EQ(
-      texts(nimbus::takeCaptured(), 1),
+      texts(lines, 1),
       (std::vector<std::string>{
           "Depth1: DpRegRead( address = 0x00000004 ) -> 0x12345678 = 0",
           "Depth2: DpRegWrite( address = 0x00000008, *value = 0x000000f0 ) = -1",
           "Depth0: DpRegWriteAndFlush( address = 0x0000000c, *value = 0x00000001 ) = 0",
+          "Depth1: ApRegRead( apNumber = 0, address = 0x000000fc ) -> 0x24770011 = 0",
           "Depth1: ApRegWrite( apNumber = 2, address = 0x00000004, *value = 0x23000052 ) = 0",
           "Usage report: nApRegRead=1, nApRegWrite=2, nApRegWriteAndFlush=3, nDpRegRead=4, "
           "nDpRegWrite=5, nDpRegWriteAndFlush=6, nFinalRdbuff=7",
@@ -209,6 +197,8 @@ TEST_F(TraceTest, TheVirtualTargetsDebugPortOperationsComeBackWithTheirDepth) {
           "Depth1: FinalRdbuff( address = 0x0000000c ) -> 0x44770004 = 0",
           "Depth0: ApRegRead( apNumber = 1, address = 0x000000fc ) -> 0x44770004 = 0",
           "Depth0: DebugLog@F1:L21( arg1 = 00000015, arg2 = 0x00000000, arg3 = 0x00000000 )"}));
+  ASSERT_EQ(CMAPI_DapRegRead(handle, 1, 1, 0xF8, &value), KST_OK);
+  EXPECT_EQ(texts(nimbus::takeCaptured(), 6).size(), 3u) << "SELECT already holds the bank";
 }
 
 TEST_F(TraceTest, SetPropertyWritesItsOwnLineBeforeItsCommand) {

@@ -89,6 +89,7 @@ void ProbeTest::checkGolden(const Golden& row) {
                                       ? ksim::FaultRule{ksim::Fault::ShortReply, row.code, 1, cut}
                                       : ksim::FaultRule{ksim::Fault::LongReply, row.code, 1, 1};
     EXPECT_EQ(call(KST_OK, &fault), KST_ERR_NO_REPLY) << "cut " << cut;
+    EXPECT_EQ(packets().size(), 1u) << "cut " << cut << ": one attempt";
     EXPECT_EQ(area(), failed) << "cut " << cut;
   }
 }

@@ -1,4 +1,5 @@
-// The virtual TAP chain against IEEE 1149.1: what silicon does, row by row.
+// The virtual TAP chain against IEEE 1149.1: what silicon does, row by row. What scans through
+// the library read of it (IDCODE and BYPASS after reset, user registers) is in tests/link.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -176,15 +177,6 @@ TEST(Ieee1149, Behaviours) {
          b.jtag().clock(true, false);
          b.go(TapState::UpdateDr);
          EXPECT_EQ(b.jtag().chain.userRegister(0, 0), 0x5Au);
-       }},
-      {"Test-Logic-Reset selects IDCODE, or BYPASS without one",
-       {kIdcodeTap, kBypassTap},
-       [](Bench& b) {
-         b.loadInstruction(0x0);
-         b.go(TapState::TestLogicReset);
-         b.go(TapState::ShiftDr);
-         // TAP 0 is nearest TDO: its IDCODE comes out first, then BYPASS's 0.
-         EXPECT_EQ(b.shift(33, 0), 0x4BA00477u);
        }},
       {"Capture-IR loads 01 into every instruction register",
        {kIdcodeTap, kBypassTap},

@@ -2,6 +2,7 @@
 // controller, STEM, the SPI transceiver's register file and the DSP memories' status bytes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "dsp/dsp_unit.h"
@@ -47,23 +48,11 @@ TEST(PowerUnit, RefusesOutOfOrderUse) {
     SCOPED_TRACE(c.name);
     ksim::PowerMeasurement unit(2);
     uint32_t a = 0, b = 0;
-    auto apply = [&](Step step) {
-      switch (step) {
-        case Setup:
-          return unit.setup(1, 0, 0, 0);
-        case Calibrate:
-          return unit.calibrate(1, a, b);
-        case Start:
-          return unit.start();
-        case Stop:
-          return unit.stop();
-        case Cleanup:
-          return unit.cleanup();
-      }
-      return -1;
-    };
-    for (const Step step : c.before) ASSERT_EQ(apply(step), 0);
-    EXPECT_EQ(apply(c.step), c.result);
+    const std::function<int32_t()> steps[] = {
+        [&] { return unit.setup(1, 0, 0, 0); }, [&] { return unit.calibrate(1, a, b); },
+        [&] { return unit.start(); }, [&] { return unit.stop(); }, [&] { return unit.cleanup(); }};
+    for (const Step step : c.before) ASSERT_EQ(steps[step](), 0);
+    EXPECT_EQ(steps[c.step](), c.result);
   }
 }
 

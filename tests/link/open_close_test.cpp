@@ -10,13 +10,6 @@ namespace {
 using ksim::EventKind;
 using ksim::Fault;
 
-// A probe "A" of the first identity row with one of its switches on.
-ksim::ProbeConfig with(bool ksim::ProbeConfig::*flag, const char* serial = "A") {
-  ksim::ProbeConfig config = probeAt(0x1209, 0x4B01, serial);
-  config.*flag = true;
-  return config;
-}
-
 class OpenCloseTest : public ProbeTest {};
 
 // Which probe an index or a serial number opens, on busses with several probes, and what the
@@ -46,10 +39,10 @@ TEST_F(OpenCloseTest, IndexSerialAndTheBusDecideWhatOpens) {
       {"serial is case-sensitive", {probeAt(0x1209, 0x4B01, "Ab")}, 0, "ab", 0, none, KST_ERR_NO_PROBE, nullptr},
       {"serial must match whole", {probeAt(0x1209, 0x4B01, "AB")}, 0, "A", 0, none, KST_ERR_NO_PROBE, nullptr},
       {"unknown ids are not probes", {probeAt(0x1209, 0x4B00, "X")}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr},
-      {"a device that cannot be opened is not counted", {with(&ProbeConfig::failOpen), b}, 0, nullptr, 0, none, KST_OK, "B"},
-      {"a kernel driver is detached", {with(&ProbeConfig::kernelDriverActive)}, 0, nullptr, 0, none, KST_OK, "A"},
-      {"a busy data interface does not matter", {with(&ProbeConfig::failClaimData)}, 0, nullptr, 0, none, KST_OK, "A"},
-      {"a busy command interface does", {with(&ProbeConfig::failClaimCommand)}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr},
+      {"a device that cannot be opened is not counted", {probeWith(&ProbeConfig::failOpen), b}, 0, nullptr, 0, none, KST_OK, "B"},
+      {"a kernel driver is detached", {probeWith(&ProbeConfig::kernelDriverActive)}, 0, nullptr, 0, none, KST_OK, "A"},
+      {"a busy data interface does not matter", {probeWith(&ProbeConfig::failClaimData)}, 0, nullptr, 0, none, KST_OK, "A"},
+      {"a busy command interface does", {probeWith(&ProbeConfig::failClaimCommand)}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr},
       {"power measurement connect", {a}, 0, nullptr, 1, none, KST_OK, "A"},
       {"failed connect", {a}, 0, nullptr, 1, {{Fault::FirmwareError, 40, 1, 0x1234}}, 0x1234, nullptr},
       {"lost connect", {a}, 0, nullptr, 0, {{Fault::NoReply, 1}}, KST_ERR_NO_REPLY, nullptr},

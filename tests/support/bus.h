@@ -20,6 +20,13 @@ inline ksim::ProbeConfig probeAt(uint16_t vendorId, uint16_t productId, const ch
   return config;
 }
 
+// A probe of the first identity row with one of its switches on (failOpen, kernelDriverActive..).
+inline ksim::ProbeConfig probeWith(bool ksim::ProbeConfig::*flag, const char* serial = "A") {
+  ksim::ProbeConfig config = probeAt(0x1209, 0x4B01, serial);
+  config.*flag = true;
+  return config;
+}
+
 // A TAP of the virtual chain: IR length, and its IDCODE when it has one.
 inline ksim::TapConfig tap(uint16_t irLength, bool hasIdcode, uint32_t idcode = 0) {
   ksim::TapConfig config;

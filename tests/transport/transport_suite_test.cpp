@@ -10,26 +10,22 @@
 
 #include "kestrel/kestrel.h"
 #include "nimbus_logger/control.h"
+#include "support/bus.h"
 #include "transport.h"
 
 namespace {
 
 using ksim::EventKind;
 using ksim::Fault;
-using Bytes = std::vector<uint8_t>;
+using kstest::Bytes;
+using kstest::eventsOf;
+using kstest::probeAt;
+using kstest::probeWith;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kConnectCode = 1;
 constexpr uint32_t kOutdated = 0x03000028;
 constexpr uint8_t kDfuModeSwitch = 38;
-
-ksim::ProbeConfig probeAt(uint16_t vendorId, uint16_t productId, const char* serial) {
-  ksim::ProbeConfig config;
-  config.vendorId = vendorId;
-  config.productId = productId;
-  config.serial = serial;
-  return config;
-}
 
 class TransportSuite : public ::testing::Test {
  protected:
@@ -48,12 +44,6 @@ class TransportSuite : public ::testing::Test {
     device_ = transport::attachProbe(config);
     ASSERT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_OK);
     ksim::clearEvents();
-  }
-  std::vector<ksim::Event> eventsOf(EventKind kind) const {
-    std::vector<ksim::Event> selected;
-    for (const ksim::Event& event : ksim::events())
-      if (event.kind == kind) selected.push_back(event);
-    return selected;
   }
   int32_t echo(uint32_t count) {
     Bytes data(count), output(count, 0);
@@ -79,12 +69,17 @@ TEST_F(TransportSuite, OpenFindsAndClaimsTheProbeAsAsked) {
     const char* serial;
     int opened;  // position in bus of the probe opened, -1: none
   } cases[] = {
+      // clang-format off
       {"index 0", {probeAt(0x1209, 0x4B01, "A"), probeAt(0x1209, 0x4B01, "B")}, 0, nullptr, 0},
       {"index 1", {probeAt(0x1209, 0x4B01, "A"), probeAt(0x1209, 0x4B01, "B")}, 1, nullptr, 1},
       {"index past", {probeAt(0x1209, 0x4B01, "A")}, 1, nullptr, -1},
       {"serial", {probeAt(0x1209, 0x4B01, "A"), probeAt(0xF055, 0x4B04, "B")}, 0, "B", 1},
       {"unknown serial", {probeAt(0x1209, 0x4B01, "A")}, 0, "Z", -1},
       {"compact layout", {probeAt(0xF055, 0x4B05, "C")}, 0, nullptr, 0},
+      {"kernel driver detached", {probeWith(&ksim::ProbeConfig::kernelDriverActive)}, 0, nullptr, 0},
+      {"data interface busy", {probeWith(&ksim::ProbeConfig::failClaimData)}, 0, nullptr, 0},
+      {"command interface busy", {probeWith(&ksim::ProbeConfig::failClaimCommand)}, 0, nullptr, -1},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -107,23 +102,6 @@ TEST_F(TransportSuite, OpenFindsAndClaimsTheProbeAsAsked) {
     EXPECT_EQ(echo(64), KST_OK);
     EXPECT_EQ(KST_Close(&probe_), KST_OK);
   }
-}
-
-TEST_F(TransportSuite, KernelDriversAreDetachedAndOnlyTheCommandInterfaceMustBeClaimed) {
-  ksim::ProbeConfig bound, dataBusy, commandBusy;
-  bound.kernelDriverActive = true;
-  dataBusy.failClaimData = true;
-  commandBusy.failClaimCommand = true;
-  attachAndOpen(bound);
-  EXPECT_EQ(echo(8), KST_OK);
-  KST_Close(&probe_);
-  transport::resetBus();
-  attachAndOpen(dataBusy);
-  EXPECT_EQ(echo(8), KST_OK);
-  KST_Close(&probe_);
-  transport::resetBus();
-  transport::attachProbe(commandBusy);
-  EXPECT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_ERR_NO_PROBE);
 }
 
 // Packets and replies on each side of the 64- and 512-byte packet sizes (a packet is 4 bytes

@@ -13,48 +13,53 @@ using ksim::Fault;
 class OpenCloseTest : public ProbeTest {};
 
 // Which probe an index or a serial number opens, on busses with several probes, and what the
-// open sends: the connect (40 with the power measurement flag), and nothing when no probe fits.
+// open sends: the connect (40 with the power measurement flag) through the endpoints of the
+// probe's interface layout, and nothing when no probe fits.
 TEST_F(OpenCloseTest, IndexSerialAndTheBusDecideWhatOpens) {
   using ksim::ProbeConfig;
   const ProbeConfig a = probeAt(0x1209, 0x4B01, "A"), b = probeAt(0x1209, 0x4B01, "B");
   const std::vector<ksim::FaultRule> none;
   const struct {
     const char* name;
-    std::vector<ProbeConfig> bus;
+    std::vector<ProbeConfig> bus;  // besides some other device, when not empty
     uint32_t index;
     const char* serial;
     uint8_t flag;
     std::vector<ksim::FaultRule> faults;  // on every probe of the bus
     int32_t result;
     const char* opened;  // serial of the probe expected to be connected
+    uint8_t out;         // its command OUT endpoint (IN is 0x80 more)
   } cases[] = {
       // clang-format off
-      {"index 1 takes the second", {a, b}, 1, nullptr, 0, none, KST_OK, "B"},
-      {"index past the probes", {a, b}, 2, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr},
-      {"earlier row wins", {probeAt(0xF055, 0x4B05, "E"), probeAt(0x1209, 0x4B02, "D")}, 0, nullptr, 0, none, KST_OK, "D"},
-      {"index counts within a row", {a, probeAt(0xF055, 0x4B03, "C1"), probeAt(0xF055, 0x4B03, "C2")}, 1, nullptr, 0, none, KST_OK, "C2"},
-      {"empty serial means by index", {a}, 0, "", 0, none, KST_OK, "A"},
-      {"serial in a later row", {a, probeAt(0xF055, 0x4B04, "B")}, 0, "B", 0, none, KST_OK, "B"},
-      {"serial ignores the index", {a, b}, 1, "A", 0, none, KST_OK, "A"},
-      {"serial is case-sensitive", {probeAt(0x1209, 0x4B01, "Ab")}, 0, "ab", 0, none, KST_ERR_NO_PROBE, nullptr},
-      {"serial must match whole", {probeAt(0x1209, 0x4B01, "AB")}, 0, "A", 0, none, KST_ERR_NO_PROBE, nullptr},
-      {"unknown ids are not probes", {probeAt(0x1209, 0x4B00, "X")}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr},
-      {"a device that cannot be opened is not counted", {probeWith(&ProbeConfig::failOpen), b}, 0, nullptr, 0, none, KST_OK, "B"},
-      {"a kernel driver is detached", {probeWith(&ProbeConfig::kernelDriverActive)}, 0, nullptr, 0, none, KST_OK, "A"},
-      {"a busy data interface does not matter", {probeWith(&ProbeConfig::failClaimData)}, 0, nullptr, 0, none, KST_OK, "A"},
-      {"a busy command interface does", {probeWith(&ProbeConfig::failClaimCommand)}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr},
-      {"power measurement connect", {a}, 0, nullptr, 1, none, KST_OK, "A"},
-      {"failed connect", {a}, 0, nullptr, 1, {{Fault::FirmwareError, 40, 1, 0x1234}}, 0x1234, nullptr},
-      {"lost connect", {a}, 0, nullptr, 0, {{Fault::NoReply, 1}}, KST_ERR_NO_REPLY, nullptr},
+      {"index 1 takes the second", {a, b}, 1, nullptr, 0, none, KST_OK, "B", 0x03},
+      {"index past the probes", {a, b}, 2, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
+      {"an empty bus", {}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
+      {"earlier row wins", {probeAt(0xF055, 0x4B05, "E"), probeAt(0x1209, 0x4B02, "D")}, 0, nullptr, 0, none, KST_OK, "D", 0x03},
+      {"index counts within a row", {a, probeAt(0xF055, 0x4B03, "C1"), probeAt(0xF055, 0x4B03, "C2")}, 1, nullptr, 0, none, KST_OK, "C2", 0x03},
+      {"the last row", {probeAt(0xF055, 0x4B05, "E")}, 0, nullptr, 0, none, KST_OK, "E", 0x01},
+      {"empty serial means by index", {a}, 0, "", 0, none, KST_OK, "A", 0x03},
+      {"serial in a later row", {a, probeAt(0xF055, 0x4B04, "B")}, 0, "B", 0, none, KST_OK, "B", 0x01},
+      {"serial ignores the index", {a, b}, 1, "A", 0, none, KST_OK, "A", 0x03},
+      {"serial is case-sensitive", {probeAt(0x1209, 0x4B01, "Ab")}, 0, "ab", 0, none, KST_ERR_NO_PROBE, nullptr, 0},
+      {"serial must match whole", {probeAt(0x1209, 0x4B01, "AB")}, 0, "A", 0, none, KST_ERR_NO_PROBE, nullptr, 0},
+      {"no serial number matches none", {probeAt(0x1209, 0x4B01, "")}, 0, "A", 0, none, KST_ERR_NO_PROBE, nullptr, 0},
+      {"unknown ids are not probes", {probeAt(0x1209, 0x4B00, "X")}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
+      {"a device that cannot be opened is not counted", {probeWith(&ProbeConfig::failOpen), b}, 0, nullptr, 0, none, KST_OK, "B", 0x03},
+      {"a kernel driver is detached", {probeWith(&ProbeConfig::kernelDriverActive)}, 0, nullptr, 0, none, KST_OK, "A", 0x03},
+      {"a busy data interface does not matter", {probeWith(&ProbeConfig::failClaimData)}, 0, nullptr, 0, none, KST_OK, "A", 0x03},
+      {"a busy command interface does", {probeWith(&ProbeConfig::failClaimCommand)}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
+      {"power measurement connect", {a}, 0, nullptr, 1, none, KST_OK, "A", 0x03},
+      {"failed connect", {a}, 0, nullptr, 1, {{Fault::FirmwareError, 40, 1, 0x1234}}, 0x1234, nullptr, 0},
+      {"lost connect", {a}, 0, nullptr, 0, {{Fault::NoReply, 1}}, KST_ERR_NO_REPLY, nullptr, 0},
       // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ksim::reset();
-    ksim::attachDevice(0x046D, 0xC52B);  // some other device on the bus
-    std::vector<std::pair<ksim::DeviceId, std::string>> ids;
+    if (!c.bus.empty()) ksim::attachDevice(0x046D, 0xC52B);  // some other device on the bus
+    std::vector<std::pair<ksim::DeviceId, const ProbeConfig*>> ids;
     for (const auto& config : c.bus) {
-      ids.emplace_back(ksim::attachProbe(config), config.serial);
+      ids.emplace_back(ksim::attachProbe(config), &config);
       for (const auto& fault : c.faults) ksim::injectFault(ids.back().first, fault);
     }
     KSTInform* probe = reinterpret_cast<KSTInform*>(0x1);  // untouched unless opened
@@ -66,12 +71,19 @@ TEST_F(OpenCloseTest, IndexSerialAndTheBusDecideWhatOpens) {
       }
       continue;
     }
-    for (const auto& [id, serial] : ids) {
-      EXPECT_EQ(ksim::probeStatus(id).connected, serial == c.opened) << serial;
-      if (serial == c.opened) {
-        EXPECT_EQ(ksim::commandPackets(id), std::vector<Bytes>{packet(c.flag ? 40 : 1)});
-      }
+    for (const auto& [id, config] : ids) {
+      EXPECT_EQ(ksim::probeStatus(id).connected, config->serial == c.opened) << config->serial;
+      if (config->serial != c.opened) continue;
+      EXPECT_EQ(probe->vendorId, config->vendorId);
+      EXPECT_EQ(probe->productId, config->productId);
     }
+    const auto out = eventsOf(EventKind::BulkOut);
+    const auto in = eventsOf(EventKind::BulkIn);
+    ASSERT_EQ(out.size(), 1u);
+    ASSERT_EQ(in.size(), 1u);
+    EXPECT_EQ(out[0].data, packet(c.flag ? 40 : 1));
+    EXPECT_EQ(out[0].endpoint, c.out);
+    EXPECT_EQ(in[0].endpoint, c.out | 0x80);
     EXPECT_EQ(probe->openFlag, 1u);
     EXPECT_EQ(probe->tclkFrequency, 1000000u);
     KST_Close(&probe);
@@ -116,31 +128,6 @@ TEST_F(OpenCloseTest, ASecondProbeOpenedAfterTheFirstLeavesBothWorking) {
     KST_Close(&first);
     EXPECT_EQ(KST_Echo(second, two, echoed, 2), KST_OK);
     KST_Close(&second);
-  }
-}
-
-TEST_F(OpenCloseTest, EachIdentityRowUsesItsInterfaceLayout) {
-  const struct {
-    uint16_t vendorId, productId;
-    uint8_t out, in;
-  } cases[] = {
-      {0x1209, 0x4B01, 0x03, 0x83}, {0x1209, 0x4B02, 0x03, 0x83}, {0xF055, 0x4B03, 0x03, 0x83},
-      {0xF055, 0x4B04, 0x01, 0x81}, {0xF055, 0x4B05, 0x01, 0x81},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.productId);
-    ksim::reset();
-    attach(probeAt(c.vendorId, c.productId, "L"));
-    ASSERT_EQ(KST_Open(&probe_, 0, nullptr, 0), KST_OK);
-    EXPECT_EQ(probe_->vendorId, c.vendorId);
-    EXPECT_EQ(probe_->productId, c.productId);
-    const auto out = eventsOf(EventKind::BulkOut);
-    const auto in = eventsOf(EventKind::BulkIn);
-    ASSERT_EQ(out.size(), 1u);
-    ASSERT_EQ(in.size(), 1u);
-    EXPECT_EQ(out[0].endpoint, c.out);
-    EXPECT_EQ(in[0].endpoint, c.in);
-    KST_Close(&probe_);
   }
 }
 

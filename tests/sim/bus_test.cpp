@@ -1,14 +1,11 @@
-// The emulated bus: arrivals after bus scans, re-enumeration, the control pipe, and the unit
-// table's start-up check.
-#include "usb/bus.h"
-
+// The emulated bus: arrivals after bus scans, the control pipe, the C entry points and the
+// unit table's start-up check.
 #include <gtest/gtest.h>
 #include <libusb.h>
 
 #include "kestrel_sim/sim.h"
 #include "probe/dispatch.h"
 #include "support/libusb_bus.h"
-#include "usb/plain_device.h"
 
 extern "C" int ksim_test_c_entry_points(void);
 
@@ -18,42 +15,15 @@ using Ids = std::vector<uint32_t>;  // vendor << 16 | product, in list order
 using kstest::openOnly;
 using kstest::scanBus;
 
-// A device that re-enumerates as another on vendor request 1, as a probe does when it
-// switches to its bootloader.
-class Switching : public ksim::usb::PlainDevice {
- public:
-  Switching() : PlainDevice(0x1209, 0x4B01) {}
-  ksim::usb::Status control(const ksim::usb::SetupPacket& setup, uint8_t* data,
-                            int& transferred) override {
-    if (setup.requestType != 0x40 || setup.request != 1)
-      return PlainDevice::control(setup, data, transferred);
-    transferred = 0;
-    leaveBus(std::make_unique<PlainDevice>(0xF055, 0x4BDF), 2);
-    return ksim::usb::Status::Ok;
-  }
-};
-
-TEST(Bus, ADeviceArrivesAfterItsScansAndAReEnumeratedOneIsReplaced) {
+// A device replaced on re-enumeration (the probe's switch to its bootloader and back) is
+// checked through the library's update; handles of a device that left, in claims_test.
+TEST(Bus, ADeviceArrivesAfterItsScans) {
   ksim::reset();
   ksim::attachDevice(0x046D, 0xC52B);
   ksim::appearAfterScans(ksim::attachDevice(0x1209, 0x4B02), 2);
   EXPECT_EQ(scanBus(), (Ids{0x046DC52B}));
   EXPECT_EQ(scanBus(), (Ids{0x046DC52B}));
   EXPECT_EQ(scanBus(), (Ids{0x046DC52B, 0x12094B02}));
-
-  ksim::reset();
-  {
-    ksim::BusState& state = ksim::bus();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    ksim::attachFunction(state, std::make_unique<Switching>());
-  }
-  libusb_device_handle* handle = openOnly();
-  EXPECT_EQ(libusb_control_transfer(handle, 0x40, 1, 0, 0, nullptr, 0, 1000), 0);
-  EXPECT_EQ(libusb_claim_interface(handle, 0), LIBUSB_ERROR_NO_DEVICE);
-  libusb_close(handle);
-  EXPECT_EQ(scanBus(), Ids{});
-  EXPECT_EQ(scanBus(), Ids{});
-  EXPECT_EQ(scanBus(), (Ids{0xF0554BDF}));
 }
 
 TEST(Bus, StandardDescriptorRequestsAreAnsweredAndOtherControlRequestsStall) {
@@ -73,11 +43,7 @@ TEST(Bus, StandardDescriptorRequestsAreAnsweredAndOtherControlRequestsStall) {
   EXPECT_STREQ(reinterpret_cast<char*>(serial), "S1");
 
   EXPECT_EQ(libusb_control_transfer(handle, 0xC1, 0x03, 0, 0, bytes, 6, 100), LIBUSB_ERROR_PIPE);
-  const std::vector<ksim::Event> events = ksim::events();
-  ASSERT_EQ(events.size(), 2u);
-  EXPECT_EQ(events[1].device, probe);
-  EXPECT_EQ(events[1].kind, ksim::EventKind::Control);
-  EXPECT_EQ(events[1].result, LIBUSB_ERROR_PIPE);
+  EXPECT_EQ(ksim::events().at(1).device, probe);  // the stall's record: see capture_test
   libusb_close(handle);
 }
 

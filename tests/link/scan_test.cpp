@@ -42,6 +42,8 @@ TEST_F(ScanTest, ShiftedBitsComeBackDelayedByTheChainLength) {
   const uint16_t sent = out[0] | out[1] << 8;
   const uint16_t back = in[0] | in[1] << 8;
   EXPECT_EQ(back, static_cast<uint16_t>(sent << 3)) << "three zero bits lead";
+  // Capture-IR loads 01 into every instruction register.
+  EXPECT_EQ(hex(scan(KST_STATE_SHIFT_IR, 12, Bytes{0xFF, 0x0F})), hex(Bytes{0x11, 0x01}));
 }
 
 TEST_F(ScanTest, AmblesSkipTheOtherTapsBits) {
@@ -77,7 +79,7 @@ TEST_F(ScanTest, RepeatsUseTheStrideOrOnePatternWhenTheStrideIsZero) {
   EXPECT_EQ(hex(scan(KST_STATE_SHIFT_DR, 16, Bytes{0, 0})), hex(Bytes{0x5A, 0x5A}));
 }
 
-TEST_F(ScanTest, StateMovesTrstAndTheRouterChangeWhatTheChainShows) {
+TEST_F(ScanTest, StateMovesScansTrstAndTheRouterChangeWhatTheChainShows) {
   ksim::TapConfig hidden = tap(4, true, 0x0BADC0DF);
   hidden.behindRouter = true;
   openWithChain({tap(4, true, 0x4BA00477), hidden});
@@ -86,6 +88,15 @@ TEST_F(ScanTest, StateMovesTrstAndTheRouterChangeWhatTheChainShows) {
   ASSERT_EQ(KST_GetJtagState(probe_, &state), KST_OK);
   EXPECT_EQ(state, static_cast<uint32_t>(KST_STATE_PAUSE_IR));
   EXPECT_EQ(KST_GotoJtagState(probe_, 7, 1), ksim::kFirmwareBadArguments);
+  EXPECT_EQ(KST_GotoJtagState(probe_, kIdle, 4), ksim::kFirmwareBadArguments) << "no mode 4";
+  ASSERT_EQ(KST_GetJtagState(probe_, &state), KST_OK);
+  EXPECT_EQ(state, static_cast<uint32_t>(KST_STATE_PAUSE_IR));
+  // A scan's test clocks after the scan (40 here) leave the TAP in the scan's end state.
+  for (const uint8_t end : {KST_STATE_TEST_LOGIC_RESET, KST_STATE_PAUSE_DR}) {
+    ASSERT_EQ(KST_FixedScan(probe_, 8, KST_STATE_SHIFT_DR, 1, end, 1, 0, 0, 40, 1, 0xA5), KST_OK);
+    ASSERT_EQ(KST_GetJtagState(probe_, &state), KST_OK);
+    EXPECT_EQ(state, end);
+  }
 
   // TRST low holds the chain in reset.
   ASSERT_EQ(KST_SetTrst(probe_, 0), KST_OK);
@@ -103,10 +114,19 @@ TEST_F(ScanTest, StateMovesTrstAndTheRouterChangeWhatTheChainShows) {
   EXPECT_EQ(ksim::probeStatus(device_).tapVisible, (std::vector<bool>{true, false}));
 }
 
-TEST_F(ScanTest, AHugeCycleCountIsAnsweredAtOnce) {
+TEST_F(ScanTest, FreeClocksKeepTheTapWhereItIsAndAHugeCountIsAnsweredAtOnce) {
   openWithChain({tap(4, true, 0x4BA00477)});
   ASSERT_EQ(KST_CycleTclk(probe_, 0xFFFFFFF0u), KST_OK);
   EXPECT_GE(ksim::probeStatus(device_).tclkCycles, 0xFFFFFFF0u);
+  const uint8_t held[] = {KST_STATE_TEST_LOGIC_RESET, kIdle, KST_STATE_PAUSE_DR,
+                          KST_STATE_PAUSE_IR};
+  for (const uint8_t state : held) {
+    ASSERT_EQ(KST_GotoJtagState(probe_, state, 1), KST_OK);
+    ASSERT_EQ(KST_CycleTclk(probe_, 100), KST_OK);
+    uint32_t now = 0;
+    ASSERT_EQ(KST_GetJtagState(probe_, &now), KST_OK);
+    EXPECT_EQ(now, state);
+  }
 }
 
 }  // namespace

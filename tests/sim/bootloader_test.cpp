@@ -162,16 +162,12 @@ TEST(Bootloader, PollTimeOutsEndBusyAndManifestationAndEarlyRequestsAreStalled) 
   EXPECT_TRUE(strict.bootloader.hasLeft());
 }
 
+// A Corvid command block: code, 0, the address in KiB (16 bits), the count (32 bits).
 std::vector<uint8_t> command(uint8_t code, uint32_t address = 0, uint32_t count = 0) {
-  const uint16_t kib = static_cast<uint16_t>(address / 1024);
-  return {code,
-          0,
-          uint8_t(kib),
-          uint8_t(kib >> 8),
-          uint8_t(count),
-          uint8_t(count >> 8),
-          uint8_t(count >> 16),
-          uint8_t(count >> 24)};
+  const auto kib = static_cast<uint16_t>(address / 1024);
+  // clang-format off
+  return {code, 0, uint8_t(kib), uint8_t(kib >> 8), uint8_t(count), uint8_t(count >> 8), uint8_t(count >> 16), uint8_t(count >> 24)};
+  // clang-format on
 }
 
 std::vector<uint8_t> image(std::size_t size, uint32_t version) {

@@ -1,13 +1,12 @@
 // The virtual TAP chain against IEEE 1149.1: what silicon does, row by row. What scans through
-// the library read of it (IDCODE and BYPASS after reset, user registers) is in tests/link.
+// the library read of it (IDCODE and BYPASS after reset, user registers, the end states of
+// scans, refused modes, free clocks, Capture-IR) is in tests/link/scan_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "jtag/jtag_unit.h"
 #include "jtag/tap_controller.h"
-#include "probe/command_codes.h"
 #include "probe/firmware.h"
 #include "support/bus.h"
 
@@ -108,103 +107,33 @@ struct Bench {
     shift(3, instruction);
     jtag().clock(true, (instruction >> 3) & 1);
   }
-  // Runs a command packet through the firmware and returns the reply's result.
-  int32_t command(uint8_t code, const std::vector<uint8_t>& args) {
-    const std::vector<uint8_t> packet = kstest::packet(code, args);
-    int parsed = 0;
-    const std::vector<uint8_t> reply = firmware.run(packet.data(), packet.size(), parsed);
-    return static_cast<int32_t>(kst::wire::getU32(reply.data() + 3));
-  }
-
   ksim::Firmware firmware;
 };
 
-// An IDCODE TAP, a BYPASS one, one with a user register at instruction 2, one behind a router.
 const TapConfig kIdcodeTap = kstest::tap(4, true, 0x4BA00477);
-const TapConfig kBypassTap = kstest::tap(5, false);
-TapConfig userTap() {
-  TapConfig config = kIdcodeTap;
-  config.userRegisters = {{0x2, 8, 0}};
-  return config;
-}
-TapConfig routedTap() {
-  TapConfig config = kstest::tap(4, true, 0x0BADC0DF);
-  config.behindRouter = true;
-  return config;
+
+TEST(Ieee1149, UpdateIrAndUpdateDrLatchOnEntry) {
+  TapConfig user = kIdcodeTap;
+  user.userRegisters = {{0x2, 8, 0}};
+  Bench b({user});
+  b.loadInstruction(0x2);
+  b.go(TapState::UpdateIr);
+  EXPECT_EQ(b.jtag().chain.instruction(0), 0x2u);
+  b.go(TapState::ShiftDr);
+  b.shift(7, 0x5A);
+  b.jtag().clock(true, false);
+  b.go(TapState::UpdateDr);
+  EXPECT_EQ(b.jtag().chain.userRegister(0, 0), 0x5Au);
 }
 
-TEST(Ieee1149, Behaviours) {
-  const struct {
-    const char* name;
-    std::vector<TapConfig> chain;
-    std::function<void(Bench&)> check;
-  } rows[] = {
-      {"free clocks hold Test-Logic-Reset (TMS high), Run-Test/Idle and the pauses (TMS low)",
-       {kIdcodeTap},
-       [](Bench& b) {
-         for (const TapState s : {TapState::TestLogicReset, TapState::RunTestIdle,
-                                  TapState::PauseDr, TapState::PauseIr}) {
-           b.go(s);
-           b.jtag().freeClocks(100);
-           EXPECT_EQ(b.state(), s) << static_cast<int>(s);
-         }
-       }},
-      {"a scan's TCLK count leaves the TAP in the scan's end state",
-       {kIdcodeTap},
-       [](Bench& b) {
-         // Fixed scans of 8 DR bits, start mode 1, end mode 1, 40 clocks, once.
-         for (const TapState end : {TapState::TestLogicReset, TapState::PauseDr}) {
-           const auto code = static_cast<uint8_t>(end);
-           ASSERT_EQ(b.command(ksim::command::kFixedScan,
-                               {8, 0, 3, 1, code, 1, 0, 0, 0, 0, 40, 0, 1, 0, 0xA5}),
-                     0);
-           EXPECT_EQ(b.state(), end);
-         }
-       }},
-      {"Update-IR latches the instruction on entry",
-       {userTap()},
-       [](Bench& b) {
-         b.loadInstruction(0x2);
-         b.go(TapState::UpdateIr);
-         EXPECT_EQ(b.jtag().chain.instruction(0), 0x2u);
-       }},
-      {"Update-DR latches the data register on entry",
-       {userTap()},
-       [](Bench& b) {
-         b.loadInstruction(0x2);
-         b.go(TapState::ShiftDr);
-         b.shift(7, 0x5A);
-         b.jtag().clock(true, false);
-         b.go(TapState::UpdateDr);
-         EXPECT_EQ(b.jtag().chain.userRegister(0, 0), 0x5Au);
-       }},
-      {"Capture-IR loads 01 into every instruction register",
-       {kIdcodeTap, kBypassTap},
-       [](Bench& b) {
-         b.go(TapState::ShiftIr);
-         EXPECT_EQ(b.shift(9, 0), 0b000010001u);
-       }},
-      {"a TAP the router brings back adds its bits to the scan in progress",
-       {kstest::tap(4, false), routedTap()},
-       [](Bench& b) {
-         b.go(TapState::PauseDr);  // the BYPASS TAP alone captured its 0
-         b.jtag().chain.setVisible(1, true);
-         b.go(TapState::ShiftDr);  // through Exit2-DR: no new capture
-         EXPECT_EQ(b.shift(33, 0), uint64_t{0x0BADC0DF} << 1);
-       }},
-      {"an unknown path mode is refused",
-       {kIdcodeTap},
-       [](Bench& b) {
-         EXPECT_EQ(b.command(ksim::command::kGotoJtagState, {2, 0, 0, 0, 4, 0, 0, 0}),
-                   ksim::kFirmwareBadArguments);
-         EXPECT_EQ(b.state(), TapState::TestLogicReset);
-       }},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    Bench bench(row.chain);
-    row.check(bench);
-  }
+TEST(Ieee1149, ATapTheRouterBringsBackAddsItsBitsToTheScanInProgress) {
+  TapConfig routed = kstest::tap(4, true, 0x0BADC0DF);
+  routed.behindRouter = true;
+  Bench b({kstest::tap(4, false), routed});
+  b.go(TapState::PauseDr);  // the BYPASS TAP alone captured its 0
+  b.jtag().chain.setVisible(1, true);
+  b.go(TapState::ShiftDr);  // through Exit2-DR: no new capture
+  EXPECT_EQ(b.shift(33, 0), uint64_t{0x0BADC0DF} << 1);
 }
 
 TEST(Ieee1149, AnIdcodeWithBitZeroClearIsRefused) {

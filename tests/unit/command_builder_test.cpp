@@ -50,6 +50,7 @@ TEST_F(CommandBuilder, RefusalsComeBeforeFramingAndNeverWrapIntoRange) {
   alignas(8) uint8_t smg[kst::kSmgControllerHandleOffset + sizeof(void*)] = {};
   kst::ControllerHandleHead* link = &handle;
   std::memcpy(smg + kst::kSmgControllerHandleOffset, &link, sizeof link);
+  static const uint8_t data[4349] = {};
   const struct {
     const char* name;
     std::function<Command()> build;
@@ -70,6 +71,10 @@ TEST_F(CommandBuilder, RefusalsComeBeforeFramingAndNeverWrapIntoRange) {
       {"4349 reserved", [&] { return command().reserved(4349); }, true},
       {"u64 at the end", [&] { return command().reserved(4340).u64(1); }, false},
       {"u64 past the end", [&] { return command().reserved(4341).u64(1); }, true},
+      {"4348 data bytes", [&] { return command().bytes(data, 4348); }, false},
+      {"4349 data bytes", [&] { return command().bytes(data, 4349); }, true},
+      {"2^32 - 1 data bytes", [&] { return command().bytes(data, 0xFFFFFFFFu); }, true},
+      {"a reply of 2^32 - 1", [&] { return command().reply(0xFFFFFFFFu); }, true},
       {"handle chain", [&] { return Command::throughHandle(smg, kst::CMAPI_MEMREAD); }, false},
       {"null handle", [&] { return Command::throughHandle(nullptr, kst::CMAPI_MEMREAD); }, true},
   };

@@ -1,7 +1,5 @@
 // The nimbus logger: timestamped lines (time, level, component.subcomponent, text) to
 // standard error or a file, filtered by level; safe to call from several threads.
-#include <sys/time.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +8,7 @@
 
 #include "kestrel/logging.h"
 #include "nimbus_logger/control.h"
+#include "platform/local_time.h"
 
 namespace nimbus {
 namespace {
@@ -98,13 +97,11 @@ class Logger final : public Logging::ILogger {
       captured_.push_back({component, subcomponent, level, text});
       return;
     }
-    timeval now{};
-    gettimeofday(&now, nullptr);
-    tm local{};
-    localtime_r(&now.tv_sec, &local);
+    std::tm local{};
+    long milliseconds = 0;
+    platform::localNow(local, milliseconds);
     std::fprintf(file_, "%02d:%02d:%02d.%03ld [%u] %u.%u %s\n", local.tm_hour, local.tm_min,
-                 local.tm_sec, static_cast<long>(now.tv_usec / 1000), level, component,
-                 subcomponent, text);
+                 local.tm_sec, milliseconds, level, component, subcomponent, text);
     std::fflush(file_);
   }
 

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <ctime>
 #include <mutex>
 
@@ -35,10 +36,9 @@ class Logger final : public Logging::ILogger {
     va_end(arguments);
   }
 
-  bool IsEnabled() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return threshold() > 0;
-  }
+  // Asked before every command on every probe: answered from the levels alone, without the
+  // lock, so probes on different threads do not queue on the logger when nothing is written.
+  bool IsEnabled() override { return threshold() > 0; }
 
   void LogV(const void*, uint32_t component, uint32_t subcomponent, uint32_t level,
             const char* format, va_list arguments) override {
@@ -53,7 +53,6 @@ class Logger final : public Logging::ILogger {
   }
 
   bool IsFiltered(uint32_t, uint32_t, uint32_t level) override {
-    std::lock_guard<std::mutex> lock(mutex_);
     return level == 0 || static_cast<int>(level) > threshold();
   }
 
@@ -77,7 +76,12 @@ class Logger final : public Logging::ILogger {
   }
 
  private:
-  int threshold() const { return captureLevel_ > 0 ? captureLevel_ : level_; }
+  // The levels are read without the lock and written under it; a reader racing a change sees
+  // the old level or the new one.
+  int threshold() const {
+    const int captureLevel = captureLevel_.load(std::memory_order_relaxed);
+    return captureLevel > 0 ? captureLevel : level_.load(std::memory_order_relaxed);
+  }
 
   // Caller holds the mutex, or the object is being built.
   bool openFile(const char* file) {
@@ -105,9 +109,11 @@ class Logger final : public Logging::ILogger {
     std::fflush(file_);
   }
 
-  std::mutex mutex_;
-  int level_ = 0;
-  int captureLevel_ = 0;
+  // The mutex is written by every line logged; on a cache line of its own it leaves the line
+  // with the levels (and the object's vtable) shared, read-only, by every thread.
+  std::atomic<int> level_{0};
+  std::atomic<int> captureLevel_{0};
+  alignas(64) std::mutex mutex_;
   FILE* file_ = stderr;
   std::vector<CapturedLine> captured_;
 };

@@ -1,15 +1,15 @@
 // The nimbus logger: timestamped lines (time, level, component.subcomponent, text) to
 // standard error or a file, filtered by level; safe to call from several threads.
-#include <sys/time.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <ctime>
 #include <mutex>
 
 #include "kestrel/logging.h"
 #include "nimbus_logger/control.h"
+#include "platform/local_time.h"
 
 namespace nimbus {
 namespace {
@@ -36,10 +36,9 @@ class Logger final : public Logging::ILogger {
     va_end(arguments);
   }
 
-  bool IsEnabled() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return threshold() > 0;
-  }
+  // Asked before every command on every probe: answered from the levels alone, without the
+  // lock, so probes on different threads do not queue on the logger when nothing is written.
+  bool IsEnabled() override { return threshold() > 0; }
 
   void LogV(const void*, uint32_t component, uint32_t subcomponent, uint32_t level,
             const char* format, va_list arguments) override {
@@ -54,7 +53,6 @@ class Logger final : public Logging::ILogger {
   }
 
   bool IsFiltered(uint32_t, uint32_t, uint32_t level) override {
-    std::lock_guard<std::mutex> lock(mutex_);
     return level == 0 || static_cast<int>(level) > threshold();
   }
 
@@ -78,7 +76,12 @@ class Logger final : public Logging::ILogger {
   }
 
  private:
-  int threshold() const { return captureLevel_ > 0 ? captureLevel_ : level_; }
+  // The levels are read without the lock and written under it; a reader racing a change sees
+  // the old level or the new one.
+  int threshold() const {
+    const int captureLevel = captureLevel_.load(std::memory_order_relaxed);
+    return captureLevel > 0 ? captureLevel : level_.load(std::memory_order_relaxed);
+  }
 
   // Caller holds the mutex, or the object is being built.
   bool openFile(const char* file) {
@@ -98,19 +101,19 @@ class Logger final : public Logging::ILogger {
       captured_.push_back({component, subcomponent, level, text});
       return;
     }
-    timeval now{};
-    gettimeofday(&now, nullptr);
-    tm local{};
-    localtime_r(&now.tv_sec, &local);
+    std::tm local{};
+    long milliseconds = 0;
+    platform::localNow(local, milliseconds);
     std::fprintf(file_, "%02d:%02d:%02d.%03ld [%u] %u.%u %s\n", local.tm_hour, local.tm_min,
-                 local.tm_sec, static_cast<long>(now.tv_usec / 1000), level, component,
-                 subcomponent, text);
+                 local.tm_sec, milliseconds, level, component, subcomponent, text);
     std::fflush(file_);
   }
 
-  std::mutex mutex_;
-  int level_ = 0;
-  int captureLevel_ = 0;
+  // The mutex is written by every line logged; on a cache line of its own it leaves the line
+  // with the levels (and the object's vtable) shared, read-only, by every thread.
+  std::atomic<int> level_{0};
+  std::atomic<int> captureLevel_{0};
+  alignas(64) std::mutex mutex_;
   FILE* file_ = stderr;
   std::vector<CapturedLine> captured_;
 };

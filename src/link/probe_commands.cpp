@@ -66,7 +66,10 @@ KST_API int32_t KST_Open(KSTInform** context, uint32_t deviceIndex, const char* 
   if (context == nullptr) return KST_ERR_BAD_ARGUMENT;
   if (!kst::usb::ensureProcessBinding()) return KST_ERR_USB_LIBRARY;
 
-  auto* probe = static_cast<KSTInform*>(std::calloc(1, sizeof(KSTInform)));
+  // A cache line of slack after the record: probes opened one after the other sit side by side
+  // in memory, and each is written by its own thread on every command.
+  constexpr size_t kCacheLine = 64;
+  auto* probe = static_cast<KSTInform*>(std::calloc(1, sizeof(KSTInform) + kCacheLine));
   if (probe == nullptr) return KST_ERR_NO_MEMORY;
   probe->openFlag = 0;
   probe->usbDevice = kst::link::noUsbDevice();

@@ -8,7 +8,17 @@
 #include <string>
 #include <vector>
 
+// A DLL exports only what is marked for export (else everything, the static C++ runtime's
+// internals included); elsewhere the library is built with hidden visibility.
+#if defined(_WIN32)
+#if defined(NIMBUS_BUILDING_LOGGER)
+#define NIMBUS_API __declspec(dllexport)
+#else
+#define NIMBUS_API __declspec(dllimport)
+#endif
+#else
 #define NIMBUS_API __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 // Sets the level (0 to 6) and the file (null or empty: standard error). 0 on success.

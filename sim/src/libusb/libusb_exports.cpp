@@ -24,7 +24,7 @@ struct libusb_device {
   int references;
 };
 
-struct libusb_device_handle {
+struct alignas(64) libusb_device_handle {  // one per thread: see BusDevice
   ksim::DeviceOpen open;  // the bus's record of this open, with the claims it holds
   libusb_device* device;
   // The interfaces claimed through libusb_claim_interface: libusb releases and switches only

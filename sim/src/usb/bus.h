@@ -24,7 +24,9 @@
 
 namespace ksim {
 
-struct BusDevice {
+// On cache lines of its own: the devices' locks and flags are written and read by a thread per
+// device, and neighbouring records would otherwise bounce a line between them.
+struct alignas(64) BusDevice {
   DeviceId id = 0;
   // Fixed for the function's life, so read without the device's lock.
   usb::DeviceDescriptor descriptor;

@@ -11,6 +11,7 @@
 #include "capture/capture_file.h"
 #include "libusb/config_descriptor.h"
 #include "usb/bus.h"
+#include "usb/bus_layout.h"
 #include "usb/descriptors.h"
 
 #define KSIM_EXPORT extern "C" __attribute__((visibility("default")))
@@ -37,8 +38,6 @@ namespace {
 using ksim::BusDevice;
 using ksim::BusState;
 namespace usb = ksim::usb;
-
-constexpr uint8_t kVirtualBusNumber = 1;  // the bus every device sits on (see the end)
 
 int libusbCode(usb::Status status) {
   switch (status) {
@@ -106,17 +105,12 @@ void logEvent(ksim::DeviceId id, ksim::EventKind kind, uint8_t endpoint, int len
   log.add(std::move(event));
 }
 
-// The device's address on the bus, as the host assigned it when the device arrived.
-uint8_t deviceAddress(ksim::DeviceId id) {
-  return static_cast<uint8_t>(1 + (id - 1) % 127);
-}
-
 // Hands a finished transfer to the capture file, when one is being written.
 void capture(const BusDevice& device, uint8_t endpoint, const usb::SetupPacket* setup,
              const unsigned char* data, int length, int transferred, usb::Status status) {
   ksim::capture::Transfer transfer;
-  transfer.busNumber = kVirtualBusNumber;
-  transfer.deviceAddress = deviceAddress(device.id);
+  transfer.busNumber = ksim::layout::kBusNumber;
+  transfer.deviceAddress = ksim::layout::addressOf(device.id);
   transfer.endpoint = endpoint;
   transfer.setup = setup;
   transfer.data = data;
@@ -251,7 +245,7 @@ KSIM_EXPORT void libusb_free_config_descriptor(libusb_config_descriptor* config)
 }
 
 KSIM_EXPORT uint8_t libusb_get_device_address(libusb_device* device) {
-  return device != nullptr ? deviceAddress(device->id) : 0;
+  return device != nullptr ? ksim::layout::addressOf(device->id) : 0;
 }
 
 KSIM_EXPORT int libusb_open(libusb_device* device, libusb_device_handle** handle) {
@@ -450,25 +444,15 @@ KSIM_EXPORT int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char
   return result;
 }
 
-// Where each device sits on the bus, for tools that list devices by bus path. The virtual
-// bus is one root hub (bus 1) with a four-port hub on every root port: device n hangs at
-// ports (1 + (n-1)/4, 1 + (n-1)%4), so paths read 1-1.1, 1-1.2, ... 1-2.1 and are stable for
-// as long as the device is attached.
-namespace {
-
-constexpr int kHubPorts = 4;
-
-}  // namespace
-
+// Where each device sits on the bus, for tools that list devices by bus path (usb/bus_layout.h).
 KSIM_EXPORT uint8_t libusb_get_bus_number(libusb_device*) {
-  return kVirtualBusNumber;
+  return ksim::layout::kBusNumber;
 }
 
 KSIM_EXPORT int libusb_get_port_numbers(libusb_device* device, uint8_t* ports, int length) {
   if (device == nullptr || ports == nullptr || length <= 0) return LIBUSB_ERROR_INVALID_PARAM;
   if (length < 2) return LIBUSB_ERROR_OVERFLOW;
-  const int slot = device->id - 1;
-  ports[0] = static_cast<uint8_t>(1 + slot / kHubPorts);
-  ports[1] = static_cast<uint8_t>(1 + slot % kHubPorts);
+  ports[0] = static_cast<uint8_t>(ksim::layout::rootPortOf(device->id));
+  ports[1] = static_cast<uint8_t>(ksim::layout::hubPortOf(device->id));
   return 2;
 }

@@ -7,16 +7,13 @@
 #include <vector>
 
 #include "usb/bus.h"
+#include "usb/bus_layout.h"
 #include "usb/descriptors.h"
 #include "usbfs/bridge_state.h"
 
 namespace ksim::usbfs {
 
 namespace {
-
-// The virtual bus's layout, as the virtual libusb reports it: bus 1, a four-port hub on
-// every root port, device n at ports (1 + (n-1)/4, 1 + (n-1)%4), address 1 + (n-1)%127.
-constexpr int kHubPorts = 4;
 
 std::string hexBytes(const std::vector<uint8_t>& bytes) {
   std::string text;
@@ -29,11 +26,10 @@ std::string hexBytes(const std::vector<uint8_t>& bytes) {
 }
 
 Node nodeFor(DeviceId id) {
-  const int slot = id - 1;
   char name[64], devnode[64];
-  std::snprintf(name, sizeof name, "1-%d.%d", 1 + slot / kHubPorts, 1 + slot % kHubPorts);
-  std::snprintf(devnode, sizeof devnode, "/dev/bus/usb/001/%03d", 1 + slot % 127);
-  return {std::string("/sys/devices/ksim/usb1/1-") + std::to_string(1 + slot / kHubPorts) + "/" +
+  std::snprintf(name, sizeof name, "1-%d.%d", layout::rootPortOf(id), layout::hubPortOf(id));
+  std::snprintf(devnode, sizeof devnode, "/dev/bus/usb/001/%03d", layout::addressOf(id));
+  return {std::string("/sys/devices/ksim/usb1/1-") + std::to_string(layout::rootPortOf(id)) + "/" +
               name,
           devnode};
 }
@@ -41,16 +37,17 @@ Node nodeFor(DeviceId id) {
 // The device as the kernel shows it: uevent properties, the attributes libusb reads, and
 // the descriptors file (device descriptor, then the configuration as the device sent it).
 std::string record(const Node& node, const BusDevice& device) {
-  std::vector<uint8_t> descriptors = usb::deviceDescriptorBytes(device.function->deviceDescriptor());
+  std::vector<uint8_t> descriptors =
+      usb::deviceDescriptorBytes(device.function->deviceDescriptor());
   const std::vector<uint8_t> configuration = device.function->configurationDescriptor();
   descriptors.insert(descriptors.end(), configuration.begin(), configuration.end());
   const std::string address = node.devnode.substr(node.devnode.size() - 3);
   const int devnum = std::atoi(address.c_str());
-  return "P: " + node.syspath.substr(4) + "\n" +           // without the /sys prefix
-         "N: " + node.devnode.substr(5) + "\n" +           // without /dev/
+  return "P: " + node.syspath.substr(4) + "\n" +  // without the /sys prefix
+         "N: " + node.devnode.substr(5) + "\n" +  // without /dev/
          "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\n"
-         "E: BUSNUM=001\nE: DEVNUM=" + address + "\n" +
-         "E: DEVNAME=" + node.devnode + "\n" +
+         "E: BUSNUM=001\nE: DEVNUM=" +
+         address + "\n" + "E: DEVNAME=" + node.devnode + "\n" +
          "A: busnum=1\\n\nA: devnum=" + std::to_string(devnum) + "\\n\n" +
          "A: bConfigurationValue=1\\n\nA: speed=480\\n\n" +
          "H: descriptors=" + hexBytes(descriptors) + "\n";
@@ -68,15 +65,16 @@ void addHub(BridgeState& state, int port) {
   const std::string text =
       "P: /devices/ksim/usb1/" + name + "\nN: bus/usb/001/" + devnum +
       "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: BUSNUM=001\nE: DEVNUM=" +
-      devnum + "\nE: DEVNAME=/dev/bus/usb/001/" + devnum + "\nA: busnum=1\\n\nA: devnum=" +
-      std::to_string(127 - port) + "\\n\nA: bConfigurationValue=1\\n\nA: speed=480\\n\n" +
-      "H: descriptors=" + descriptors + "\n";
+      devnum + "\nE: DEVNAME=/dev/bus/usb/001/" + devnum +
+      "\nA: busnum=1\\n\nA: devnum=" + std::to_string(127 - port) +
+      "\\n\nA: bConfigurationValue=1\\n\nA: speed=480\\n\n" + "H: descriptors=" + descriptors +
+      "\n";
   umockdev_testbed_add_from_string(state.testbed, text.c_str(), nullptr);
   state.hubs.insert(port);
 }
 
 void add(BridgeState& state, const BusDevice& device) {
-  addHub(state, 1 + (device.id - 1) / kHubPorts);
+  addHub(state, layout::rootPortOf(device.id));
   Node node = nodeFor(device.id);
   node.function = device.function.get();
   // The handler first, so that the node answers from the moment its uevent is seen.

@@ -9,13 +9,18 @@ foreach(command IN LISTS commands)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "kestrel ${command} --help failed: ${status}")
   endif()
+  # The options every command takes are in the page once, from `kestrel --help`.
+  string(FIND "${help}" "\n\n\nProbe:" common)
+  if(common GREATER 0)
+    string(SUBSTRING "${help}" 0 ${common} help)
+  endif()
   string(REPLACE "\\" "\\e" help "${help}")
-  string(APPEND include ".SS \"kestrel ${command}\"\n.nf\n${help}.fi\n")
+  string(APPEND include ".SS \"kestrel ${command}\"\n.nf\n${help}\n.fi\n")
 endforeach()
 file(WRITE ${WORK}/kestrel.h2m "${include}[SEE ALSO]\nThe README of the Kestrel sources.\n")
 execute_process(
-  COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1 --name=
-    "list, choose and use Kestrel USB debug probes" --include=${WORK}/kestrel.h2m
+  COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1
+    "--name=list, choose and use Kestrel USB debug probes" --include=${WORK}/kestrel.h2m
     --output=${WORK}/kestrel.1 ${TOOL}
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

@@ -270,3 +270,50 @@ TEST(ImageWrite, GoodImagesLandWhereTheySayAndBrokenOnesAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A read written as Intel HEX or S-records, across a 64 KiB boundary, writes the same bytes
+// back on another probe; the terminal's hexdump shows little-endian words.
+TEST(ImageRead, ReadsInEachFormatWriteBackTheSameBytes) {
+  const Bytes bytes = counting(40, 3);
+  const std::string raw = file("raw.bin", text(bytes));
+  const std::string at = "0x2000FFF8";
+  for (const char* format : {"ihex", "srec"}) {
+    SCOPED_TRACE(format);
+    const std::string out = testing::TempDir() + "read." + format;
+    ksim::reset();
+    ksim::attachProbe({});
+    ASSERT_EQ(kestrel({"mem", "write", at.c_str(), raw.c_str()}).status, 0);
+    const tooltest::Outcome read =
+        kestrel({"mem", "read", at.c_str(), "40", "--out", out.c_str(), "--format", format});
+    ASSERT_EQ(read.status, 0) << read.err;
+    ksim::reset();
+    ksim::attachProbe({});
+    const tooltest::Outcome written = kestrel({"mem", "write", out.c_str(), "--verify"});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(memory(0x2000FFF7, 42), "a5" + lower(hex(bytes)) + "a5");
+  }
+  ksim::reset();
+  ksim::attachProbe({});
+  ASSERT_EQ(kestrel({"mem", "write", "0x20000000", raw.c_str()}).status, 0);
+  const struct {
+    const char* width;
+    const char* line;  // the first line of the dump
+  } cases[] = {
+      {"1", "20000000  03 0A 11 18 1F 26 2D 34 3B 42 49 50 57 5E 65 6C  |.....&-4;BIPW^el|\n"},
+      {"4", "20000000  18110A03 342D261F 5049423B 6C655E57  |.....&-4;BIPW^el|\n"},
+      {"8", "20000000  342D261F18110A03 6C655E575049423B  |.....&-4;BIPW^el|\n"},
+  };
+  for (const auto& c : cases) {
+    const tooltest::Outcome run = kestrel({"mem", "read", "0x20000000", "40", "-w", c.width});
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1), c.line) << c.width;
+  }
+  EXPECT_EQ(kestrel({"mem", "read", "0x20000000", "40", "-w", "3"}).status, tool::kExitUsage);
+  EXPECT_EQ(kestrel({"mem", "read", "0x1FFFFFFFF", "2", "--ap", "1", "--out", raw.c_str(),
+                     "--format", "ihex"})
+                .status,
+            tool::kExitUsage);
+}
+
+}  // namespace

@@ -270,6 +270,13 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
       ->required();
   memRead->add_option("LEN", words.length, "byte count")->required();
   memRead->add_option("--out", options.file, "write the bytes to FILE")->type_name("FILE");
+  memRead
+      ->add_option("--format", options.format,
+                   "with --out: raw bytes (default), Intel HEX or S-records")
+      ->type_name("bin|ihex|srec");
+  std::string width = "1";
+  memRead->add_option("-w,--width", width, "the hexdump's words: 1, 2, 4 or 8 bytes, little-endian")
+      ->type_name("N");
   CLI::App* memWrite = leaf(parsing, *mem, "write",
                             "write a file into target memory; --verify reads it back", options);
   std::vector<std::string> writeWords;
@@ -356,6 +363,15 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   ImageFormat format = ImageFormat::Unknown;
   if (!options.format.empty() && !parseFormatName(options.format, format))
     return refuse(err, where, "--format takes elf, ihex, srec or bin, not '" + options.format + "'");
+  if (where == memRead) {
+    if (!options.format.empty() && options.file.empty())
+      return refuse(err, where, "--format is for --out FILE; the terminal gets a hexdump");
+    if (format == ImageFormat::Elf)
+      return refuse(err, where, "mem read writes bin, ihex or srec, not elf");
+    if (width != "1" && width != "2" && width != "4" && width != "8")
+      return refuse(err, where, "-w takes a word width of 1, 2, 4 or 8 bytes, not '" + width + "'");
+    options.wordWidth = static_cast<unsigned>(std::stoul(width));
+  }
   if (where == memWrite) {
     options.file = writeWords.back();
     options.addressGiven = writeWords.size() == 2;

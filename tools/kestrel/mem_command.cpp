@@ -12,6 +12,7 @@
 #include "exit_status.h"
 #include "image/image.h"
 #include "image/load_image.h"
+#include "image/record_writer.h"
 #include "input_file.h"
 #include "kestrel/kestrel.h"
 #include "memory_transfer.h"
@@ -27,11 +28,15 @@ constexpr uint64_t kMaxTransfer = uint64_t{1} << 30;  // as the command line's L
 constexpr uint8_t kAccessPort = 1, kCfg = 0xF4;
 constexpr uint32_t kLargeAddress = 0x2;
 
-// The hexdump of a read, line by line as the pieces arrive.
+// The hexdump of a read, line by line as the pieces arrive: 16 bytes a line, as words of
+// width bytes read little-endian, as the target stores them.
 class Hexdump {
  public:
-  Hexdump(std::ostream& out, uint64_t address, uint64_t length)
-      : out_(out), address_(address), digits_(address + length > UINT32_MAX ? 16 : 8) {}
+  Hexdump(std::ostream& out, uint64_t address, uint64_t length, unsigned width)
+      : out_(out),
+        address_(address),
+        digits_(address + length > UINT32_MAX ? 16 : 8),
+        width_(width) {}
   void add(const uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       line_[filled_++] = bytes[i];
@@ -43,15 +48,19 @@ class Hexdump {
     char cell[24];
     std::snprintf(cell, sizeof cell, "%0*llX ", digits_, static_cast<unsigned long long>(address_));
     std::string text = cell, shown;
-    for (std::size_t i = 0; i < kDumpWidth; ++i) {
-      if (i >= filled_) {
-        text += "   ";
-        continue;
+    for (std::size_t i = 0; i < kDumpWidth; i += width_) {
+      text += ' ';
+      for (std::size_t k = width_; k-- > 0;) {
+        if (i + k >= filled_) {
+          text += "  ";
+          continue;
+        }
+        std::snprintf(cell, sizeof cell, "%02X", line_[i + k]);
+        text += cell;
       }
-      std::snprintf(cell, sizeof cell, " %02X", line_[i]);
-      text += cell;
-      shown += line_[i] >= 0x20 && line_[i] < 0x7F ? static_cast<char>(line_[i]) : '.';
     }
+    for (std::size_t i = 0; i < filled_; ++i)
+      shown += line_[i] >= 0x20 && line_[i] < 0x7F ? static_cast<char>(line_[i]) : '.';
     out_ << text << "  |" << shown << "|\n";
     address_ += filled_;
     filled_ = 0;
@@ -61,6 +70,7 @@ class Hexdump {
   std::ostream& out_;
   uint64_t address_;
   int digits_;
+  unsigned width_;
   uint8_t line_[kDumpWidth] = {};
   std::size_t filled_ = 0;
 };
@@ -150,6 +160,13 @@ int runMemRead(Invocation& run) {
   document["length"] = options.length;
   if (const int status = checkRange(run, options.address, options.length))
     return run.console.finish(status);
+  ImageFormat format = ImageFormat::Binary;
+  if (!options.format.empty()) parseFormatName(options.format, format);
+  if (const std::string problem = recordRangeProblem(format, options.address, options.length);
+      !problem.empty()) {
+    run.console.error(problem);
+    return run.console.finish(kExitUsage);
+  }
   OutputFile file;
   std::string error;
   if (!options.file.empty() && file.create(options.file, error) != kExitOk) {
@@ -162,7 +179,9 @@ int runMemRead(Invocation& run) {
     return run.console.finish(status);
   const MemoryPort port{session.handle(), options.accessPort};
   std::ostream& data = options.file.empty() ? run.console.streamField("data") : file.stream();
-  Hexdump dump(run.console.text(), options.address, options.length);
+  Hexdump dump(run.console.text(), options.address, options.length, options.wordWidth);
+  const bool records = format == ImageFormat::IntelHex || format == ImageFormat::SRecord;
+  RecordWriter writer(data, format, options.address, options.length);
   std::ostream& text = run.console.text();
   int stopped = kExitIo;
   uint64_t received = 0;
@@ -171,13 +190,16 @@ int runMemRead(Invocation& run) {
                           return readMemory(
                               port, options.address, options.length,
                               [&](const uint8_t* bytes, std::size_t count) {
-                                if (!options.file.empty())
+                                if (records)
+                                  writer.add(bytes, count);
+                                else if (!options.file.empty())
                                   data.write(reinterpret_cast<const char*>(bytes),
                                              static_cast<std::streamsize>(count));
                                 else
                                   hexText(data, bytes, count);
                                 if (options.file.empty()) dump.add(bytes, count);
                                 received += count;
+                                if (records && received == options.length) writer.finish();
                                 // The last piece flushes the file, so its failure is this one.
                                 if (received == options.length && !options.file.empty())
                                   data.flush();

@@ -22,8 +22,9 @@ constexpr int kMaxTraceLevel = 6;
 
 const char kFooter[] =
     "Choosing a probe (--probe, or KESTREL_PROBE in the environment): a serial number, a\n"
-    "unique prefix of one, a bus path such as 1-4.2, or an index into `kestrel list`. With\n"
-    "several probes attached and none chosen, kestrel lists them and asks.\n"
+    "USB id such as 1209:4b01 or 1209:4b01:SERIAL, a bus path such as 1-4.2, an index into\n"
+    "`kestrel list`, or a unique prefix of a serial number. With several probes attached and\n"
+    "none chosen, kestrel lists them and asks.\n"
     "\n"
     "Exit status:\n"
     "  0   success\n"
@@ -66,7 +67,7 @@ std::string suggestion(const std::string& word, const std::vector<std::string>& 
 // Options every subcommand takes, before or after its name.
 void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
   app.add_option("-p,--probe,--serial", options.probe,
-                 "serial, serial prefix, bus path or list index (default: KESTREL_PROBE)")
+                 "serial, USB id, bus path, list index or serial prefix (default: KESTREL_PROBE)")
       ->type_name("SELECTOR")
       ->group("Probe");
   app.add_flag("--sim", options.sim, "use the virtual probe instead of the USB bus")

@@ -490,3 +490,40 @@ TEST(KestrelRun, ProbeAndTargetTroublesAreNamedWithTheWayOut) {
 }
 
 }  // namespace
+
+namespace {
+
+// --clock on every kind of session: the step the probe runs, said when it is not the one
+// asked, and the delay setting it was sent.
+TEST(KestrelRun, ClockAsksTheProbeAndSaysWhatItRuns) {
+  const std::string config = std::string(KESTREL_EXAMPLES_DIR) + "/jtag.cfg";
+  const struct {
+    std::vector<const char*> words;
+    int status;
+    const char* says;
+    uint32_t delay;
+  } cases[] = {
+      {{"--clock", "1M", "info"}, 0, "kestrel: test clock 1 MHz\n", 16},
+      {{"--clock", "12.5M", "jtag", "detect"}, 0, "test clock 12 MHz (--clock asks 12.5 MHz)",
+       0xFFFFFFFE},
+      {{"mem", "read", "0", "4", "--clock", "500kHz"}, 0, "test clock 500 kHz", 33},
+      {{"--clock", "12.5M", "--config", config.c_str(), "info"}, 0,
+       "test clock 12 MHz (--clock asks 12.5 MHz)", 0xFFFFFFFE},
+      {{"--clock", "99k", "info"}, tool::kExitUsage, "--clock takes a frequency from 100k", 0},
+      {{"--clock", "1.2.3M", "info"}, tool::kExitUsage, "not '1.2.3M'", 0},
+      {{"--clock", "1M", "list"}, tool::kExitUsage, "--clock is for commands that use the target", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.words.back());
+    ksim::reset();
+    const ksim::DeviceId probe = attach("KST00001");
+    const Outcome run = kestrel(c.words);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    if (c.status == 0) {
+      EXPECT_EQ(ksim::probeStatus(probe).tclkDelay, c.delay);
+    }
+  }
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "clock_option.h"
 #include "console.h"
 #include "exit_status.h"
 #include "firmware_version.h"
@@ -45,6 +46,7 @@ struct Parsing {
   std::string trace;        // --trace[=N] as given
   bool traceGiven = false;  // --trace or --trace-file
   std::string firmware;     // --firmware as given
+  std::string clock;        // --clock as given
   std::vector<CLI::App*> leaves;
 };
 
@@ -75,6 +77,11 @@ void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
   app.add_option("--firmware", parsing.firmware,
                  "with --sim: the virtual probe's firmware version (3.0.0.28 is outdated)")
       ->type_name("VERSION")
+      ->group("Probe");
+  app.add_option("--clock", parsing.clock,
+                 "the test clock to ask for, in Hz with k or M (1M, 12.5M, 500k); the probe "
+                 "runs the nearest step it has, and says so")
+      ->type_name("HZ")
       ->group("Probe");
   app.add_flag("--json", options.json, "print one JSON document and nothing else on stdout")
       ->group("Output");
@@ -358,6 +365,12 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
     if (environment != nullptr) options.probe = environment;
     options.probeFromEnvironment = environment != nullptr;
   }
+  if (!parsing.clock.empty() && !parseClock(parsing.clock, options.clockHertz))
+    return refuse(err, where,
+                  "--clock takes a frequency from 100k to 100M (hertz) such as 1M, 12.5M or 500k, not "
+                  "'" + parsing.clock + "'");
+  if (!parsing.clock.empty() && (where == list || where == update))
+    return refuse(err, where, "--clock is for commands that use the target, not " + commandPath(where));
   if ((where == list || where == powerInfo) && !options.config.empty())
     return refuse(err, where,
                   "--config is for info, jtag detect, dap info and mem, not " + commandPath(where));

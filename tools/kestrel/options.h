@@ -18,6 +18,7 @@ struct Options {
   bool json = false;      // one JSON document on standard output, nothing else
   bool quiet = false;     // errors only
   int verbosity = 0;      // -v, -vv: more detail
+  uint64_t clockHertz = 0;  // --clock: the test clock to ask for (0: the probe's own)
   // mem read / mem write
   uint64_t address = 0;
   bool addressGiven = false;  // mem write ADDR FILE: a raw binary at ADDR

@@ -84,16 +84,17 @@ Run runProbes(int count, double seconds) {
       std::exit(1);
     }
   }
-  Run run = runThreads(count, seconds, [&](int i, const std::atomic<bool>& stop, uint64_t& failures) {
-    const uint8_t data[4] = {1, 2, 3, static_cast<uint8_t>(i)};
-    uint8_t echoed[4];
-    uint64_t commands = 0;
-    while (!stop.load(std::memory_order_relaxed)) {
-      failures += KST_Echo(contexts[i], data, echoed, 4) != KST_OK ? 1 : 0;
-      ++commands;
-    }
-    return commands;
-  });
+  Run run =
+      runThreads(count, seconds, [&](int i, const std::atomic<bool>& stop, uint64_t& failures) {
+        const uint8_t data[4] = {1, 2, 3, static_cast<uint8_t>(i)};
+        uint8_t echoed[4];
+        uint64_t commands = 0;
+        while (!stop.load(std::memory_order_relaxed)) {
+          failures += KST_Echo(contexts[i], data, echoed, 4) != KST_OK ? 1 : 0;
+          ++commands;
+        }
+        return commands;
+      });
   for (KSTInform*& context : contexts) KST_Close(&context);
   return run;
 }

@@ -43,7 +43,9 @@ std::string hexRecord(uint8_t type, uint16_t offset, const Bytes& data) {
 }
 
 std::string sRecord(int type, uint32_t address, const Bytes& data) {
-  const std::size_t width = type == 2 || type == 6 || type == 8 ? 3 : type == 3 || type == 7 ? 4 : 2;
+  const std::size_t width = type == 2 || type == 6 || type == 8 ? 3
+                            : type == 3 || type == 7            ? 4
+                                                                : 2;
   Bytes record = {static_cast<uint8_t>(width + data.size() + 1)};
   for (std::size_t i = width; i-- > 0;) record.push_back(static_cast<uint8_t>(address >> 8 * i));
   record.insert(record.end(), data.begin(), data.end());
@@ -57,8 +59,9 @@ std::string sRecord(int type, uint32_t address, const Bytes& data) {
 std::string toHex(const std::vector<Region>& program) {
   std::string text;
   for (const Region& region : program) {
-    text += hexRecord(4, 0, {static_cast<uint8_t>(region.address >> 24),
-                             static_cast<uint8_t>(region.address >> 16)});
+    text += hexRecord(
+        4, 0,
+        {static_cast<uint8_t>(region.address >> 24), static_cast<uint8_t>(region.address >> 16)});
     for (std::size_t i = 0; i < region.bytes.size(); i += 16)
       text += hexRecord(0, static_cast<uint16_t>(region.address + i),
                         Bytes(region.bytes.begin() + i,
@@ -120,7 +123,9 @@ std::string file(const std::string& name, const std::string& content) {
   return path;
 }
 
-std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 Bytes counting(std::size_t length, uint8_t seed) {
   Bytes bytes(length);
@@ -130,9 +135,8 @@ Bytes counting(std::size_t length, uint8_t seed) {
 
 // The target's bytes at address, read back through the tool.
 std::string memory(uint64_t address, std::size_t length) {
-  const tooltest::Outcome run =
-      kestrel({"mem", "read", std::to_string(address).c_str(), std::to_string(length).c_str(),
-               "--json"});
+  const tooltest::Outcome run = kestrel(
+      {"mem", "read", std::to_string(address).c_str(), std::to_string(length).c_str(), "--json"});
   return nlohmann::json::parse(run.out)["data"].get<std::string>();
 }
 
@@ -202,53 +206,126 @@ TEST(ImageWrite, GoodImagesLandWhereTheySayAndBrokenOnesAreRefused) {
     const char* says;  // the refusal, or in the good rows the 8 bytes from at - 4
     uint64_t at = 0;
   } cases[] = {
-      {"HEX with a segment address", hexRecord(2, 0, {0x20, 0x00}) + hexRecord(0, 4, four) + hexEnd,
-       {}, 0, "a5a5a5a501020304", 0x20004},
-      {"HEX records out of order join", hexRecord(4, 0, {0x20, 0}) + hexRecord(0, 6, {5, 6}) +
-           hexRecord(0, 4, {3, 4}) + hexRecord(5, 0, {0, 0, 0, 1}) + hexEnd,
-       {}, 0, "a5a5a5a503040506", 0x20000004},
-      {"S-record with S1, S2 and S9", sRecord(2, 0x200000, {9}) + sRecord(1, 0, {}) + sRecord(9, 0, {}),
-       {"--format", "srec"}, 0, "a5a5a5a509a5a5a5", 0x200000},
-      {"HEX checksum", ":0400040001020304F1\n" + hexEnd, {}, tool::kExitDataErr,
+      {"HEX with a segment address",
+       hexRecord(2, 0, {0x20, 0x00}) + hexRecord(0, 4, four) + hexEnd,
+       {},
+       0,
+       "a5a5a5a501020304",
+       0x20004},
+      {"HEX records out of order join",
+       hexRecord(4, 0, {0x20, 0}) + hexRecord(0, 6, {5, 6}) + hexRecord(0, 4, {3, 4}) +
+           hexRecord(5, 0, {0, 0, 0, 1}) + hexEnd,
+       {},
+       0,
+       "a5a5a5a503040506",
+       0x20000004},
+      {"S-record with S1, S2 and S9",
+       sRecord(2, 0x200000, {9}) + sRecord(1, 0, {}) + sRecord(9, 0, {}),
+       {"--format", "srec"},
+       0,
+       "a5a5a5a509a5a5a5",
+       0x200000},
+      {"HEX checksum",
+       ":0400040001020304F1\n" + hexEnd,
+       {},
+       tool::kExitDataErr,
        "line 1 has a wrong checksum"},
-      {"HEX length", ":0500040001020304F1\n", {}, tool::kExitDataErr,
+      {"HEX length",
+       ":0500040001020304F1\n",
+       {},
+       tool::kExitDataErr,
        "holds 4 data bytes, its length says 5"},
-      {"HEX type 06", hexRecord(6, 0, {}) + hexEnd, {}, tool::kExitDataErr, "unknown record type 6"},
-      {"HEX without its end", hexRecord(0, 0, four), {}, tool::kExitDataErr,
+      {"HEX type 06",
+       hexRecord(6, 0, {}) + hexEnd,
+       {},
+       tool::kExitDataErr,
+       "unknown record type 6"},
+      {"HEX without its end",
+       hexRecord(0, 0, four),
+       {},
+       tool::kExitDataErr,
        "ends without an end-of-file record"},
-      {"HEX after its end", hexEnd + hexRecord(0, 0, four), {}, tool::kExitDataErr,
+      {"HEX after its end",
+       hexEnd + hexRecord(0, 0, four),
+       {},
+       tool::kExitDataErr,
        "line 2 follows the end-of-file record"},
       {"HEX not hex", ":04000400010203G4F1\n", {}, tool::kExitDataErr, "not a hexadecimal digit"},
-      {"HEX past its segment", hexRecord(0, 0xFFFE, four) + hexEnd, {}, tool::kExitDataErr,
+      {"HEX past its segment",
+       hexRecord(0, 0xFFFE, four) + hexEnd,
+       {},
+       tool::kExitDataErr,
        "runs past the end of its 64 KiB segment"},
-      {"HEX overlapping records", hexRecord(0, 0, four) + hexRecord(0, 2, four) + hexEnd, {},
-       tool::kExitDataErr, "writes 0x2 twice"},
-      {"HEX address record too long", hexRecord(4, 0, four) + hexEnd, {}, tool::kExitDataErr,
+      {"HEX overlapping records",
+       hexRecord(0, 0, four) + hexRecord(0, 2, four) + hexEnd,
+       {},
+       tool::kExitDataErr,
+       "writes 0x2 twice"},
+      {"HEX address record too long",
+       hexRecord(4, 0, four) + hexEnd,
+       {},
+       tool::kExitDataErr,
        "a type 4 record holds 2 bytes, not 4"},
-      {"S-record checksum", "S1070000010203040F\n" + sRecord(9, 0, {}), {}, tool::kExitDataErr,
+      {"S-record checksum",
+       "S1070000010203040F\n" + sRecord(9, 0, {}),
+       {},
+       tool::kExitDataErr,
        "line 1 has a wrong checksum"},
       {"S4", sRecord(1, 0, four) + "S4030000FC\n", {}, tool::kExitDataErr, "an S4 record"},
-      {"S-record count", sRecord(1, 0, four) + sRecord(5, 2, {}) + sRecord(9, 0, {}), {},
-       tool::kExitDataErr, "counts 2 data records; the file has 1"},
-      {"S-record byte count", "S10A0000010203040F\n", {}, tool::kExitDataErr,
+      {"S-record count",
+       sRecord(1, 0, four) + sRecord(5, 2, {}) + sRecord(9, 0, {}),
+       {},
+       tool::kExitDataErr,
+       "counts 2 data records; the file has 1"},
+      {"S-record byte count",
+       "S10A0000010203040F\n",
+       {},
+       tool::kExitDataErr,
        "byte count does not match"},
-      {"S-record without its end", sRecord(1, 0, four), {}, tool::kExitDataErr,
+      {"S-record without its end",
+       sRecord(1, 0, four),
+       {},
+       tool::kExitDataErr,
        "ends without a termination record"},
-      {"ELF header cut", text(toElf(kProgram)).substr(0, 40), {}, tool::kExitDataErr,
+      {"ELF header cut",
+       text(toElf(kProgram)).substr(0, 40),
+       {},
+       tool::kExitDataErr,
        "too short for an ELF header"},
-      {"ELF segment past the file", text(elfPastEnd), {}, tool::kExitDataErr,
+      {"ELF segment past the file",
+       text(elfPastEnd),
+       {},
+       tool::kExitDataErr,
        "segment 1 runs past the end of the file"},
-      {"ELF file bytes above memory size", text(elfFatFile), {}, tool::kExitDataErr,
+      {"ELF file bytes above memory size",
+       text(elfFatFile),
+       {},
+       tool::kExitDataErr,
        "more bytes in the file than in memory"},
-      {"ELF headers outside", text(elfTableOutside), {}, tool::kExitDataErr,
+      {"ELF headers outside",
+       text(elfTableOutside),
+       {},
+       tool::kExitDataErr,
        "program headers outside the file"},
-      {"ELF64 segment wraps past 2^64", text(elf64Wraps), {}, tool::kExitDataErr,
+      {"ELF64 segment wraps past 2^64",
+       text(elf64Wraps),
+       {},
+       tool::kExitDataErr,
        "0xFFFFFFFFFFFFFFF0 + 32 bytes runs past the end"},
-      {"no image at all", "hello\n", {}, tool::kExitDataErr,
+      {"no image at all",
+       "hello\n",
+       {},
+       tool::kExitDataErr,
        "is not an ELF, Intel HEX or S-record image; a raw binary needs its address"},
-      {"--format against the content", toHex(kProgram), {"--format", "srec"}, tool::kExitDataErr,
+      {"--format against the content",
+       toHex(kProgram),
+       {"--format", "srec"},
+       tool::kExitDataErr,
        "(srec) line 1 is not an S-record"},
-      {"--format bin without ADDR", toHex(kProgram), {"--format", "bin"}, tool::kExitUsage,
+      {"--format bin without ADDR",
+       toHex(kProgram),
+       {"--format", "bin"},
+       tool::kExitUsage,
        "a raw binary needs its address"},
   };
   for (const auto& c : cases) {

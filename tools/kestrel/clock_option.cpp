@@ -9,8 +9,8 @@ namespace tool {
 
 bool parseClock(const std::string& given, uint64_t& hertz) {
   std::string text = given;
-  if (text.size() > 2 && (text.compare(text.size() - 2, 2, "Hz") == 0 ||
-                          text.compare(text.size() - 2, 2, "hz") == 0))
+  if (text.size() > 2 &&
+      (text.compare(text.size() - 2, 2, "Hz") == 0 || text.compare(text.size() - 2, 2, "hz") == 0))
     text.resize(text.size() - 2);
   uint64_t scale = 1;
   if (!text.empty() && (text.back() == 'k' || text.back() == 'K')) scale = 1000;

@@ -366,17 +366,21 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
     options.probeFromEnvironment = environment != nullptr;
   }
   if (!parsing.clock.empty() && !parseClock(parsing.clock, options.clockHertz))
-    return refuse(err, where,
-                  "--clock takes a frequency from 100k to 100M (hertz) such as 1M, 12.5M or 500k, not "
-                  "'" + parsing.clock + "'");
+    return refuse(
+        err, where,
+        "--clock takes a frequency from 100k to 100M (hertz) such as 1M, 12.5M or 500k, not "
+        "'" +
+            parsing.clock + "'");
   if (!parsing.clock.empty() && (where == list || where == update))
-    return refuse(err, where, "--clock is for commands that use the target, not " + commandPath(where));
+    return refuse(err, where,
+                  "--clock is for commands that use the target, not " + commandPath(where));
   if ((where == list || where == powerInfo) && !options.config.empty())
     return refuse(err, where,
                   "--config is for info, jtag detect, dap info and mem, not " + commandPath(where));
   ImageFormat format = ImageFormat::Unknown;
   if (!options.format.empty() && !parseFormatName(options.format, format))
-    return refuse(err, where, "--format takes elf, ihex, srec or bin, not '" + options.format + "'");
+    return refuse(err, where,
+                  "--format takes elf, ihex, srec or bin, not '" + options.format + "'");
   if (where == memRead) {
     if (!options.format.empty() && options.file.empty())
       return refuse(err, where, "--format is for --out FILE; the terminal gets a hexdump");

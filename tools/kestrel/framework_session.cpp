@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "config_keys.h"
 #include "clock_option.h"
+#include "config_keys.h"
 #include "device_json.h"
 #include "exit_status.h"
 #include "input_file.h"
@@ -95,7 +95,7 @@ int FrameworkSession::open() {
   const std::string* asked = session_.host().value("LOOM.TCLK_FREQUENCY");
   const std::string askedBy =
       run_.options.clockHertz == clock ? ""
-      : run_.options.clockHertz != 0   ? " (--clock asks " + clockText(run_.options.clockHertz) + ")"
+      : run_.options.clockHertz != 0 ? " (--clock asks " + clockText(run_.options.clockHertz) + ")"
       : asked != nullptr ? " (the file asks LOOM.TCLK_FREQUENCY=" + printable(*asked) + ")"
                          : "";
   run_.console.notice() << "kestrel: test clock " << clockText(clock) << askedBy << '\n';

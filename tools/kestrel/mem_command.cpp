@@ -1,8 +1,8 @@
 // kestrel mem read / mem write: target memory through a MEM-AP. Every range is checked
 // against the address space of the commands that will carry it before any traffic, and the
 // bytes stream between the file, the output and the probe a piece at a time.
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -130,7 +130,8 @@ int transfer(Invocation& run, const char* verb, const char* key, const std::vect
              int& stopped, Move move) {
   uint64_t length = 0;
   for (const Span& span : spans) length += span.length;
-  TransferReport report(verb, static_cast<std::size_t>(length), !run.options.quiet && !run.options.json);
+  TransferReport report(verb, static_cast<std::size_t>(length),
+                        !run.options.quiet && !run.options.json);
   uint64_t before = 0;
   for (std::size_t i = 0; i < spans.size(); ++i) {
     const TransferResult result =
@@ -138,7 +139,8 @@ int transfer(Invocation& run, const char* verb, const char* key, const std::vect
     if (result.stoppedByCaller) return stopped;
     if (result.result != KST_OK) {
       // The reply of a failed piece carries no data, so the piece is as close as it can be told.
-      const uint64_t last = result.stoppedAt + (result.pieceLength == 0 ? 0 : result.pieceLength - 1);
+      const uint64_t last =
+          result.stoppedAt + (result.pieceLength == 0 ? 0 : result.pieceLength - 1);
       run.console.error(std::string(verb) + " failed in " + hexAddress(result.stoppedAt) + ".." +
                         hexAddress(last) + ": " + resultText(result.result));
       run.console.document()["stopped_at"] = result.stoppedAt;
@@ -271,18 +273,17 @@ int runMemWrite(Invocation& run) {
     return true;
   };
   int stopped = kExitIo;
-  if (const int status = transfer(
-          run, "wrote", "write_bytes_per_second", spans, stopped,
-          [&](std::size_t i, const Progress& progress) {
-            uint64_t offset = 0;
-            return writeMemory(
-                port, spans[i].address, spans[i].length,
-                [&](uint8_t* bytes, std::size_t count) {
-                  offset += count;
-                  return fill(i, offset - count, bytes, count);
-                },
-                progress);
-          }))
+  if (const int status = transfer(run, "wrote", "write_bytes_per_second", spans, stopped,
+                                  [&](std::size_t i, const Progress& progress) {
+                                    uint64_t offset = 0;
+                                    return writeMemory(
+                                        port, spans[i].address, spans[i].length,
+                                        [&](uint8_t* bytes, std::size_t count) {
+                                          offset += count;
+                                          return fill(i, offset - count, bytes, count);
+                                        },
+                                        progress);
+                                  }))
     return run.console.finish(status);
   if (!options.verify) return run.console.finish(kExitOk);
   if (options.addressGiven && !file.rewind(error)) {
@@ -290,31 +291,31 @@ int runMemWrite(Invocation& run) {
     return run.console.finish(kExitIo);
   }
   // Each piece read back is compared with the file's bytes at the same place.
-  if (const int status = transfer(
-          run, "read back", "read_bytes_per_second", spans, stopped,
-          [&](std::size_t i, const Progress& progress) {
-            uint64_t offset = 0;
-            return readMemory(
-                port, spans[i].address, spans[i].length,
-                [&](const uint8_t* back, std::size_t count) {
-                  uint8_t wrote[4352];
-                  if (!fill(i, offset, wrote, count)) return false;
-                  for (std::size_t k = 0; k < count; ++k) {
-                    if (back[k] == wrote[k]) continue;
-                    const uint64_t at = spans[i].address + offset + k;
-                    char detail[48];
-                    std::snprintf(detail, sizeof detail, " (wrote 0x%02X, read 0x%02X)", wrote[k],
-                                  back[k]);
-                    run.console.error("verify failed at " + hexAddress(at) + detail);
-                    document["verified"] = false;
-                    document["first_difference"] = at;
-                    return false;
-                  }
-                  offset += count;
-                  return true;
-                },
-                progress);
-          }))
+  if (const int status =
+          transfer(run, "read back", "read_bytes_per_second", spans, stopped,
+                   [&](std::size_t i, const Progress& progress) {
+                     uint64_t offset = 0;
+                     return readMemory(
+                         port, spans[i].address, spans[i].length,
+                         [&](const uint8_t* back, std::size_t count) {
+                           uint8_t wrote[4352];
+                           if (!fill(i, offset, wrote, count)) return false;
+                           for (std::size_t k = 0; k < count; ++k) {
+                             if (back[k] == wrote[k]) continue;
+                             const uint64_t at = spans[i].address + offset + k;
+                             char detail[48];
+                             std::snprintf(detail, sizeof detail, " (wrote 0x%02X, read 0x%02X)",
+                                           wrote[k], back[k]);
+                             run.console.error("verify failed at " + hexAddress(at) + detail);
+                             document["verified"] = false;
+                             document["first_difference"] = at;
+                             return false;
+                           }
+                           offset += count;
+                           return true;
+                         },
+                         progress);
+                   }))
     return run.console.finish(status);
   if (options.addressGiven)
     run.console.text() << "verified " << length << " bytes at " << hexAddress(options.address)

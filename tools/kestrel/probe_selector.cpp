@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "exit_status.h"
-#include "printable_text.h"
 #include "number.h"
+#include "printable_text.h"
 
 namespace tool {
 namespace {

@@ -56,7 +56,8 @@ int ProbeSession::applyClock() {
   }
   run_.console.document()["tclk_frequency"] = setting.frequency;
   run_.console.notice() << "kestrel: test clock " << clockText(setting.frequency)
-                        << (setting.frequency == asked ? "" : " (--clock asks " + clockText(asked) + ")")
+                        << (setting.frequency == asked ? ""
+                                                       : " (--clock asks " + clockText(asked) + ")")
                         << '\n';
   return kExitOk;
 }

@@ -33,7 +33,8 @@ std::string barText(std::size_t done, std::size_t total, double seconds) {
   }
   const double rate = done / seconds;
   const auto left = static_cast<unsigned long>((total - done) / rate + 0.5);
-  length += std::snprintf(text + length, sizeof text - length, "  %s  ETA ", rateOnly(rate).c_str());
+  length +=
+      std::snprintf(text + length, sizeof text - length, "  %s  ETA ", rateOnly(rate).c_str());
   if (left >= 3600)
     std::snprintf(text + length, sizeof text - length, "%lu:%02lu:%02lu", left / 3600,
                   left / 60 % 60, left % 60);

@@ -50,7 +50,7 @@ constexpr std::size_t kMaxImageRegions = 4096;
 // The format the first bytes show: ELF by its magic, Intel HEX by ':', S-record by 'S' and a
 // digit; Unknown otherwise.
 ImageFormat detectFormat(const uint8_t* head, std::size_t length);
-const char* formatName(ImageFormat format);           // "elf", "ihex", "srec", "bin"
+const char* formatName(ImageFormat format);  // "elf", "ihex", "srec", "bin"
 bool parseFormatName(const std::string& name, ImageFormat& format);
 
 // Each reader fills image, or returns false with the reason (no file name) in error.

@@ -16,11 +16,16 @@ ImageFormat detectFormat(const uint8_t* head, std::size_t length) {
 
 const char* formatName(ImageFormat format) {
   switch (format) {
-    case ImageFormat::Binary: return "bin";
-    case ImageFormat::Elf: return "elf";
-    case ImageFormat::IntelHex: return "ihex";
-    case ImageFormat::SRecord: return "srec";
-    case ImageFormat::Unknown: break;
+    case ImageFormat::Binary:
+      return "bin";
+    case ImageFormat::Elf:
+      return "elf";
+    case ImageFormat::IntelHex:
+      return "ihex";
+    case ImageFormat::SRecord:
+      return "srec";
+    case ImageFormat::Unknown:
+      break;
   }
   return "unknown";
 }
@@ -37,10 +42,14 @@ bool parseFormatName(const std::string& name, ImageFormat& format) {
 
 bool readImage(ImageFormat format, ImageSource& source, Image& image, std::string& error) {
   switch (format) {
-    case ImageFormat::Elf: return readElf(source, image, error);
-    case ImageFormat::IntelHex: return readIntelHex(source, image, error);
-    case ImageFormat::SRecord: return readSRecord(source, image, error);
-    default: break;
+    case ImageFormat::Elf:
+      return readElf(source, image, error);
+    case ImageFormat::IntelHex:
+      return readIntelHex(source, image, error);
+    case ImageFormat::SRecord:
+      return readSRecord(source, image, error);
+    default:
+      break;
   }
   error = "is not an ELF, Intel HEX or S-record image";
   return false;

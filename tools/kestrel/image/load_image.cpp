@@ -15,7 +15,8 @@ int loadImage(InputFile& file, const std::string& path, const std::string& forma
     parseFormatName(format, kind);  // the command line took only known names
   } else {
     uint8_t head[64];
-    const std::size_t length = static_cast<std::size_t>(std::min<uint64_t>(sizeof head, file.size()));
+    const std::size_t length =
+        static_cast<std::size_t>(std::min<uint64_t>(sizeof head, file.size()));
     if (!source.read(0, head, length, error)) return kExitIo;
     kind = detectFormat(head, length);
   }

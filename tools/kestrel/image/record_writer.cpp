@@ -22,8 +22,7 @@ std::string recordRangeProblem(ImageFormat format, uint64_t address, uint64_t le
          " hold 32-bit addresses only: " + rangeProblem(address, length, AddressFamily::Bits32);
 }
 
-RecordWriter::RecordWriter(std::ostream& out, ImageFormat format, uint64_t address,
-                           uint64_t length)
+RecordWriter::RecordWriter(std::ostream& out, ImageFormat format, uint64_t address, uint64_t length)
     : out_(out), hex_(format == ImageFormat::IntelHex), address_(address) {
   const uint64_t last = length == 0 ? address : address + length - 1;
   addressBytes_ = last <= 0xFFFF ? 2 : last <= 0xFFFFFF ? 3 : 4;

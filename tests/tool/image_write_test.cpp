@@ -198,6 +198,8 @@ TEST(ImageWrite, GoodImagesLandWhereTheySayAndBrokenOnesAreRefused) {
   put(elf64Wraps, 64 + 32, 32, 8);
   put(elf64Wraps, 64 + 40, 32, 8);
   put(elf64Wraps, 64 + 48, 4, 8);
+  std::string scattered;  // one region more than an image may have
+  for (uint16_t i = 0; i <= 4096; ++i) scattered += hexRecord(0, static_cast<uint16_t>(2 * i), {1});
   const struct {
     const char* name;
     std::string content;
@@ -287,6 +289,11 @@ TEST(ImageWrite, GoodImagesLandWhereTheySayAndBrokenOnesAreRefused) {
        {},
        tool::kExitDataErr,
        "ends without a termination record"},
+      {"HEX in too many regions",
+       scattered + hexEnd,
+       {},
+       tool::kExitDataErr,
+       "line 4097: has more than 4096 separate regions"},
       {"ELF header cut",
        text(toElf(kProgram)).substr(0, 40),
        {},

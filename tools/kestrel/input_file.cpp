@@ -1,6 +1,5 @@
 #include "input_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "exit_status.h"
+#include "platform/os.h"
 
 namespace tool {
 namespace {
@@ -44,7 +44,7 @@ int InputFile::open(const std::string& path, uint64_t cap, Streams streams, int 
   const bool standardInput = path == "-" && streams == Streams::Spooled;
   // Not blocking in open: a FIFO without a writer would hold the tool before it can look.
   const int fd = standardInput ? dup(STDIN_FILENO)
-                               : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                               : os::openForReading(path);
   if (fd < 0) {
     error = "cannot read " + path + ": " + std::strerror(errno);
     return kExitNoInput;
@@ -64,13 +64,13 @@ int InputFile::open(const std::string& path, uint64_t cap, Streams streams, int 
             " the tool takes";
     return tooLarge;
   }
-  const bool stream = S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode);
+  const bool stream = os::isStream(status.st_mode);
   if (!stream || streams == Streams::Refused) {
     close(fd);
     error = path + " is not a regular file";
     return kExitNoInput;
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  os::makeBlocking(fd);
   const bool spooled = spool(fd, cap, error);
   close(fd);
   if (spooled) return kExitOk;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "exit_status.h"
@@ -45,6 +46,12 @@ int InputFile::open(const std::string& path, uint64_t cap, Streams streams, int 
   // Not blocking in open: a FIFO without a writer would hold the tool before it can look.
   const int fd = standardInput ? dup(STDIN_FILENO)
                                : os::openForReading(path);
+  // Windows does not open a directory at all.
+  std::error_code failed;
+  if (fd < 0 && std::filesystem::is_directory(path, failed)) {
+    error = path + " is a directory, not a file";
+    return kExitNoInput;
+  }
   if (fd < 0) {
     error = "cannot read " + path + ": " + std::strerror(errno);
     return kExitNoInput;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "exit_status.h"
@@ -70,6 +71,10 @@ bool libraryImagePath(std::string& path, std::string& error) {
 
 ImageCheck checkImage(const std::string& path) {
   const int fd = os::openForReading(path);
+  // Windows does not open a directory at all.
+  std::error_code failed;
+  if (fd < 0 && std::filesystem::is_directory(path, failed))
+    return refused(kExitNoInput, path, "is not a regular file");
   if (fd < 0) return refused(kExitNoInput, path, std::string("cannot be read: ") + std::strerror(errno));
   struct stat status {};
   std::vector<uint8_t> bytes;

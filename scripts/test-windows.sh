@@ -28,9 +28,10 @@ fi
 tree=${KESTREL_WINDOWS_BUILD:-build-windows}
 mkdir -p "$tree"
 tree=$(cd "$tree" && pwd)
-# Wine: its own prefix, no debug channels, and one wineserver for the whole run (started once,
-# not for every test program); it ends when the script does.
-export WINEPREFIX=$tree/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine: its own prefix, no debug channels, no debugger started on a crash (it would wait for
+# input until the time-out), and one wineserver for the whole run (started once, not for every
+# test program); it ends when the script does.
+export WINEPREFIX=$tree/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
 fi

@@ -60,6 +60,10 @@ TEST_F(BindingTest, TheLibrarysOwnDirectoryComesNext) {
 
 TEST_F(BindingTest, TheSystemLibusbFindsNoProbe) {
   const std::string output = run();
+  if (!kstest::kSystemLibusb) {  // nothing to bind: the open is refused
+    EXPECT_EQ(output, "open=-600\nlibusb=none\n");
+    return;
+  }
   EXPECT_EQ(output.rfind("open=-260\nlibusb=/", 0), 0u) << output;
   EXPECT_EQ(output.find(root_.string()), std::string::npos) << output;
 }

@@ -30,6 +30,10 @@ inline constexpr char kLibusbFile[] = "libusb-1.0.dll";
 // Windows has no named pipes in the file system, and system() runs cmd.exe.
 inline constexpr bool kHasFifos = false;
 inline constexpr bool kPosixShell = false;
+// No libusb-1.0.dll comes with the system: one is installed beside the program or on PATH.
+inline constexpr bool kSystemLibusb = false;
+// fopen refuses a directory; Linux opens it and fails the first read.
+inline constexpr bool kOpensDirectories = false;
 
 inline void* loadModule(const std::string& path) { return LoadLibraryA(path.c_str()); }
 inline void* loadedModule(const char* name) { return GetModuleHandleA(name); }
@@ -43,6 +47,12 @@ inline void setEnvironment(const char* name, const char* value) {
   _putenv_s(name, value == nullptr ? "" : value);
 }
 inline int exitStatus(int systemResult) { return systemResult; }
+// A path as the system names the file it opens (Windows: with its drive and backslashes).
+inline std::string systemPath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length == 0 || length >= sizeof full ? path : std::string(full, length);
+}
 // The full file name of the loaded module of that file name, or empty.
 inline std::string loadedModuleFile(const char* name) {
   char path[MAX_PATH];
@@ -56,6 +66,9 @@ inline constexpr char kLibraryFile[] = "libjsckestrel.so";
 inline constexpr char kLibusbFile[] = "libusb-1.0.so.0";
 inline constexpr bool kHasFifos = true;
 inline constexpr bool kPosixShell = true;
+// The distribution's libusb-1.0 (the test suite's set-up installs it).
+inline constexpr bool kSystemLibusb = true;
+inline constexpr bool kOpensDirectories = true;
 
 inline void* loadModule(const std::string& path) {
   return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -74,6 +87,7 @@ inline int exitStatus(int systemResult) {
   return WIFEXITED(systemResult) ? WEXITSTATUS(systemResult) : -1;
 }
 inline bool makeFifo(const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; }
+inline std::string systemPath(const std::string& path) { return path; }
 inline std::string loadedModuleFile(const char* name) {
   std::ifstream maps("/proc/self/maps");
   std::string line;

@@ -35,7 +35,7 @@ export WINEPREFIX=$tree/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;wi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
 fi
-wineserver -p
+wineserver -p 2>/dev/null || true  # one already serving this prefix is as good
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 # The build runs a program of its own under Wine (the virtual probe's firmware image).

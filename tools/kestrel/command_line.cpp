@@ -9,6 +9,7 @@
 #include "console.h"
 #include "exit_status.h"
 #include "firmware_version.h"
+#include "image/image.h"
 #include "number.h"
 #include "version_text.h"
 
@@ -269,11 +270,26 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
       ->required();
   memRead->add_option("LEN", words.length, "byte count")->required();
   memRead->add_option("--out", options.file, "write the bytes to FILE")->type_name("FILE");
+  memRead
+      ->add_option("--format", options.format,
+                   "with --out: raw bytes (default), Intel HEX or S-records")
+      ->type_name("bin|ihex|srec");
+  std::string width = "1";
+  memRead->add_option("-w,--width", width, "the hexdump's words: 1, 2, 4 or 8 bytes, little-endian")
+      ->type_name("N");
   CLI::App* memWrite = leaf(parsing, *mem, "write",
                             "write a file into target memory; --verify reads it back", options);
-  memWrite->add_option("ADDR", words.address, "start address (decimal or 0x hexadecimal)")
+  std::vector<std::string> writeWords;
+  memWrite
+      ->add_option("[ADDR] FILE", writeWords,
+                   "an ELF, Intel HEX or S-record image, or ADDR and a raw binary to write there")
+      ->type_name("")
+      ->expected(1, 2)
       ->required();
-  memWrite->add_option("FILE", options.file, "the bytes to write")->required();
+  memWrite
+      ->add_option("--format", options.format,
+                   "the image's format, instead of the one its content shows")
+      ->type_name("elf|ihex|srec|bin");
   memWrite->add_flag("--verify", options.verify, "read back and name the first difference");
   for (CLI::App* transfer : {memRead, memWrite})
     transfer->add_option("--ap", words.accessPort, "the MEM-AP to use (default 0)")->type_name("N");
@@ -344,6 +360,28 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
   if ((where == list || where == powerInfo) && !options.config.empty())
     return refuse(err, where,
                   "--config is for info, jtag detect, dap info and mem, not " + commandPath(where));
+  ImageFormat format = ImageFormat::Unknown;
+  if (!options.format.empty() && !parseFormatName(options.format, format))
+    return refuse(err, where, "--format takes elf, ihex, srec or bin, not '" + options.format + "'");
+  if (where == memRead) {
+    if (!options.format.empty() && options.file.empty())
+      return refuse(err, where, "--format is for --out FILE; the terminal gets a hexdump");
+    if (format == ImageFormat::Elf)
+      return refuse(err, where, "mem read writes bin, ihex or srec, not elf");
+    if (width != "1" && width != "2" && width != "4" && width != "8")
+      return refuse(err, where, "-w takes a word width of 1, 2, 4 or 8 bytes, not '" + width + "'");
+    options.wordWidth = static_cast<unsigned>(std::stoul(width));
+  }
+  if (where == memWrite) {
+    options.file = writeWords.back();
+    options.addressGiven = writeWords.size() == 2;
+    words.address = options.addressGiven ? writeWords.front() : "0";
+    if (options.addressGiven && !options.format.empty() && options.format != "bin")
+      return refuse(err, where,
+                    "an " + options.format + " image carries its own addresses; give no ADDR");
+    if (!options.addressGiven && options.format == "bin")
+      return refuse(err, where, "a raw binary needs its address: mem write ADDR FILE");
+  }
   if ((where == memRead || where == memWrite) &&
       !readMemoryWords(words, where == memRead, options, error))
     return refuse(err, where, error);

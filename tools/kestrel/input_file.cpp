@@ -137,6 +137,23 @@ bool InputFile::read(uint8_t* buffer, std::size_t length, std::size_t& got, std:
   return true;
 }
 
+bool InputFile::readAt(uint64_t offset, uint8_t* buffer, std::size_t length,
+                       std::string& error) {
+  std::size_t got = 0;
+  while (got < length) {
+    ssize_t n = 0;
+    do n = pread(fd_, buffer + got, length - got, static_cast<off_t>(offset + got));
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+      error = n < 0 ? "cannot read " + path_ + ": " + std::strerror(errno)
+                    : path_ + " changed its length while it was read";
+      return false;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 bool InputFile::rewind(std::string& error) {
   if (lseek(fd_, 0, SEEK_SET) != 0) {
     error = "cannot read " + path_ + " again: " + std::strerror(errno);

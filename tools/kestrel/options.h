@@ -20,7 +20,10 @@ struct Options {
   int verbosity = 0;      // -v, -vv: more detail
   // mem read / mem write
   uint64_t address = 0;
+  bool addressGiven = false;  // mem write ADDR FILE: a raw binary at ADDR
   uint64_t length = 0;     // mem read
+  unsigned wordWidth = 1;  // mem read -w: the hexdump's word width in bytes
+  std::string format;      // --format: bin, elf, ihex or srec (empty: from the file)
   std::string file;        // mem write: the bytes to write; mem read --out: where they go
   bool verify = false;     // mem write --verify: read back and compare
   uint8_t accessPort = 0;  // --ap: the MEM-AP the transfer goes through

@@ -141,8 +141,8 @@ bool InputFile::readAt(uint64_t offset, uint8_t* buffer, std::size_t length,
                        std::string& error) {
   std::size_t got = 0;
   while (got < length) {
-    ssize_t n = 0;
-    do n = pread(fd_, buffer + got, length - got, static_cast<off_t>(offset + got));
+    long long n = 0;
+    do n = os::readAt(fd_, buffer + got, length - got, offset + got);
     while (n < 0 && errno == EINTR);
     if (n <= 0) {
       error = n < 0 ? "cannot read " + path_ + ": " + std::strerror(errno)

@@ -3,6 +3,7 @@
 // calls these and includes no system header of its own.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tool::os {
@@ -44,6 +45,9 @@ int runAgainWithLibraries(char** argv, const std::string& directory, const char*
 int openForReading(const std::string& path);
 int createForWriting(const std::string& path);
 void makeBlocking(int fd);
+// Reads up to length bytes at offset without moving the file's position: the count, 0 at the
+// end, -1 with errno on failure.
+long long readAt(int fd, void* buffer, std::size_t length, unsigned long long offset);
 // A pipe, character device or socket: a stream of unknown length.
 bool isStream(int mode);
 

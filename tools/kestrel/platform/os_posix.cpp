@@ -128,6 +128,10 @@ int createForWriting(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
+long long readAt(int fd, void* buffer, std::size_t length, unsigned long long offset) {
+  return pread(fd, buffer, length, static_cast<off_t>(offset));
+}
+
 void makeBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); }
 
 bool isStream(int mode) { return S_ISFIFO(mode) || S_ISCHR(mode) || S_ISSOCK(mode); }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -155,6 +156,17 @@ int openForReading(const std::string& path) {
 int createForWriting(const std::string& path) {
   return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
                _S_IREAD | _S_IWRITE);
+}
+
+// No pread: the position is put back after the read.
+long long readAt(int fd, void* buffer, std::size_t length, unsigned long long offset) {
+  const long long position = _lseeki64(fd, 0, SEEK_CUR);
+  if (position < 0 || _lseeki64(fd, static_cast<long long>(offset), SEEK_SET) < 0) return -1;
+  const int n = _read(fd, buffer, static_cast<unsigned>(length > 0x40000000 ? 0x40000000 : length));
+  const int saved = errno;
+  _lseeki64(fd, position, SEEK_SET);
+  errno = saved;
+  return n;
 }
 
 void makeBlocking(int) {}

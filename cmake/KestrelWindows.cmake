@@ -8,6 +8,11 @@
 add_link_options(-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread
                  -Wl,--no-whole-archive,-Bdynamic)
 
+# A DLL with no function marked __declspec(dllexport) (the virtual probe, the test libraries)
+# exports every symbol, the static runtime's among them, and a program linked against two such
+# DLLs finds _Unwind_Resume twice: the runtime's symbols are nobody's interface.
+add_link_options($<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,SHARED_LIBRARY>:-Wl,--exclude-libs,ALL>)
+
 # Windows names its DLLs without CMake's "lib" prefix: jsckestrel.dll, nimbus_logger.dll.
 set(CMAKE_SHARED_LIBRARY_PREFIX "")
 set(CMAKE_IMPORT_LIBRARY_PREFIX "")

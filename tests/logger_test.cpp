@@ -1,6 +1,5 @@
 // The nimbus logger as a user installs it: level filter, file sink, several threads.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <string>
@@ -9,16 +8,16 @@
 
 #include "kestrel/logging.h"
 #include "nimbus_logger/control.h"
+#include "support/portable.h"
 
 extern "C" Logging::ILogger* GetLogger();
 
 namespace {
 
 TEST(NimbusLogger, FiltersByLevelAndWritesTimestampedLinesToAFile) {
-  char path[] = "/tmp/nimbus-logger-XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(nimbus_logger_configure(2, path), 0);
+  const std::filesystem::path directory = kstest::temporaryDirectory("nimbus-logger");
+  const std::string path = (directory / "trace.log").string();
+  ASSERT_EQ(nimbus_logger_configure(2, path.c_str()), 0);
   Logging::ILogger* logger = GetLogger();
   ASSERT_NE(logger, nullptr);
   EXPECT_TRUE(logger->IsEnabled());
@@ -36,7 +35,8 @@ TEST(NimbusLogger, FiltersByLevelAndWritesTimestampedLinesToAFile) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].substr(12), " [2] 48.3 value 42");
   EXPECT_EQ(lines[1].substr(12), " [1] 48.3 100% plain");
-  unlink(path);
+  file.close();
+  std::filesystem::remove_all(directory);
   EXPECT_NE(nimbus_logger_configure(1, "/nonexistent-dir/trace.log"), 0);
   nimbus_logger_configure(0, nullptr);
 }

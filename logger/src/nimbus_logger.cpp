@@ -88,7 +88,7 @@ class Logger final : public Logging::ILogger {
     if (file_ != nullptr && file_ != stderr) std::fclose(file_);
     file_ = stderr;
     if (file == nullptr || *file == '\0') return true;
-    FILE* opened = std::fopen(file, "a");
+    FILE* opened = std::fopen(file, "ab");
     if (opened == nullptr) return false;
     file_ = opened;
     return true;

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "kestrel/jsc.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -23,8 +24,9 @@ TEST(ComponentIdentity, RecordsAreIndependentAndHoldTheirStringsInOneBlock) {
   EXPECT_EQ(total, first->stringBlockSize);
   EXPECT_STREQ(first->strings[8], "LOOM component file");
   EXPECT_STREQ(first->strings[17], "JSC");
-  EXPECT_STREQ(first->strings[19], "libjsckestrel.so");
-  EXPECT_STREQ(first->strings[22], "libkstfast3.so");
+  // The module names of this system (libjsckestrel.so or jsckestrel.dll, and its partner).
+  EXPECT_STREQ(first->strings[19], kst::platform::kOwnModuleName);
+  EXPECT_STREQ(first->strings[22], kst::platform::kPartnerModuleName);
   EXPECT_TRUE(
       std::regex_match(first->strings[13], std::regex("[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}")));
   EXPECT_TRUE(std::regex_match(first->strings[14], std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}")));

@@ -71,7 +71,7 @@ TEST_F(TraceTest, ALoggerStartingToWantTracesCostsExactlyOneUntracedPropertyComm
   const Lines lines = nimbus::takeCaptured();
   ASSERT_EQ(lines.size(), 6u);
   const std::regex request(
-      R"(KST_SetProperty\(\(\*KSTInform\) 0x[0-9a-f]+, KST_PROPERTY_LOGGING_ENABLED, 1 \("enable"\)\))");
+      R"(KST_SetProperty\(\(\*KSTInform\) (0x)?[0-9a-fA-F]+, KST_PROPERTY_LOGGING_ENABLED, 1 \("enable"\)\))");
   EXPECT_EQ(lines[0].level, 2u);
   EXPECT_TRUE(std::regex_match(lines[0].text, request)) << lines[0].text;
   EXPECT_EQ(lines[1].level, 3u);

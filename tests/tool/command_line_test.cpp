@@ -10,6 +10,7 @@
 
 #include "kestrel/exit_status.h"
 #include "kestrel/number.h"
+#include "support/portable.h"
 
 namespace {
 
@@ -157,10 +158,10 @@ TEST(CommandLine, UpdateTakesItsOptionsAndTheVirtualProbesFirmware) {
 }
 
 TEST(CommandLine, KestrelProbeStandsInForAMissingProbeOption) {
-  setenv("KESTREL_PROBE", "KST7", 1);
+  kstest::setEnvironment("KESTREL_PROBE", "KST7");
   const Parsed fromEnvironment = parse({"info"});
   const Parsed fromOption = parse({"--probe", "1-2", "info"});
-  unsetenv("KESTREL_PROBE");
+  kstest::setEnvironment("KESTREL_PROBE", nullptr);
   EXPECT_EQ(fromEnvironment.options.probe, "KST7");
   EXPECT_EQ(fromOption.options.probe, "1-2");
 }

@@ -1,7 +1,6 @@
 // Listing the bus and resolving probe selectors on a virtual bus with several probes.
 #include "kestrel/probe_selector.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "kestrel/exit_status.h"

@@ -2,8 +2,6 @@
 // image beside it, what it prints, its JSON document and its failures; the rules of a firmware
 // image; and as a program, --image and --sim run on a private copy of the library.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +20,7 @@
 #include "kestrel/update_image.h"
 #include "kestrel/update_progress.h"
 #include "kestrel_sim/sim.h"
+#include "support/portable.h"
 #include "tool_runner.h"
 
 namespace {
@@ -62,16 +61,16 @@ std::string libraryImage() {
 class TemporaryFile {
  public:
   explicit TemporaryFile(const std::string& content) {
-    const int fd = mkstemp(&path_[0]);
-    EXPECT_GE(fd, 0);
-    if (fd >= 0) close(fd);
-    std::ofstream(path_, std::ios::binary) << content;
+    static int serial = 0;
+    path_ = ::testing::TempDir() + "kestrel-image-" + std::to_string(kstest::processId()) + "-" +
+            std::to_string(serial++);
+    EXPECT_TRUE(std::ofstream(path_, std::ios::binary) << content);
   }
-  ~TemporaryFile() { unlink(path_.c_str()); }
+  ~TemporaryFile() { std::remove(path_.c_str()); }
   const std::string& path() const { return path_; }
 
  private:
-  std::string path_ = ::testing::TempDir() + "kestrel-image-XXXXXX";
+  std::string path_;
 };
 
 TEST(KestrelUpdate, UpdatesAnOutdatedProbeAndLeavesACurrentOneAlone) {
@@ -130,8 +129,9 @@ TEST(KestrelUpdate, OnlyAFirmwareImageTheLibraryAcceptsIsTaken) {
   largest.resize(tool::kMaxImageBytes, '\xFF');
   std::string suffix = good + std::string("\x29\x00\xDF\x4B\x55\xF0\x10\x01UFD\x10", 12);
   suffix += std::string(4, '\x5A');
-  const std::string fifo = ::testing::TempDir() + "kestrel-fifo-" + std::to_string(getpid());
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string fifo =
+      ::testing::TempDir() + "kestrel-fifo-" + std::to_string(kstest::processId());
+  ASSERT_EQ(kstest::makeFifo(fifo), kstest::kHasFifos);
   const struct {
     const char* name;
     std::string content;  // the file's bytes, or a path below
@@ -166,6 +166,7 @@ TEST(KestrelUpdate, OnlyAFirmwareImageTheLibraryAcceptsIsTaken) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.path == fifo.c_str() && !kstest::kHasFifos) continue;
     const TemporaryFile file(c.content);
     const std::string path = c.path != nullptr ? c.path : file.path();
     const tool::ImageCheck check = tool::checkImage(path);
@@ -178,7 +179,7 @@ TEST(KestrelUpdate, OnlyAFirmwareImageTheLibraryAcceptsIsTaken) {
           << check.error;
     }
   }
-  unlink(fifo.c_str());
+  std::remove(fifo.c_str());
 }
 
 // The program itself, which runs again on a private copy of the library for --image and
@@ -193,15 +194,19 @@ ProgramRun runProgram(const std::string& arguments, const std::string& temporary
   const std::string command = "TMPDIR='" + temporary + "' '" KESTREL_TOOL "' " + arguments +
                               " >'" + out + "' 2>'" + err + "'";
   const int wait = std::system(command.c_str());
-  ProgramRun run{WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, readFile(out), readFile(err)};
+  ProgramRun run{kstest::exitStatus(wait), readFile(out), readFile(err)};
   std::filesystem::remove(out);
   std::filesystem::remove(err);
   return run;
 }
 
 TEST(KestrelUpdate, AGivenImageIsCheckedThenDownloadedFromAPrivateCopyOfTheLibrary) {
+  if (!kstest::kPosixShell)
+    GTEST_SKIP() << "runs the tool through the POSIX shell (TMPDIR, quoting); "
+                    "scripts/test-windows.sh runs --sim and update from the zip instead";
   namespace fs = std::filesystem;
-  const fs::path temporary = fs::path(::testing::TempDir()) / ("kestrel-run-" + std::to_string(getpid()));
+  const fs::path temporary =
+      fs::path(::testing::TempDir()) / ("kestrel-run-" + std::to_string(kstest::processId()));
   fs::create_directories(temporary);
   const std::string good = readFile(libraryImage());
   const TemporaryFile image(good), text(std::string(64, 'y'));

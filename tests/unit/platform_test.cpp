@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "support/portable.h"
+
 namespace {
 
 using namespace kst::platform;
@@ -91,13 +93,14 @@ TEST(LoadedModules, FunctionsFallBackToTheUnderscoredNameAndPathsFitOrAreRefused
   EXPECT_EQ(findFunction(nullptr, "kst_lookup_target"), nullptr);
 
   // Paths are returned whole, with the file name replaced, or not at all (true: failure).
+  const std::string file = kstest::systemPath(UNDERSCORE_ONLY_LIBRARY);
   const char* name = pathFileName(UNDERSCORE_ONLY_LIBRARY);
-  const std::size_t length = std::strlen(UNDERSCORE_ONLY_LIBRARY);
-  std::string directory = UNDERSCORE_ONLY_LIBRARY;
-  directory.erase(directory.rfind('/') + 1);
+  const std::size_t length = file.size();
+  std::string directory = file;
+  directory.erase(directory.find_last_of("/\\") + 1);
   char path[kMaxPath];
   ASSERT_FALSE(modulePathWithName(path, sizeof path, name, nullptr));
-  EXPECT_STREQ(path, UNDERSCORE_ONLY_LIBRARY);
+  EXPECT_EQ(std::string(path), file);
   ASSERT_FALSE(modulePathWithName(path, sizeof path, name, "C:\\x\\kestrel"));
   EXPECT_EQ(std::string(path), directory + "kestrel");
   EXPECT_TRUE(modulePathWithName(path, length, name, nullptr)) << "a full buffer may be cut";

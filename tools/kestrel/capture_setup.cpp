@@ -1,17 +1,16 @@
 #include "capture_setup.h"
 
-#include <dlfcn.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "exit_status.h"
+#include "platform/os.h"
 
 namespace tool {
 
 int startCapture(void* usbModule, const std::string& file, std::string& error) {
   using CaptureFn = int (*)(const char*);
-  auto capture = reinterpret_cast<CaptureFn>(dlsym(usbModule, "ksim_capture"));
+  auto capture = reinterpret_cast<CaptureFn>(os::findFunction(usbModule, "ksim_capture"));
   if (capture == nullptr) {
     // A real bus is captured by the kernel's usbmon, not by kestrel.
     error =

@@ -1,8 +1,5 @@
 #include "device_listing.h"
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -10,6 +7,7 @@
 #include <iterator>
 
 #include "link/usb_ids.h"
+#include "platform/os.h"
 
 namespace tool {
 namespace {
@@ -135,33 +133,7 @@ bool interfaceBusy(const UsbFunctions& usb, const ListedDevice& wanted) {
 }
 
 std::string deviceHolder(const ListedDevice& device) {
-  char node[32];
-  std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", device.bus, device.address);
-  DIR* processes = opendir("/proc");
-  if (processes == nullptr) return {};
-  std::string holder;
-  const std::string self = std::to_string(getpid());
-  while (const dirent* process = readdir(processes)) {
-    const std::string pid = process->d_name;
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self)
-      continue;
-    const std::string fds = "/proc/" + pid + "/fd";
-    DIR* descriptors = opendir(fds.c_str());
-    if (descriptors == nullptr) continue;
-    while (const dirent* fd = readdir(descriptors)) {
-      char target[PATH_MAX];
-      const ssize_t n = readlink((fds + "/" + fd->d_name).c_str(), target, sizeof target - 1);
-      if (n <= 0 || std::string(target, static_cast<std::size_t>(n)) != node) continue;
-      std::string name;
-      std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
-      holder = name + " (pid " + pid + ")";
-      break;
-    }
-    closedir(descriptors);
-    if (!holder.empty()) break;
-  }
-  closedir(processes);
-  return holder;
+  return os::deviceHolder(device.bus, device.address);
 }
 
 std::string busyText(const UsbFunctions& usb, const ListedDevice& device) {

@@ -1,15 +1,16 @@
 #include "input_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "exit_status.h"
+#include "platform/os.h"
 
 namespace tool {
 namespace {
@@ -43,8 +44,13 @@ int InputFile::open(const std::string& path, uint64_t cap, Streams streams, int 
   path_ = path;
   const bool standardInput = path == "-" && streams == Streams::Spooled;
   // Not blocking in open: a FIFO without a writer would hold the tool before it can look.
-  const int fd =
-      standardInput ? dup(STDIN_FILENO) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = standardInput ? dup(STDIN_FILENO) : os::openForReading(path);
+  // Windows does not open a directory at all.
+  std::error_code failed;
+  if (fd < 0 && std::filesystem::is_directory(path, failed)) {
+    error = path + " is a directory, not a file";
+    return kExitNoInput;
+  }
   if (fd < 0) {
     error = "cannot read " + path + ": " + std::strerror(errno);
     return kExitNoInput;
@@ -64,14 +70,13 @@ int InputFile::open(const std::string& path, uint64_t cap, Streams streams, int 
             " the tool takes";
     return tooLarge;
   }
-  const bool stream =
-      S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode);
+  const bool stream = os::isStream(status.st_mode);
   if (!stream || streams == Streams::Refused) {
     close(fd);
     error = path + " is not a regular file";
     return kExitNoInput;
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  os::makeBlocking(fd);
   const bool spooled = spool(fd, cap, error);
   close(fd);
   if (spooled) return kExitOk;
@@ -134,8 +139,8 @@ bool InputFile::read(uint8_t* buffer, std::size_t length, std::size_t& got, std:
 bool InputFile::readAt(uint64_t offset, uint8_t* buffer, std::size_t length, std::string& error) {
   std::size_t got = 0;
   while (got < length) {
-    ssize_t n = 0;
-    do n = pread(fd_, buffer + got, length - got, static_cast<off_t>(offset + got));
+    long long n = 0;
+    do n = os::readAt(fd_, buffer + got, length - got, offset + got);
     while (n < 0 && errno == EINTR);
     if (n <= 0) {
       error = n < 0 ? "cannot read " + path_ + ": " + std::strerror(errno)

@@ -18,13 +18,14 @@
 #include "sim_loader.h"
 #include "update_image.h"
 #include "output_file.h"
+#include "platform/os.h"
 
 namespace {
 
 // Colour on standard output only where a person reads it.
 bool colourTerminal() {
   const char* term = std::getenv("TERM");
-  return isatty(STDOUT_FILENO) == 1 && std::getenv("NO_COLOR") == nullptr && term != nullptr &&
+  return tool::os::isTerminal(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr && term != nullptr &&
          std::string(term) != "dumb";
 }
 
@@ -143,7 +144,7 @@ int run(int argc, char** argv) {
     return error == 0 ? status : outputFailed(error);
   }
   tool::Console console(std::cout, std::cerr, options, colourTerminal(),
-                        isatty(STDOUT_FILENO) == 1);
+                        tool::os::isTerminal(STDOUT_FILENO));
   const int status = command(console);
   const int error = stdoutFailure();
   // A command that stopped on standard output's failure has said so already.
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
   // The last resort: whatever escaped is a fault of the tool, and its text is no message for
   // a user.
   try {
+    tool::os::useBinaryStandardStreams();
     return run(argc, argv);
   } catch (...) {
     std::fprintf(stderr, "kestrel: internal error\n");

@@ -1,12 +1,12 @@
 #include "output_file.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "exit_status.h"
+#include "platform/os.h"
 
 namespace tool {
 
@@ -53,7 +53,7 @@ OutputFile::~OutputFile() {
 
 int OutputFile::create(const std::string& path, std::string& error) {
   path_ = path;
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  fd_ = os::createForWriting(path);
   if (fd_ < 0) {
     error = "cannot create " + path + ": " + std::strerror(errno);
     return kExitIo;

@@ -1,6 +1,4 @@
 // Loading what a command needs, then the command itself.
-#include <dlfcn.h>
-
 #include <string>
 
 #include "capture_setup.h"

@@ -1,33 +1,18 @@
 #include "sim_loader.h"
 
-#include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
-
-#include "kestrel/kst_probe.h"
+#include "platform/os.h"
 
 namespace tool {
 namespace {
 
-std::string programDirectory() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  path[length] = '\0';
-  std::string text(path);
-  const auto slash = text.rfind('/');
-  return slash == std::string::npos ? "." : text.substr(0, slash);
-}
-
 // The installed tree first (KESTREL_INSTALLED_SIM is relative to the tool's directory), then
 // the build tree's sim/ beside bin/.
 std::string virtualProbePath() {
-  const std::string directory = programDirectory();
-  for (const char* relative : {"/" KESTREL_INSTALLED_SIM, "/../sim/libusb-1.0.so.0"}) {
-    const std::string path = directory + relative;
-    if (access(path.c_str(), F_OK) == 0) return path;
-  }
-  return directory + "/../sim/libusb-1.0.so.0";
+  const std::string directory = os::programDirectory();
+  const std::string buildTree = directory + "/../sim/" + os::kLibusbName;
+  for (const std::string& path : {directory + "/" KESTREL_INSTALLED_SIM, buildTree})
+    if (os::exists(path)) return path;
+  return buildTree;
 }
 
 // The library binds the first libusb of its own search order: ../bin/ beside its directory,
@@ -36,16 +21,12 @@ std::string virtualProbePath() {
 // directory) would be bound beside the virtual probe, and the two would share symbol names.
 // Returns that file, or an empty text when the virtual probe will be the one bound.
 std::string libusbShadowingTheVirtualProbe() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&KST_Open), &info) == 0 || info.dli_fname == nullptr)
-    return {};
-  std::string directory(info.dli_fname);
-  const auto slash = directory.rfind('/');
-  directory = slash == std::string::npos ? "." : directory.substr(0, slash);
-  for (const char* relative : {"/../bin/libusb-1.0.so.0", "/libusb-1.0.so.0"}) {
-    const std::string path = directory + relative;
-    if (access(path.c_str(), F_OK) == 0) return path;
-  }
+  std::string library;
+  if (!os::kestrelLibraryFile(library)) return {};
+  const std::string directory = os::directoryOf(library);
+  for (const std::string& path :
+       {directory + "/../bin/" + os::kLibusbName, directory + "/" + os::kLibusbName})
+    if (os::exists(path)) return path;
   return {};
 }
 
@@ -53,7 +34,7 @@ std::string libusbShadowingTheVirtualProbe() {
 
 std::string virtualProbeImagePath() {
   const std::string path = virtualProbePath();
-  return path.substr(0, path.rfind('/')) + "/firmware_3.0.0.29.bin";
+  return os::directoryOf(path) + "/firmware_3.0.0.29.bin";
 }
 
 void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion) {
@@ -64,14 +45,14 @@ void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion) {
             "system's libusb (e.g. under /usr/local) or the build tree";
     return nullptr;
   }
-  // Loaded globally under the soname libusb-1.0.so.0: the library's own lookup of that
-  // name then finds this module instead of the system's libusb.
-  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  // Loaded globally under libusb's own file name: the library's own lookup of that name then
+  // finds this module instead of the system's libusb.
+  void* module = os::loadLibrary(path, true);
   if (module == nullptr) {
     error = "cannot load the virtual probe " + path;
     return nullptr;
   }
-  auto install = reinterpret_cast<void (*)()>(dlsym(module, "ksim_install_default_bus"));
+  auto install = reinterpret_cast<void (*)()>(os::findFunction(module, "ksim_install_default_bus"));
   if (install == nullptr) {
     error = path + " is not the Kestrel virtual probe";
     return nullptr;
@@ -80,7 +61,8 @@ void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion) {
     install();
   } else {
     auto installWith =
-        reinterpret_cast<void (*)(uint32_t)>(dlsym(module, "ksim_install_default_bus_firmware"));
+        reinterpret_cast<void (*)(uint32_t)>(
+            os::findFunction(module, "ksim_install_default_bus_firmware"));
     if (installWith == nullptr) {
       error = path + " cannot set its probe's firmware version";
       return nullptr;
@@ -89,7 +71,7 @@ void* loadVirtualProbe(std::string& error, uint32_t firmwareVersion) {
   }
   // Nobody reads the virtual probe's record of every transfer in a tool run: kept, it would
   // hold a hundred megabytes through a long memory read.
-  if (auto record = reinterpret_cast<void (*)(int)>(dlsym(module, "ksim_record_transfers")))
+  if (auto record = reinterpret_cast<void (*)(int)>(os::findFunction(module, "ksim_record_transfers")))
     record(0);
   return module;
 }

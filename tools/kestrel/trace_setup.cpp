@@ -1,20 +1,19 @@
 #include "trace_setup.h"
 
-#include <dlfcn.h>
-
 #include "exit_status.h"
+#include "platform/os.h"
 
 namespace tool {
 
 int configureTrace(int level, const std::string& file, std::string& error) {
   // The library loaded the logger by this name when it was loaded itself.
-  void* logger = dlopen("libnimbus_logger.so", RTLD_NOW | RTLD_NOLOAD);
+  void* logger = os::loadedLibrary(os::kLoggerName);
   using ConfigureFn = int (*)(int, const char*);
   auto configure = logger != nullptr
-                       ? reinterpret_cast<ConfigureFn>(dlsym(logger, "nimbus_logger_configure"))
+                       ? reinterpret_cast<ConfigureFn>(os::findFunction(logger, "nimbus_logger_configure"))
                        : nullptr;
   if (configure == nullptr) {
-    error = "--trace needs libnimbus_logger.so installed beside libjsckestrel.so";
+    error = std::string("--trace needs ") + os::kLoggerName + ", which the library did not load";
     return kExitNoProbe;
   }
   if (configure(level, file.empty() ? nullptr : file.c_str()) != 0) {

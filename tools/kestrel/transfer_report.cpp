@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/os.h"
+
 namespace tool {
 namespace {
 
@@ -46,7 +48,7 @@ std::string barText(std::size_t done, std::size_t total, double seconds) {
 TransferReport::TransferReport(std::string verb, std::size_t total, bool bar)
     : verb_(std::move(verb)),
       total_(total),
-      bar_(bar && total > kBarThreshold && isatty(STDERR_FILENO) == 1),
+      bar_(bar && total > kBarThreshold && os::isTerminal(STDERR_FILENO)),
       start_(std::chrono::steady_clock::now()) {}
 
 void TransferReport::update(std::size_t done) {

@@ -1,28 +1,23 @@
 #include "update_image.h"
 
-#include <dlfcn.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "exit_status.h"
 #include "firmware_version.h"
+#include "platform/os.h"
 
 namespace tool {
 namespace {
 
 constexpr const char* kImageRelative = "kestrel/firmware_3.0.0.29.bin";
 constexpr std::size_t kDfuSuffixBytes = 16;
-
-std::string directoryOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
 
 uint32_t le32(const std::vector<uint8_t>& bytes, std::size_t at) {
   return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
@@ -64,24 +59,22 @@ bool readBounded(int fd, std::vector<uint8_t>& bytes) {
 bool libraryImagePath(std::string& path, std::string& error) {
   // The library's own file, as the dynamic loader has it: the library builds the same path
   // from the same record.
-  Dl_info info{};
-  void* symbol = dlsym(RTLD_DEFAULT, "KST_AutoUpdate");
-  if (symbol == nullptr || dladdr(symbol, &info) == 0 || info.dli_fname == nullptr) {
+  std::string library;
+  if (!os::kestrelLibraryFile(library)) {
     error = "cannot find the file of the loaded libjsckestrel";
     return false;
   }
   // Shown without the loader's detours (bin/../lib); the same directory either way.
-  std::string directory = directoryOf(info.dli_fname);
-  if (char* resolved = realpath(directory.c_str(), nullptr)) {
-    directory = resolved;
-    std::free(resolved);
-  }
-  path = directory + "/" + kImageRelative;
+  path = os::canonicalPath(os::directoryOf(library)) + "/" + kImageRelative;
   return true;
 }
 
 ImageCheck checkImage(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = os::openForReading(path);
+  // Windows does not open a directory at all.
+  std::error_code failed;
+  if (fd < 0 && std::filesystem::is_directory(path, failed))
+    return refused(kExitNoInput, path, "is not a regular file");
   if (fd < 0) return refused(kExitNoInput, path, std::string("cannot be read: ") + std::strerror(errno));
   struct stat status {};
   std::vector<uint8_t> bytes;

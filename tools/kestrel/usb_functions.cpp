@@ -1,28 +1,20 @@
 #include "usb_functions.h"
 
-#include <dlfcn.h>
-
-#include "kestrel/kst_probe.h"
+#include "platform/os.h"
 
 namespace tool {
 namespace {
 
-constexpr char kLibusbName[] = "libusb-1.0.so.0";
-
 template <class F>
 bool lookUp(void* module, const char* name, F& function, std::string& error) {
-  function = reinterpret_cast<F>(dlsym(module, name));
+  function = reinterpret_cast<F>(os::findFunction(module, name));
   if (function == nullptr) error = "the libusb in use lacks " + std::string(name);
   return function != nullptr;
 }
 
 std::string libraryDirectory() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&KST_Open), &info) == 0 || info.dli_fname == nullptr)
-    return {};
-  const std::string file = info.dli_fname;
-  const auto slash = file.rfind('/');
-  return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+  std::string file;
+  return os::kestrelLibraryFile(file) ? os::directoryOf(file) + "/" : std::string();
 }
 
 }  // namespace
@@ -46,13 +38,14 @@ bool resolveUsbFunctions(void* module, UsbFunctions& f, std::string& error) {
 void* loadLibraryLibusb(std::string& error) {
   const std::string directory = libraryDirectory();
   if (!directory.empty()) {
-    for (const std::string& path : {directory + "../bin/" + kLibusbName, directory + kLibusbName}) {
-      if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
+    for (const std::string& path :
+         {directory + "../bin/" + os::kLibusbName, directory + os::kLibusbName}) {
+      if (void* module = os::loadLibrary(path, false)) return module;
     }
   }
-  void* module = dlopen(kLibusbName, RTLD_NOW | RTLD_LOCAL);
+  void* module = os::loadLibrary(os::kLibusbName, false);
   if (module == nullptr)
-    error = std::string("cannot load ") + kLibusbName + " (is libusb-1.0 installed?)";
+    error = std::string("cannot load ") + os::kLibusbName + " (is libusb-1.0 installed?)";
   return module;
 }
 

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The Windows build: cross-compiled with MinGW-w64 into build-windows/ (library, logger, host
+# stand-in, virtual probe, tool and tests), the suite run under Wine, then the zip made, unpacked
+# and the tool run from it on the virtual probe.
+#   scripts/test-windows.sh
+# Installs what it needs (skipping packages already there); Wine keeps its own prefix in
+# build-windows/wine. KESTREL_WINDOWS_BUILD names another tree.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$(date +%s)
+
+# The cross compiler with POSIX threads, Wine, GoogleTest's sources; the host-side packages
+# supply only headers (libusb.h, CLI11, nlohmann-json).
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest
+  libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev unzip)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing ${missing[*]}"
+  $sudo apt-get update
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+tree=${KESTREL_WINDOWS_BUILD:-build-windows}
+mkdir -p "$tree"
+tree=$(cd "$tree" && pwd)
+# Wine: its own prefix, no debug channels, no debugger started on a crash (it would wait for
+# input until the time-out), and one wineserver for the whole run (started once, not for every
+# test program); it ends when the script does.
+export WINEPREFIX=$tree/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot --init >/dev/null 2>&1 || true
+fi
+wineserver -p 2>/dev/null || true  # one already serving this prefix is as good
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+
+# The build runs a program of its own under Wine (the virtual probe's firmware image).
+scripts/build.sh "$tree" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKESTREL_TESTS=ON \
+  -DCMAKE_BUILD_TYPE=Release
+built=$(date +%s)
+
+# Test programs import the library and the logger from lib/ and, most of them, the virtual
+# probe as their libusb-1.0.dll from sim/: the tests that must not find it say so themselves.
+export WINEPATH="$(winepath -w "$tree/lib");$(winepath -w "$tree/sim")"
+(cd "$tree" && ctest --output-on-failure -j2 --timeout 120)
+tested=$(date +%s)
+
+# The zip, unpacked, and the tool run from it on the virtual probe: nothing of the build tree on
+# the path.
+(cd "$tree" && cpack -G ZIP >/dev/null)
+unpacked=$tree/zip-check
+rm -rf "$unpacked"
+mkdir -p "$unpacked"
+unzip -q "$tree"/kestrel-*-win64.zip -d "$unpacked"
+root=$(echo "$unpacked"/kestrel-*-win64)
+smoke() {
+  local expected=$1
+  shift
+  local out
+  out=$(WINEPATH="" wine "$root/bin/kestrel.exe" "$@" | tr -d '\r')
+  if ! grep -q "$expected" <<<"$out"; then
+    echo "kestrel.exe $* from the zip: expected \"$expected\", got:" >&2
+    echo "$out" >&2
+    exit 1
+  fi
+}
+smoke "firmware version  3.0.0.29" --sim info
+smoke "3 TAPs, IR 15 bits in all" --sim jtag detect
+[ ! -e "$root/bin/libusb-1.0.dll" ] || { echo "the zip has a libusb-1.0.dll in bin/" >&2; exit 1; }
+echo "zip: $(basename "$tree"/kestrel-*-win64.zip), kestrel.exe --sim info and jtag detect pass"
+
+count=$(cd "$tree" && ctest -N | awk '/Total Tests:/ {print $3}')
+echo "Windows build: built in $((built - start)) s, $count tests under Wine in $((tested - built)) s," \
+  "all in $(($(date +%s) - start)) s"

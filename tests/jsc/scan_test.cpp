@@ -30,14 +30,6 @@ class ScanOperations : public JscTest {
     ASSERT_EQ(s_->resetChain(), 0);
     newPackets();
   }
-  void TearDown() override {
-    s_.reset();
-    JscTest::TearDown();
-  }
-  template <class Fn>
-  Fn op(int slot) const {
-    return s_->operation<Fn>(slot);
-  }
   Bytes exchange(const PathDescriptor& p, uint32_t bits, const Bytes& out) {
     Bytes in(out.size(), 0);
     const ExchangeScanRequest request{1, 0, bits, out.data(), in.data()};
@@ -54,8 +46,6 @@ class ScanOperations : public JscTest {
     settings.ambles[3] = 1;
     ASSERT_EQ(op<JSC_ScanSettingsFn>(JSC_SLOT_SET_SCAN_SETTINGS)(s_->handle(), &settings), 0);
   }
-
-  std::unique_ptr<loomhost::Session> s_;
 };
 
 TEST_F(ScanOperations, ReadRestoreLeavesTheRegisterAsItWas) {

@@ -59,7 +59,7 @@ TEST_F(BindingTest, TheFirstLibusbThatLoadsIsBoundAndDetachesWhereItCanSaySo) {
     const char* inBin;
     const char* inLib;
     const char* extra;
-    const char* bound;  // the directory of the bound libusb; null: the system's
+    const char* bound;    // the directory of the bound libusb; null: the system's
     const char* printed;  // after the libusb line; the whole output when bound is "-"
   } cases[] = {
       {SIM_LIBUSB, SIM_LIBUSB, "", "bin", ""},

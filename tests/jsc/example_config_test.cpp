@@ -47,9 +47,9 @@ TEST_F(ExampleConfig, JtagUpdatesDetectsReadsMemoryAndLeavesNothingOpen) {
     const Bytes written{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
     Bytes read(12, 0);
     constexpr uint8_t kAp = 0, kWords = 2, kIncrement = 0;
-    ASSERT_EQ(CMAPI_MemWrite(s->scanManager(), kAp, kWords, kIncrement, 0x20000000, 8, 0,
-                             written.data()),
-              0);
+    ASSERT_EQ(
+        CMAPI_MemWrite(s->scanManager(), kAp, kWords, kIncrement, 0x20000000, 8, 0, written.data()),
+        0);
     ASSERT_EQ(
         CMAPI_MemRead(s->scanManager(), kAp, kWords, kIncrement, 0x20000000, 12, 0, read.data()),
         0);

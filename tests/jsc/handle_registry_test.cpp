@@ -77,6 +77,9 @@ void expectOperationsRefused(JscHandle* h) {
   EXPECT_EQ(op(JSC_SLOT_CYCLE_TCLK, JSC_CycleTclkFn{})(h, 8), -122);
   EXPECT_EQ(op(JSC_SLOT_SWD_REG_READ, JSC_SwdRegReadFn{})(h, 0, 0, &value), -122);
   EXPECT_EQ(op(JSC_SLOT_GET_TRST, JSC_GetTrstFn{})(h, bytes), -122);
+  uint16_t half = 0;
+  EXPECT_EQ(op(JSC_SLOT_REGISTER_WRITE, JSC_RegisterAccessFn{})(h, 0, 0, 0x40, 0, &half), -122);
+  EXPECT_EQ(op(JSC_SLOT_ADD_LINK_DELAY, JSC_AddLinkDelayFn{})(h, 0), -122);
   EXPECT_EQ(JSC_DeleteInterface(&table), 0);
 }
 

@@ -58,6 +58,7 @@ enum Code : uint8_t {
   kSelectTap = 45,
   kDeselectTap = 46,
   kJtagIsolate = 47,
+  kPowerIsolate = 57,
 };
 
 inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {

@@ -19,7 +19,8 @@ class TapRouter : public JscTest {
   }
   int32_t route(int slot, uint8_t kind, uint32_t device = kDevice, int32_t mode = 1) {
     return s_->operation<JSC_TapRouterFn>(slot)(s_->handle(), kind, &settings_, &device, mode);
-  }  ScanSettings settings_{};
+  }
+  ScanSettings settings_{};
 };
 
 TEST_F(TapRouter, RouterWordsByTypeAndPort) {

@@ -229,7 +229,7 @@ TEST(DfuClient, OpensEveryBootloaderItCanAndRefusesTheRest) {
     EXPECT_EQ(info.transferSize, c.transferSize) << c.what;
     // No extension, no download; without a transfer size the device info never came, so the
     // flash has no size and no image fits it.
-    const int32_t download = c.corvid == 0          ? dfu::DFU_ERR_UNSUPPORTED
+    const int32_t download = c.corvid == 0         ? dfu::DFU_ERR_UNSUPPORTED
                              : c.transferSize == 0 ? dfu::DFU_ERR_INVALID_ADDR
                                                    : dfu::DFU_OK;
     const uint8_t image[16] = {};

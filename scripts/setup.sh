@@ -5,10 +5,10 @@
 #                           clang for fuzzing, pkg-config and the Debian packaging tools
 set -euo pipefail
 # The tool's command line (CLI11) and its JSON output are part of the demo.
-packages=(cmake ninja-build gcc g++ libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev)
+packages=(cmake ninja-build gcc g++ libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev help2man)
 if [ "${1:-test}" != demo ]; then
   packages+=(libgtest-dev libgmock-dev clang libclang-rt-14-dev pkg-config dpkg-dev file lintian
-    libbenchmark-dev tshark dfu-util umockdev libumockdev-dev gcovr)  # the capture, DFU host and real-USB tests, coverage; noninteractive keeps wireshark-common's non-root capture off
+    libbenchmark-dev tshark dfu-util umockdev libumockdev-dev gcovr bash-completion)  # the capture, DFU host and real-USB tests, coverage; noninteractive keeps wireshark-common's non-root capture off
 fi
 missing=()
 for package in "${packages[@]}"; do

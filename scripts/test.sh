@@ -15,7 +15,7 @@ scripts/build.sh build-asan -DKESTREL_TESTS=ON -DKESTREL_SANITIZE=ON -DCMAKE_BUI
 # The decoders of untrusted text and device data under libFuzzer for a bounded time, each from
 # its kept corpus.
 CC=clang CXX=clang++ scripts/build.sh build-fuzz -DKESTREL_FUZZ=ON
-for target in value_parsers probe_log dfu_open config_descriptor; do
+for target in value_parsers probe_log dfu_open config_descriptor elf_image intel_hex s_record; do
   corpus=$(mktemp -d)
   cp fuzz/corpus/"$target"/* "$corpus"/
   if ! build-fuzz/fuzz/"$target"_fuzz -max_total_time="${KESTREL_FUZZ_SECONDS:-20}" "$corpus" \

@@ -4,7 +4,8 @@
 # library, the firmware directories (the real probe's empty, the virtual probe's image with the
 # virtual probe), updates of the virtual probe from the installed tree on a private copy of the
 # library that is gone afterwards, and both examples built against the prefix as the README
-# gives them (CMake package and pkg-config) running on the installed virtual probe.
+# gives them (CMake package and pkg-config) running on the installed virtual probe; the manual
+# page and the bash completion.
 # install_test.sh BUILD-DIR SOURCE-DIR CMAKE C-COMPILER CMAKE-GENERATOR
 set -euo pipefail
 build=$1 source=$2 cmake=$3 cc=$4 generator=$5
@@ -77,6 +78,26 @@ out=$(KESTREL_SIM_DEFAULT_BUS=1 LD_LIBRARY_PATH=$libdir/kestrel-sim "$prefix/bin
   fail "missing image:"$'\n'"$out"
 unset TMPDIR
 
+# The manual page and the bash completion where man and bash-completion look for them; the
+# completion offers the installed tool's subcommands, its options and the probes' serials.
+page=$prefix/share/man/man1/kestrel.1.gz
+gzip -dc "$page" | grep -q '^\.TH KESTREL "1"' || fail "no manual page at $page"
+gzip -dc "$page" | grep -q '^\.SS "kestrel mem write"' || fail "the manual page lacks the commands"
+completion=$prefix/share/bash-completion/completions/kestrel
+[ -f "$completion" ] || fail "no bash completion at $completion"
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+  complete_words() {
+    env -u LD_LIBRARY_PATH PATH="$prefix/bin:$PATH" bash -c '
+      . /usr/share/bash-completion/bash_completion && . "$1" && shift
+      COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" && COMP_POINT=${#COMP_LINE}
+      _kestrel kestrel "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+      printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" "$@"
+  }
+  [ "$(complete_words kestrel --sim -p '')" = KST00001 ] || fail "completion of --probe"
+  [ "$(complete_words kestrel mem w)" = write ] || fail "completion of mem"
+  grep -qx -- --verify <<<"$(complete_words kestrel mem write --v)" || fail "completion of options"
+fi
+
 # Both examples as the README's Examples section gives them, run from a copy of the sources
 # against this prefix (found through the variables the README names), with the compilers of
 # this build.
@@ -92,4 +113,4 @@ out=$(cd "$work/src" && env -u LD_LIBRARY_PATH PKG_CONFIG_LIBDIR="$libdir/pkgcon
   fail "the README's examples:"$'\n'"$out"
 grep -qx "echo: hello, probe" <<<"$out" || fail "echo --sim:"$'\n'"$out"
 grep -qx "first TAP: IDCODE 0x4BA00477" <<<"$out" || fail "scan --sim:"$'\n'"$out"
-echo "installed tree, updates on the virtual probe and both examples: ok"
+echo "installed tree, updates on the virtual probe, manual page, completion and both examples: ok"

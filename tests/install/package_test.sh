@@ -18,12 +18,13 @@ declare -A holds=(
   [libjsckestrel-dev]='usr/include/kestrel/kestrel\.h usr/lib/(.*/)?libjsckestrel\.so
     usr/lib/(.*/)?pkgconfig/jsckestrel\.pc usr/lib/(.*/)?cmake/Kestrel/KestrelConfig\.cmake
     usr/lib/(.*/)?cmake/Kestrel/KestrelConfigVersion\.cmake'
-  [kestrel-tools]='usr/bin/kestrel usr/lib/udev/rules\.d/70-kestrel\.rules'
+  [kestrel-tools]='usr/bin/kestrel usr/lib/udev/rules\.d/70-kestrel\.rules
+    usr/share/man/man1/kestrel\.1\.gz usr/share/bash-completion/completions/kestrel'
   [kestrel-sim]='usr/lib/(.*/)?kestrel-sim/libusb-1\.0\.so\.0 usr/lib/(.*/)?kestrel-sim/firmware_3\.0\.0\.29\.bin
     usr/include/kestrel_sim/sim\.h'
 )
 # Files that belong to one package only: none of them may show up in another.
-exclusive='libjsckestrel\.so|libnimbus_logger|/include/|\.pc$|/cmake/|bin/kestrel$|\.rules$|kestrel-sim/'
+exclusive='libjsckestrel\.so|libnimbus_logger|/include/|\.pc$|/cmake/|bin/kestrel$|\.rules$|kestrel-sim/|/man1/|/completions/'
 
 declare -A owner
 for package in "${!holds[@]}"; do

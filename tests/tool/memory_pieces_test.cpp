@@ -25,9 +25,21 @@ TEST(ToolPieces, WholeWordsUpToWhatOnePacketCarries) {
         << std::hex << c.address << " " << c.remaining;
 }
 
-TEST(ToolReport, RateInKibOrMibPerSecond) {
+TEST(ToolReport, RateInKibOrMibPerSecondAndTheTimeLeft) {
   EXPECT_EQ(tool::rateText("wrote", 1048576, 0.5), "wrote 1048576 bytes in 0.50 s (2.0 MiB/s)");
   EXPECT_EQ(tool::rateText("read", 2048, 2.0), "read 2048 bytes in 2.00 s (1.0 KiB/s)");
+  const std::string empty(40, ' '), half = std::string(20, '#') + std::string(20, ' ');
+  const struct {
+    std::size_t done, total;
+    double seconds;
+    std::string bar;
+  } cases[] = {
+      {0, 1 << 20, 0.0, "[" + empty + "]   0%  ETA --:--"},
+      {1 << 19, 1 << 20, 0.4, "[" + half + "]  50%  ETA --:--"},  // the rate still settles
+      {1 << 19, 1 << 20, 65.0, "[" + half + "]  50%  7.9 KiB/s  ETA 1:05"},
+      {1 << 20, 1 << 30, 4.0, "[" + empty + "]   0%  256.0 KiB/s  ETA 1:08:12"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(tool::barText(c.done, c.total, c.seconds), c.bar);
 }
 
 }  // namespace

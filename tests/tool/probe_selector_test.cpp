@@ -108,6 +108,11 @@ TEST_F(ProbeSelector, ResolvesEveryFormToTheProbeKstOpenThenOpens) {
       {"5", tool::kExitPermission, 0, "udev rule"},
       {"6", tool::kExitNoProbe, 0, "no device 6 in `kestrel list` (6 listed)"},
       {"1-9.9", tool::kExitNoProbe, 0, "no Kestrel device at bus path 1-9.9"},
+      {"f055:4B03", 0, ids_[2], ""},  // the only one of its USB id, either case
+      {"1209:4b01:KST00002", 0, ids_[1], ""},
+      {"1209:4b01", tool::kExitUsage, 0, "'1209:4b01' matches 2 devices by USB id"},
+      {"f055:4b04:KST00001", tool::kExitNoProbe, 0, "no Kestrel device with USB id"},
+      {"1209:4b0g", tool::kExitNoProbe, 0, "no Kestrel probe matches"},  // not an id: a prefix
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("selector '" + c.selector + "'");

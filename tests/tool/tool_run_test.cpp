@@ -1,8 +1,7 @@
 // Whole kestrel runs in this process (its libusb is the virtual probe): the JSON document of
 // every subcommand and the exit statuses.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -316,8 +315,8 @@ TEST(KestrelRun, ConfigFilesRunAsFrameworkSessions) {
 int memoryCommands(ksim::DeviceId probe) {
   int count = 0;
   for (const std::vector<uint8_t>& packet : ksim::commandPackets(probe))
-    count += packet.size() > 3 && (packet[3] == 19 || packet[3] == 20 || packet[3] == 61 ||
-                                   packet[3] == 62);
+    count += packet.size() > 3 &&
+             (packet[3] == 19 || packet[3] == 20 || packet[3] == 61 || packet[3] == 62);
   return count;
 }
 
@@ -374,34 +373,69 @@ TEST(KestrelRun, HostileInputsAreRefusedWithOneLineAndNoHarm) {
   } cases[] = {
       {"range wraps past 2^64",
        {"mem", "write", "0xFFFFFFFFFFFFFFF0", small},
-       tool::kExitUsage, "0xFFFFFFFFFFFFFFF0 + 64 bytes runs past the end", kNoTraffic},
+       tool::kExitUsage,
+       "0xFFFFFFFFFFFFFFF0 + 64 bytes runs past the end",
+       kNoTraffic},
       {"range past 2^32 on a 32-bit AP",
        {"mem", "write", "0xFFFFFFE0", small},
-       tool::kExitUsage, "of AP 0 (it has 32-bit addresses only)", kNoMemory},
-      {"length above 1 GiB", {"mem", "read", "0", "0x40000001"}, tool::kExitUsage, "at most 1 GiB",
+       tool::kExitUsage,
+       "of AP 0 (it has 32-bit addresses only)",
+       kNoMemory},
+      {"length above 1 GiB",
+       {"mem", "read", "0", "0x40000001"},
+       tool::kExitUsage,
+       "at most 1 GiB",
        kNoTraffic},
-      {"image above 1 GiB", {"mem", "write", "0", huge}, tool::kExitDataErr,
-       "holds 1073741825 bytes, more than the 1 GiB", kNoTraffic},
-      {"directory as image", {"mem", "write", "0", dir}, tool::kExitNoInput, "is a directory",
+      {"image above 1 GiB",
+       {"mem", "write", "0", huge},
+       tool::kExitDataErr,
+       "holds 1073741825 bytes, more than the 1 GiB",
        kNoTraffic},
-      {"missing image", {"mem", "write", "0", dir + "none"}, tool::kExitNoInput,
-       "No such file or directory", kNoTraffic},
-      {"endless --config", {"info", "--config", "/dev/zero"}, tool::kExitConfig,
-       "/dev/zero holds more than the 1 MiB", kNoTraffic},
-      {"directory as --config", {"info", "--config", dir}, tool::kExitNoInput, "is a directory",
+      {"directory as image",
+       {"mem", "write", "0", dir},
+       tool::kExitNoInput,
+       "is a directory",
        kNoTraffic},
-      {"FIFO without a writer as --config", {"info", "--config", fifo}, tool::kExitConfig,
-       "names no probe driver", kNoTraffic},
+      {"missing image",
+       {"mem", "write", "0", dir + "none"},
+       tool::kExitNoInput,
+       "No such file or directory",
+       kNoTraffic},
+      {"endless --config",
+       {"info", "--config", "/dev/zero"},
+       tool::kExitConfig,
+       "/dev/zero holds more than the 1 MiB",
+       kNoTraffic},
+      {"directory as --config",
+       {"info", "--config", dir},
+       tool::kExitNoInput,
+       "is a directory",
+       kNoTraffic},
+      {"FIFO without a writer as --config",
+       {"info", "--config", fifo},
+       tool::kExitConfig,
+       "names no probe driver",
+       kNoTraffic},
       {"--out that cannot be created",
        {"mem", "read", "0x20000000", "16", "--out", dir + "none/x.bin"},
-       tool::kExitIo, "cannot create", kNoTraffic},
+       tool::kExitIo,
+       "cannot create",
+       kNoTraffic},
       {"--out on a full disk",
        {"mem", "read", "0x20000000", "16", "--out", "/dev/full"},
-       tool::kExitIo, "cannot write /dev/full: No space left on device", kAny},
-      {"bytes that are not UTF-8", {"-p", "\xFF\xFE\x1B[2J", "info"}, tool::kExitNoProbe,
-       "matches", kNoTraffic},
-      {"an access port the target lacks", {"mem", "read", "0x20000000", "4", "--ap", "9"},
-       tool::kExitIo, "(FW_BAD_ARGUMENTS, 0x103)", kAny},
+       tool::kExitIo,
+       "cannot write /dev/full: No space left on device",
+       kAny},
+      {"bytes that are not UTF-8",
+       {"-p", "\xFF\xFE\x1B[2J", "info"},
+       tool::kExitNoProbe,
+       "matches",
+       kNoTraffic},
+      {"an access port the target lacks",
+       {"mem", "read", "0x20000000", "4", "--ap", "9"},
+       tool::kExitIo,
+       "(FW_BAD_ARGUMENTS, 0x103)",
+       kAny},
   };
   for (const auto& c : cases) {
     for (const bool asJson : {false, true}) {
@@ -457,11 +491,21 @@ TEST(KestrelRun, ProbeAndTargetTroublesAreNamedWithTheWayOut) {
     bool emptyChain;
     bool busy;
   } cases[] = {
-      {"empty chain", {"jtag", "detect"}, tool::kExitNoProbe, "no TAP found: is the target powered",
-       false, true, false},
+      {"empty chain",
+       {"jtag", "detect"},
+       tool::kExitNoProbe,
+       "no TAP found: is the target powered",
+       false,
+       true,
+       false},
       {"busy", {"info"}, tool::kExitBusy, "is busy: another program holds it", false, false, true},
-      {"bootloader", {"-p", "0", "info"}, tool::kExitNoProbe, "left in its bootloader: unplug",
-       true, false, false},
+      {"bootloader",
+       {"-p", "0", "info"},
+       tool::kExitNoProbe,
+       "left in its bootloader: unplug",
+       true,
+       false,
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -469,8 +513,10 @@ TEST(KestrelRun, ProbeAndTargetTroublesAreNamedWithTheWayOut) {
     ksim::ProbeConfig config;
     if (!c.emptyChain) config.chain = ksim::demoChain();
     config.failClaimCommand = c.busy;
-    if (c.bootloader) ksim::attachBootloader(config);
-    else ksim::attachProbe(config);
+    if (c.bootloader)
+      ksim::attachBootloader(config);
+    else
+      ksim::attachProbe(config);
     const Outcome run = kestrel(c.words);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
@@ -487,6 +533,50 @@ TEST(KestrelRun, ProbeAndTargetTroublesAreNamedWithTheWayOut) {
   EXPECT_NE(quiet.out.find("3 TAPs"), std::string::npos) << quiet.out;
   const Outcome list = kestrel({"list"});
   EXPECT_EQ(list.status, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// --clock on every kind of session: the step the probe runs, said when it is not the one
+// asked, and the delay setting it was sent.
+TEST(KestrelRun, ClockAsksTheProbeAndSaysWhatItRuns) {
+  const std::string config = std::string(KESTREL_EXAMPLES_DIR) + "/jtag.cfg";
+  const struct {
+    std::vector<const char*> words;
+    int status;
+    const char* says;
+    uint32_t delay;
+  } cases[] = {
+      {{"--clock", "1M", "info"}, 0, "kestrel: test clock 1 MHz\n", 16},
+      {{"--clock", "12.5M", "jtag", "detect"},
+       0,
+       "test clock 12 MHz (--clock asks 12.5 MHz)",
+       0xFFFFFFFE},
+      {{"mem", "read", "0", "4", "--clock", "500kHz"}, 0, "test clock 500 kHz", 33},
+      {{"--clock", "12.5M", "--config", config.c_str(), "info"},
+       0,
+       "test clock 12 MHz (--clock asks 12.5 MHz)",
+       0xFFFFFFFE},
+      {{"--clock", "99k", "info"}, tool::kExitUsage, "--clock takes a frequency from 100k", 0},
+      {{"--clock", "1.2.3M", "info"}, tool::kExitUsage, "not '1.2.3M'", 0},
+      {{"--clock", "1M", "list"},
+       tool::kExitUsage,
+       "--clock is for commands that use the target",
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.words.back());
+    ksim::reset();
+    const ksim::DeviceId probe = attach("KST00001");
+    const Outcome run = kestrel(c.words);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    if (c.status == 0) {
+      EXPECT_EQ(ksim::probeStatus(probe).tclkDelay, c.delay);
+    }
+  }
 }
 
 }  // namespace

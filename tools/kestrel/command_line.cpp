@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "clock_option.h"
 #include "console.h"
 #include "exit_status.h"
 #include "firmware_version.h"
+#include "image/image.h"
 #include "number.h"
 #include "version_text.h"
 
@@ -21,8 +23,9 @@ constexpr int kMaxTraceLevel = 6;
 
 const char kFooter[] =
     "Choosing a probe (--probe, or KESTREL_PROBE in the environment): a serial number, a\n"
-    "unique prefix of one, a bus path such as 1-4.2, or an index into `kestrel list`. With\n"
-    "several probes attached and none chosen, kestrel lists them and asks.\n"
+    "USB id such as 1209:4b01 or 1209:4b01:SERIAL, a bus path such as 1-4.2, an index into\n"
+    "`kestrel list`, or a unique prefix of a serial number. With several probes attached and\n"
+    "none chosen, kestrel lists them and asks.\n"
     "\n"
     "Exit status:\n"
     "  0   success\n"
@@ -43,6 +46,7 @@ struct Parsing {
   std::string trace;        // --trace[=N] as given
   bool traceGiven = false;  // --trace or --trace-file
   std::string firmware;     // --firmware as given
+  std::string clock;        // --clock as given
   std::vector<CLI::App*> leaves;
 };
 
@@ -65,7 +69,7 @@ std::string suggestion(const std::string& word, const std::vector<std::string>& 
 // Options every subcommand takes, before or after its name.
 void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
   app.add_option("-p,--probe,--serial", options.probe,
-                 "serial, serial prefix, bus path or list index (default: KESTREL_PROBE)")
+                 "serial, USB id, bus path, list index or serial prefix (default: KESTREL_PROBE)")
       ->type_name("SELECTOR")
       ->group("Probe");
   app.add_flag("--sim", options.sim, "use the virtual probe instead of the USB bus")
@@ -73,6 +77,11 @@ void addCommonOptions(CLI::App& app, Options& options, Parsing& parsing) {
   app.add_option("--firmware", parsing.firmware,
                  "with --sim: the virtual probe's firmware version (3.0.0.28 is outdated)")
       ->type_name("VERSION")
+      ->group("Probe");
+  app.add_option("--clock", parsing.clock,
+                 "the test clock to ask for, in Hz with k or M (1M, 12.5M, 500k); the probe "
+                 "runs the nearest step it has, and says so")
+      ->type_name("HZ")
       ->group("Probe");
   app.add_flag("--json", options.json, "print one JSON document and nothing else on stdout")
       ->group("Output");
@@ -269,11 +278,26 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
       ->required();
   memRead->add_option("LEN", words.length, "byte count")->required();
   memRead->add_option("--out", options.file, "write the bytes to FILE")->type_name("FILE");
+  memRead
+      ->add_option("--format", options.format,
+                   "with --out: raw bytes (default), Intel HEX or S-records")
+      ->type_name("bin|ihex|srec");
+  std::string width = "1";
+  memRead->add_option("-w,--width", width, "the hexdump's words: 1, 2, 4 or 8 bytes, little-endian")
+      ->type_name("N");
   CLI::App* memWrite = leaf(parsing, *mem, "write",
                             "write a file into target memory; --verify reads it back", options);
-  memWrite->add_option("ADDR", words.address, "start address (decimal or 0x hexadecimal)")
+  std::vector<std::string> writeWords;
+  memWrite
+      ->add_option("[ADDR] FILE", writeWords,
+                   "an ELF, Intel HEX or S-record image, or ADDR and a raw binary to write there")
+      ->type_name("")
+      ->expected(1, 2)
       ->required();
-  memWrite->add_option("FILE", options.file, "the bytes to write")->required();
+  memWrite
+      ->add_option("--format", options.format,
+                   "the image's format, instead of the one its content shows")
+      ->type_name("elf|ihex|srec|bin");
   memWrite->add_flag("--verify", options.verify, "read back and name the first difference");
   for (CLI::App* transfer : {memRead, memWrite})
     transfer->add_option("--ap", words.accessPort, "the MEM-AP to use (default 0)")->type_name("N");
@@ -341,9 +365,41 @@ int parseCommandLine(int argc, const char* const* argv, Options& options, std::o
     if (environment != nullptr) options.probe = environment;
     options.probeFromEnvironment = environment != nullptr;
   }
+  if (!parsing.clock.empty() && !parseClock(parsing.clock, options.clockHertz))
+    return refuse(
+        err, where,
+        "--clock takes a frequency from 100k to 100M (hertz) such as 1M, 12.5M or 500k, not "
+        "'" +
+            parsing.clock + "'");
+  if (!parsing.clock.empty() && (where == list || where == update))
+    return refuse(err, where,
+                  "--clock is for commands that use the target, not " + commandPath(where));
   if ((where == list || where == powerInfo) && !options.config.empty())
     return refuse(err, where,
                   "--config is for info, jtag detect, dap info and mem, not " + commandPath(where));
+  ImageFormat format = ImageFormat::Unknown;
+  if (!options.format.empty() && !parseFormatName(options.format, format))
+    return refuse(err, where,
+                  "--format takes elf, ihex, srec or bin, not '" + options.format + "'");
+  if (where == memRead) {
+    if (!options.format.empty() && options.file.empty())
+      return refuse(err, where, "--format is for --out FILE; the terminal gets a hexdump");
+    if (format == ImageFormat::Elf)
+      return refuse(err, where, "mem read writes bin, ihex or srec, not elf");
+    if (width != "1" && width != "2" && width != "4" && width != "8")
+      return refuse(err, where, "-w takes a word width of 1, 2, 4 or 8 bytes, not '" + width + "'");
+    options.wordWidth = static_cast<unsigned>(std::stoul(width));
+  }
+  if (where == memWrite) {
+    options.file = writeWords.back();
+    options.addressGiven = writeWords.size() == 2;
+    words.address = options.addressGiven ? writeWords.front() : "0";
+    if (options.addressGiven && !options.format.empty() && options.format != "bin")
+      return refuse(err, where,
+                    "an " + options.format + " image carries its own addresses; give no ADDR");
+    if (!options.addressGiven && options.format == "bin")
+      return refuse(err, where, "a raw binary needs its address: mem write ADDR FILE");
+  }
   if ((where == memRead || where == memWrite) &&
       !readMemoryWords(words, where == memRead, options, error))
     return refuse(err, where, error);

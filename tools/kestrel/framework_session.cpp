@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "clock_option.h"
 #include "config_keys.h"
 #include "device_json.h"
 #include "exit_status.h"
@@ -18,16 +19,6 @@ const char kSerialKey[] = "HARP.POD_SERIAL";
 // A configuration is a few dozen KEY=value lines; 1 MiB is thousands of times that, and
 // small enough that a wrong file (an image, /dev/zero) is refused at once.
 constexpr uint64_t kMaxConfigBytes = uint64_t{1} << 20;
-
-// "5.5 MHz", "100 kHz": the test clock as the probe runs it.
-std::string clockText(uint32_t hertz) {
-  char text[32];
-  if (hertz >= 1000000)
-    std::snprintf(text, sizeof text, "%g MHz", hertz / 1e6);
-  else
-    std::snprintf(text, sizeof text, "%g kHz", hertz / 1e3);
-  return text;
-}
 
 }  // namespace
 
@@ -74,6 +65,14 @@ int FrameworkSession::open() {
     return refuse(status, error);
   if (!session_.host().parse(text, error)) return refuse(kExitConfig, file + ", " + error);
   if (const int status = choose(); status != kExitOk) return status;
+  // --clock stands in for the file's test clock.
+  if (run_.options.clockHertz != 0) {
+    session_.host().set("LOOM.TCLK_PROGRAM", "specific");
+    char frequency[32];
+    std::snprintf(frequency, sizeof frequency, "%.9gMHz",
+                  static_cast<double>(run_.options.clockHertz) / 1e6);
+    session_.host().set("LOOM.TCLK_FREQUENCY", frequency);
+  }
   run_.console.detail(1) << "kestrel: framework session from " << file << " on the probe at "
                          << device().path << '\n';
   int32_t result = session_.createInterface();
@@ -94,11 +93,12 @@ int FrameworkSession::open() {
   run_.console.document()["framework"] = {{"config", file}, {"tclk_frequency", clock}};
   // The probe runs at one of its own steps, which need not be the frequency the file asks.
   const std::string* asked = session_.host().value("LOOM.TCLK_FREQUENCY");
-  run_.console.notice() << "kestrel: test clock " << clockText(clock)
-                        << (asked != nullptr ? " (the file asks LOOM.TCLK_FREQUENCY=" +
-                                                   printable(*asked) + ")"
-                                             : "")
-                        << '\n';
+  const std::string askedBy =
+      run_.options.clockHertz == clock ? ""
+      : run_.options.clockHertz != 0 ? " (--clock asks " + clockText(run_.options.clockHertz) + ")"
+      : asked != nullptr ? " (the file asks LOOM.TCLK_FREQUENCY=" + printable(*asked) + ")"
+                         : "";
+  run_.console.notice() << "kestrel: test clock " << clockText(clock) << askedBy << '\n';
   std::vector<std::string> known = session_.host().keysAsked();
   known.insert(known.end(), {kDriverKey, kSerialKey});
   for (const std::string& warning : unknownKeyWarnings(session_.host().keys(), known))

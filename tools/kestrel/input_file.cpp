@@ -43,8 +43,8 @@ int InputFile::open(const std::string& path, uint64_t cap, Streams streams, int 
   path_ = path;
   const bool standardInput = path == "-" && streams == Streams::Spooled;
   // Not blocking in open: a FIFO without a writer would hold the tool before it can look.
-  const int fd = standardInput ? dup(STDIN_FILENO)
-                               : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd =
+      standardInput ? dup(STDIN_FILENO) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error = "cannot read " + path + ": " + std::strerror(errno);
     return kExitNoInput;
@@ -64,7 +64,8 @@ int InputFile::open(const std::string& path, uint64_t cap, Streams streams, int 
             " the tool takes";
     return tooLarge;
   }
-  const bool stream = S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode);
+  const bool stream =
+      S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode);
   if (!stream || streams == Streams::Refused) {
     close(fd);
     error = path + " is not a regular file";
@@ -126,6 +127,22 @@ bool InputFile::read(uint8_t* buffer, std::size_t length, std::size_t& got, std:
   if (position_ > size_ || (got < length && position_ != size_)) {
     error = path_ + " changed its length while it was read";
     return false;
+  }
+  return true;
+}
+
+bool InputFile::readAt(uint64_t offset, uint8_t* buffer, std::size_t length, std::string& error) {
+  std::size_t got = 0;
+  while (got < length) {
+    ssize_t n = 0;
+    do n = pread(fd_, buffer + got, length - got, static_cast<off_t>(offset + got));
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+      error = n < 0 ? "cannot read " + path_ + ": " + std::strerror(errno)
+                    : path_ + " changed its length while it was read";
+      return false;
+    }
+    got += static_cast<std::size_t>(n);
   }
   return true;
 }

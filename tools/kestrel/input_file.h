@@ -30,6 +30,8 @@ class InputFile {
   // Fills buffer with the next bytes (fewer only at the end): the count, or false when the
   // read failed or the file changed its length under the reader (error says so).
   bool read(uint8_t* buffer, std::size_t length, std::size_t& got, std::string& error);
+  // Exactly length bytes from offset, wherever the reading stands (error says why not).
+  bool readAt(uint64_t offset, uint8_t* buffer, std::size_t length, std::string& error);
   // Back to the first byte, for a second pass.
   bool rewind(std::string& error);
 

@@ -1,13 +1,18 @@
 // kestrel mem read / mem write: target memory through a MEM-AP. Every range is checked
 // against the address space of the commands that will carry it before any traffic, and the
 // bytes stream between the file, the output and the probe a piece at a time.
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "address_range.h"
 #include "commands.h"
 #include "dap_session.h"
 #include "exit_status.h"
+#include "image/image.h"
+#include "image/load_image.h"
+#include "image/record_writer.h"
 #include "input_file.h"
 #include "kestrel/kestrel.h"
 #include "memory_transfer.h"
@@ -23,11 +28,15 @@ constexpr uint64_t kMaxTransfer = uint64_t{1} << 30;  // as the command line's L
 constexpr uint8_t kAccessPort = 1, kCfg = 0xF4;
 constexpr uint32_t kLargeAddress = 0x2;
 
-// The hexdump of a read, line by line as the pieces arrive.
+// The hexdump of a read, line by line as the pieces arrive: 16 bytes a line, as words of
+// width bytes read little-endian, as the target stores them.
 class Hexdump {
  public:
-  Hexdump(std::ostream& out, uint64_t address, uint64_t length)
-      : out_(out), address_(address), digits_(address + length > UINT32_MAX ? 16 : 8) {}
+  Hexdump(std::ostream& out, uint64_t address, uint64_t length, unsigned width)
+      : out_(out),
+        address_(address),
+        digits_(address + length > UINT32_MAX ? 16 : 8),
+        width_(width) {}
   void add(const uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       line_[filled_++] = bytes[i];
@@ -39,15 +48,19 @@ class Hexdump {
     char cell[24];
     std::snprintf(cell, sizeof cell, "%0*llX ", digits_, static_cast<unsigned long long>(address_));
     std::string text = cell, shown;
-    for (std::size_t i = 0; i < kDumpWidth; ++i) {
-      if (i >= filled_) {
-        text += "   ";
-        continue;
+    for (std::size_t i = 0; i < kDumpWidth; i += width_) {
+      text += ' ';
+      for (std::size_t k = width_; k-- > 0;) {
+        if (i + k >= filled_) {
+          text += "  ";
+          continue;
+        }
+        std::snprintf(cell, sizeof cell, "%02X", line_[i + k]);
+        text += cell;
       }
-      std::snprintf(cell, sizeof cell, " %02X", line_[i]);
-      text += cell;
-      shown += line_[i] >= 0x20 && line_[i] < 0x7F ? static_cast<char>(line_[i]) : '.';
     }
+    for (std::size_t i = 0; i < filled_; ++i)
+      shown += line_[i] >= 0x20 && line_[i] < 0x7F ? static_cast<char>(line_[i]) : '.';
     out_ << text << "  |" << shown << "|\n";
     address_ += filled_;
     filled_ = 0;
@@ -57,6 +70,7 @@ class Hexdump {
   std::ostream& out_;
   uint64_t address_;
   int digits_;
+  unsigned width_;
   uint8_t line_[kDumpWidth] = {};
   std::size_t filled_ = 0;
 };
@@ -77,8 +91,8 @@ bool failed(const std::ostream& out) {
 }
 
 // The range against the 64-bit commands, before the probe is opened: 0 or 64, said.
-int checkRange(Invocation& run, uint64_t length) {
-  const std::string problem = rangeProblem(run.options.address, length, AddressFamily::Bits64);
+int checkRange(Invocation& run, uint64_t address, uint64_t length) {
+  const std::string problem = rangeProblem(address, length, AddressFamily::Bits64);
   if (problem.empty()) return kExitOk;
   run.console.error(problem);
   return kExitUsage;
@@ -87,8 +101,7 @@ int checkRange(Invocation& run, uint64_t length) {
 // A range past 4 GiB needs an access port with 64-bit addresses (CFG.LA): through one with
 // 32-bit addresses only the high bits would be dropped. Asked of the AP before any memory
 // command is sent.
-int checkAccessPort(Invocation& run, KST_SMG_HANDLE handle, uint64_t length) {
-  const uint64_t address = run.options.address;
+int checkAccessPort(Invocation& run, KST_SMG_HANDLE handle, uint64_t address, uint64_t length) {
   if (rangeProblem(address, length, AddressFamily::Bits32).empty()) return kExitOk;
   uint32_t cfg = 0;
   const int ap = run.options.accessPort;
@@ -104,22 +117,36 @@ int checkAccessPort(Invocation& run, KST_SMG_HANDLE handle, uint64_t length) {
   return kExitUsage;
 }
 
-// A transfer with its progress and rate (on standard error, in the document under --json):
-// 0, or the exit status after saying where it stopped. The sink or source reports its own
-// failures and returns false, which ends the transfer with `stopped`.
+// One range of target memory a write or read-back covers.
+struct Span {
+  uint64_t address, length;
+};
+
+// A transfer over spans with one progress bar and rate (on standard error, in the document
+// under --json): 0, or the exit status after saying where it stopped. The sink or source
+// reports its own failures and returns false, which ends the transfer with `stopped`.
 template <class Move>
-int transfer(Invocation& run, const char* verb, const char* key, uint64_t length, int& stopped,
-             Move move) {
-  TransferReport report(verb, static_cast<std::size_t>(length), !run.options.quiet && !run.options.json);
-  const TransferResult result = move([&](std::size_t done) { report.update(done); });
-  if (result.stoppedByCaller) return stopped;
-  if (result.result != KST_OK) {
-    // The reply of a failed piece carries no data, so the piece is as close as it can be told.
-    const uint64_t last = result.stoppedAt + (result.pieceLength == 0 ? 0 : result.pieceLength - 1);
-    run.console.error(std::string(verb) + " failed in " + hexAddress(result.stoppedAt) + ".." +
-                      hexAddress(last) + ": " + resultText(result.result));
-    run.console.document()["stopped_at"] = result.stoppedAt;
-    return kExitIo;
+int transfer(Invocation& run, const char* verb, const char* key, const std::vector<Span>& spans,
+             int& stopped, Move move) {
+  uint64_t length = 0;
+  for (const Span& span : spans) length += span.length;
+  TransferReport report(verb, static_cast<std::size_t>(length),
+                        !run.options.quiet && !run.options.json);
+  uint64_t before = 0;
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    const TransferResult result =
+        move(i, [&](std::size_t done) { report.update(static_cast<std::size_t>(before + done)); });
+    if (result.stoppedByCaller) return stopped;
+    if (result.result != KST_OK) {
+      // The reply of a failed piece carries no data, so the piece is as close as it can be told.
+      const uint64_t last =
+          result.stoppedAt + (result.pieceLength == 0 ? 0 : result.pieceLength - 1);
+      run.console.error(std::string(verb) + " failed in " + hexAddress(result.stoppedAt) + ".." +
+                        hexAddress(last) + ": " + resultText(result.result));
+      run.console.document()["stopped_at"] = result.stoppedAt;
+      return kExitIo;
+    }
+    before += spans[i].length;
   }
   const double rate = report.finish(static_cast<std::size_t>(length), run.console.notice());
   run.console.document()[key] = rate;
@@ -133,7 +160,15 @@ int runMemRead(Invocation& run) {
   nlohmann::json& document = run.console.document();
   document["address"] = options.address;
   document["length"] = options.length;
-  if (const int status = checkRange(run, options.length)) return run.console.finish(status);
+  if (const int status = checkRange(run, options.address, options.length))
+    return run.console.finish(status);
+  ImageFormat format = ImageFormat::Binary;
+  if (!options.format.empty()) parseFormatName(options.format, format);
+  if (const std::string problem = recordRangeProblem(format, options.address, options.length);
+      !problem.empty()) {
+    run.console.error(problem);
+    return run.console.finish(kExitUsage);
+  }
   OutputFile file;
   std::string error;
   if (!options.file.empty() && file.create(options.file, error) != kExitOk) {
@@ -142,26 +177,31 @@ int runMemRead(Invocation& run) {
   }
   DapSession session(run);
   if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
-  if (const int status = checkAccessPort(run, session.handle(), options.length))
+  if (const int status = checkAccessPort(run, session.handle(), options.address, options.length))
     return run.console.finish(status);
   const MemoryPort port{session.handle(), options.accessPort};
   std::ostream& data = options.file.empty() ? run.console.streamField("data") : file.stream();
-  Hexdump dump(run.console.text(), options.address, options.length);
+  Hexdump dump(run.console.text(), options.address, options.length, options.wordWidth);
+  const bool records = format == ImageFormat::IntelHex || format == ImageFormat::SRecord;
+  RecordWriter writer(data, format, options.address, options.length);
   std::ostream& text = run.console.text();
   int stopped = kExitIo;
   uint64_t received = 0;
-  int status = transfer(run, "read", "read_bytes_per_second", options.length, stopped,
-                        [&](const Progress& progress) {
+  int status = transfer(run, "read", "read_bytes_per_second", {{options.address, options.length}},
+                        stopped, [&](std::size_t, const Progress& progress) {
                           return readMemory(
                               port, options.address, options.length,
                               [&](const uint8_t* bytes, std::size_t count) {
-                                if (!options.file.empty())
+                                if (records)
+                                  writer.add(bytes, count);
+                                else if (!options.file.empty())
                                   data.write(reinterpret_cast<const char*>(bytes),
                                              static_cast<std::streamsize>(count));
                                 else
                                   hexText(data, bytes, count);
                                 if (options.file.empty()) dump.add(bytes, count);
                                 received += count;
+                                if (records && received == options.length) writer.finish();
                                 // The last piece flushes the file, so its failure is this one.
                                 if (received == options.length && !options.file.empty())
                                   data.flush();
@@ -184,7 +224,6 @@ int runMemRead(Invocation& run) {
 int runMemWrite(Invocation& run) {
   const Options& options = run.options;
   nlohmann::json& document = run.console.document();
-  document["address"] = options.address;
   InputFile file;
   std::string error;
   if (const int status =
@@ -192,57 +231,98 @@ int runMemWrite(Invocation& run) {
     run.console.error(error);
     return run.console.finish(status);
   }
-  const uint64_t length = file.size();
+  // A raw binary streams from the file to its one address; an image's regions are in memory.
+  Image image;
+  std::vector<Span> spans;
+  if (options.addressGiven) {
+    spans.push_back({options.address, file.size()});
+    document["address"] = options.address;
+  } else {
+    if (const int status = loadImage(file, options.file, options.format, image, error)) {
+      run.console.error(error);
+      return run.console.finish(status);
+    }
+    for (const ImageRegion& region : image.regions)
+      spans.push_back({region.address, region.bytes.size()});
+    nlohmann::json& regions = document["regions"] = nlohmann::json::array();
+    for (const Span& span : spans)
+      regions.push_back({{"address", span.address}, {"length", span.length}});
+  }
+  uint64_t length = 0;
+  for (const Span& span : spans) length += span.length;
   document["length"] = length;
-  if (const int status = checkRange(run, length)) return run.console.finish(status);
+  for (const Span& span : spans)
+    if (const int status = checkRange(run, span.address, span.length))
+      return run.console.finish(status);
   DapSession session(run);
   if (const int status = session.open(); status != kExitOk) return run.console.finish(status);
-  if (const int status = checkAccessPort(run, session.handle(), length))
-    return run.console.finish(status);
+  for (const Span& span : spans)
+    if (const int status = checkAccessPort(run, session.handle(), span.address, span.length))
+      return run.console.finish(status);
   const MemoryPort port{session.handle(), options.accessPort};
-  const auto fill = [&](uint8_t* bytes, std::size_t count) {
-    std::size_t got = 0;
-    if (file.read(bytes, count, got, error) && got == count) return true;
-    run.console.error(error.empty() ? options.file + " ended early" : error);
-    return false;
+  // The bytes of span i from offset on, count of them.
+  const auto fill = [&](std::size_t i, uint64_t offset, uint8_t* bytes, std::size_t count) {
+    if (options.addressGiven) {
+      std::size_t got = 0;
+      if (file.read(bytes, count, got, error) && got == count) return true;
+      run.console.error(error.empty() ? options.file + " ended early" : error);
+      return false;
+    }
+    const uint8_t* from = image.regions[i].bytes.data() + offset;
+    std::copy(from, from + count, bytes);
+    return true;
   };
   int stopped = kExitIo;
-  if (const int status = transfer(run, "wrote", "write_bytes_per_second", length, stopped,
-                                  [&](const Progress& progress) {
-                                    return writeMemory(port, options.address, length, fill,
-                                                       progress);
+  if (const int status = transfer(run, "wrote", "write_bytes_per_second", spans, stopped,
+                                  [&](std::size_t i, const Progress& progress) {
+                                    uint64_t offset = 0;
+                                    return writeMemory(
+                                        port, spans[i].address, spans[i].length,
+                                        [&](uint8_t* bytes, std::size_t count) {
+                                          offset += count;
+                                          return fill(i, offset - count, bytes, count);
+                                        },
+                                        progress);
                                   }))
     return run.console.finish(status);
   if (!options.verify) return run.console.finish(kExitOk);
-  if (!file.rewind(error)) {
+  if (options.addressGiven && !file.rewind(error)) {
     run.console.error(error);
     return run.console.finish(kExitIo);
   }
   // Each piece read back is compared with the file's bytes at the same place.
-  uint64_t offset = 0;
-  const auto compare = [&](const uint8_t* back, std::size_t count) {
-    uint8_t wrote[4352];
-    if (!fill(wrote, count)) return false;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (back[i] == wrote[i]) continue;
-      char detail[48];
-      std::snprintf(detail, sizeof detail, " (wrote 0x%02X, read 0x%02X)", wrote[i], back[i]);
-      run.console.error("verify failed at " + hexAddress(options.address + offset + i) + detail);
-      document["verified"] = false;
-      document["first_difference"] = options.address + offset + i;
-      return false;
-    }
-    offset += count;
-    return true;
-  };
-  if (const int status = transfer(run, "read back", "read_bytes_per_second", length, stopped,
-                                  [&](const Progress& progress) {
-                                    return readMemory(port, options.address, length, compare,
-                                                      progress);
-                                  }))
+  if (const int status =
+          transfer(run, "read back", "read_bytes_per_second", spans, stopped,
+                   [&](std::size_t i, const Progress& progress) {
+                     uint64_t offset = 0;
+                     return readMemory(
+                         port, spans[i].address, spans[i].length,
+                         [&](const uint8_t* back, std::size_t count) {
+                           uint8_t wrote[4352];
+                           if (!fill(i, offset, wrote, count)) return false;
+                           for (std::size_t k = 0; k < count; ++k) {
+                             if (back[k] == wrote[k]) continue;
+                             const uint64_t at = spans[i].address + offset + k;
+                             char detail[48];
+                             std::snprintf(detail, sizeof detail, " (wrote 0x%02X, read 0x%02X)",
+                                           wrote[k], back[k]);
+                             run.console.error("verify failed at " + hexAddress(at) + detail);
+                             document["verified"] = false;
+                             document["first_difference"] = at;
+                             return false;
+                           }
+                           offset += count;
+                           return true;
+                         },
+                         progress);
+                   }))
     return run.console.finish(status);
-  run.console.text() << "verified " << length << " bytes at " << hexAddress(options.address)
-                     << '\n';
+  if (options.addressGiven)
+    run.console.text() << "verified " << length << " bytes at " << hexAddress(options.address)
+                       << '\n';
+  else
+    run.console.text() << "verified " << length << " bytes in " << spans.size()
+                       << (spans.size() == 1 ? " region\n" : " regions\n");
   document["verified"] = true;
   return run.console.finish(kExitOk);
 }

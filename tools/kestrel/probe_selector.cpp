@@ -1,10 +1,11 @@
 #include "probe_selector.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "exit_status.h"
-#include "printable_text.h"
 #include "number.h"
+#include "printable_text.h"
 
 namespace tool {
 namespace {
@@ -25,6 +26,36 @@ bool isBusPath(const std::string& text) {
     if (dot == std::string::npos) return true;
     start = dot + 1;
   }
+}
+
+// VVVV:PPPP or VVVV:PPPP:SERIAL, the identities in hexadecimal as `kestrel list` shows them.
+struct UsbIdSelector {
+  uint16_t vendorId = 0, productId = 0;
+  bool withSerial = false;
+  std::string serial;
+};
+
+bool readHexWord(const std::string& text, std::size_t at, uint16_t& value) {
+  if (text.size() < at + 4) return false;
+  value = 0;
+  for (std::size_t i = at; i < at + 4; ++i) {
+    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (digit < 0) return false;
+    value = static_cast<uint16_t>(value << 4 | digit);
+  }
+  return true;
+}
+
+bool isUsbId(const std::string& text, UsbIdSelector& id) {
+  if (text.size() < 9 || text[4] != ':' || !readHexWord(text, 0, id.vendorId) ||
+      !readHexWord(text, 5, id.productId))
+    return false;
+  if (text.size() == 9) return true;
+  if (text[9] != ':') return false;
+  id.withSerial = true;
+  id.serial = text.substr(10);
+  return true;
 }
 
 Candidates matching(const std::vector<ListedDevice>& devices,
@@ -135,6 +166,14 @@ Selection selectProbe(const std::vector<ListedDevice>& devices, const std::strin
   Candidates found = matching(
       devices, [](const ListedDevice& d, const std::string& s) { return d.serial == s; }, selector);
   if (!found.empty()) return resolve(devices, selector, found, "serial number");
+  if (UsbIdSelector id; isUsbId(selector, id)) {
+    for (std::size_t i = 0; i < devices.size(); ++i)
+      if (devices[i].vendorId == id.vendorId && devices[i].productId == id.productId &&
+          (!id.withSerial || devices[i].serial == id.serial))
+        found.push_back(i);
+    if (found.empty()) return refusal(kExitNoProbe, "no Kestrel device with USB id " + selector);
+    return resolve(devices, selector, found, "USB id");
+  }
   if (isBusPath(selector)) {
     found = matching(
         devices, [](const ListedDevice& d, const std::string& s) { return d.path == s; }, selector);

@@ -1,5 +1,6 @@
-// One grammar for choosing a probe: a serial number, a unique serial prefix, a bus path or an
-// index into `kestrel list`; resolved to what KST_Open takes.
+// One grammar for choosing a probe: a serial number, a USB id (1209:4b01, or 1209:4b01:SERIAL),
+// a bus path, an index into `kestrel list` or a unique serial prefix; resolved to what
+// KST_Open takes.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +20,9 @@ struct Selection {
 };
 
 // Resolves selector (empty: the only probe attached) against devices as listDevices gives
-// them. The forms are tried in this order: exact serial number, bus path (1-4.2), index,
-// unique serial prefix; a serial that looks like a number or a path therefore still wins.
+// them. The forms are tried in this order: exact serial number, USB id, bus path (1-4.2),
+// index, unique serial prefix; a serial that looks like a number or a path therefore still
+// wins. A USB id alone must name one device.
 Selection selectProbe(const std::vector<ListedDevice>& devices, const std::string& selector);
 
 // One line per device, as `kestrel list` prints it.

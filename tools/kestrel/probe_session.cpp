@@ -1,5 +1,6 @@
 #include "probe_session.h"
 
+#include "clock_option.h"
 #include "device_json.h"
 #include "exit_status.h"
 #include "kestrel/kst_probe.h"
@@ -33,7 +34,7 @@ int ProbeSession::open(bool powerMeasurement) {
   openIndex_ = selection.openIndex;
   openSerial_ = selection.openSerial;
   const int32_t result = KST_Open(&probe_, openIndex_, openSerial(), powerMeasurement ? 1 : 0);
-  if (result == KST_OK) return kExitOk;
+  if (result == KST_OK) return applyClock();
   probe_ = nullptr;
   // The library says only that no probe could be claimed; the claim tells busy apart.
   if (const std::string busy = result == KST_ERR_NO_PROBE ? busyText(run_.usb, device()) : "";
@@ -43,6 +44,22 @@ int ProbeSession::open(bool powerMeasurement) {
   }
   run_.console.error("cannot open the probe at " + device().path + ": " + resultText(result));
   return exitStatusForOpen(result);
+}
+
+int ProbeSession::applyClock() {
+  const uint64_t asked = run_.options.clockHertz;
+  if (asked == 0) return kExitOk;
+  const ClockSetting setting = clockFor(asked);
+  if (const int32_t result = setClock(probe_, setting); result != KST_OK) {
+    run_.console.error("cannot set the test clock: " + resultText(result));
+    return kExitIo;
+  }
+  run_.console.document()["tclk_frequency"] = setting.frequency;
+  run_.console.notice() << "kestrel: test clock " << clockText(setting.frequency)
+                        << (setting.frequency == asked ? ""
+                                                       : " (--clock asks " + clockText(asked) + ")")
+                        << '\n';
+  return kExitOk;
 }
 
 }  // namespace tool

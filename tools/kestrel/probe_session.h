@@ -31,6 +31,8 @@ class ProbeSession {
   const char* openSerial() const { return openSerial_.empty() ? nullptr : openSerial_.c_str(); }
 
  private:
+  int applyClock();  // --clock, once the probe is open
+
   Invocation& run_;
   std::vector<ListedDevice> devices_;
   std::size_t index_ = 0;

@@ -1,5 +1,6 @@
-// What the user sees of a long transfer: a progress bar on standard error when it is a
-// terminal and the transfer is over 64 KiB, and the rate when it is done.
+// What the user sees of a long transfer: a progress bar with the rate and the time left on
+// standard error when it is a terminal and the transfer is over 64 KiB, and the rate when it
+// is done.
 #pragma once
 
 #include <chrono>
@@ -26,6 +27,10 @@ class TransferReport {
   int shown_ = -1;
   std::chrono::steady_clock::time_point start_;
 };
+
+// The bar's line after done of total bytes in seconds: the bar, the percentage, the rate and
+// the time the rest will take at that rate ("ETA 1:05"; "--:--" while the rate settles).
+std::string barText(std::size_t done, std::size_t total, double seconds);
 
 // The rate line's text, for a transfer of bytes in seconds.
 std::string rateText(const std::string& verb, std::size_t bytes, double seconds);

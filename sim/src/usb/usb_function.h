@@ -45,7 +45,9 @@ struct SetupPacket {
   uint16_t length;
 };
 
-class Function {
+// On cache lines of its own, as BusDevice is: a function's state is written by the thread
+// driving its device, and functions are created one after another.
+class alignas(64) Function {
  public:
   virtual ~Function() = default;
 

@@ -1,0 +1,26 @@
+// Collects the pieces a reader decodes into an image's regions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/image.h"
+
+namespace tool {
+
+class RegionCollector {
+ public:
+  // Adds length bytes at address: false (error says why) past 2^64 or past the caps.
+  bool add(uint64_t address, const uint8_t* bytes, std::size_t length, std::string& error);
+  // Sorts and joins the regions into image: false when two of them overlap.
+  bool finish(Image& image, std::string& error);
+
+ private:
+  Image collected_;
+  uint64_t total_ = 0;
+};
+
+// Two hexadecimal digits at text: the byte, or -1.
+int hexByte(const char* text);
+
+}  // namespace tool

@@ -17,18 +17,21 @@ class BindingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = kstest::temporaryDirectory("kestrel-binding");
-    fs::create_directories(root_ / "lib");
-    fs::create_directories(root_ / "bin");
-    fs::copy_file(KESTREL_LIBRARY, root_ / "lib" / kstest::kLibraryFile);
   }
   void TearDown() override { fs::remove_all(root_); }
 
-  void place(const char* file, const char* directory) {
-    fs::copy_file(file, root_ / directory / kstest::kLibusbFile);
+  // A fresh layout: the library in lib/, and the given libusb candidates (null: none).
+  void layout(const char* inBin, const char* inLib) {
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "lib");
+    fs::create_directories(root_ / "bin");
+    fs::copy_file(KESTREL_LIBRARY, root_ / "lib" / kstest::kLibraryFile);
+    if (inBin != nullptr) fs::copy_file(inBin, path("bin"));
+    if (inLib != nullptr) fs::copy_file(inLib, path("lib"));
   }
 
   // Runs the probe program and returns what it printed.
-  std::string run(const char* extra = "") {
+  std::string run(const char* extra) {
     const std::string command = std::string(BINDING_PROBE) + " " +
                                 (root_ / "lib" / kstest::kLibraryFile).string() + " " + extra;
     std::string output;
@@ -47,41 +50,39 @@ class BindingTest : public ::testing::Test {
   fs::path root_;
 };
 
-TEST_F(BindingTest, TheBinDirectoryBesideTheLibraryWinsOverItsOwnDirectory) {
-  place(SIM_LIBUSB, "bin");
-  place(SIM_LIBUSB, "lib");
-  EXPECT_EQ(run(), "open=-260\nlibusb=" + path("bin") + "\n");
-}
-
-TEST_F(BindingTest, TheLibrarysOwnDirectoryComesNext) {
-  place(SIM_LIBUSB, "lib");
-  EXPECT_EQ(run(), "open=-260\nlibusb=" + path("lib") + "\n");
-}
-
-TEST_F(BindingTest, TheSystemLibusbFindsNoProbe) {
-  const std::string output = run();
-  if (!kstest::kSystemLibusb) {  // nothing to bind: the open is refused
-    EXPECT_EQ(output, "open=-600\nlibusb=none\n");
-    return;
+// The bin directory beside the library first, then the library's own, then the system's; the
+// first candidate that loads is the one used, and is refused without the functions needed.
+// The second open, of a probe held by a kernel driver, shows whether drivers are detached.
+TEST_F(BindingTest, TheFirstLibusbThatLoadsIsBoundAndDetachesWhereItCanSaySo) {
+  const struct {
+    const char* inBin;
+    const char* inLib;
+    const char* extra;
+    const char* bound;    // the directory of the bound libusb; null: the system's
+    const char* printed;  // after the libusb line; the whole output when bound is "-"
+  } cases[] = {
+      {SIM_LIBUSB, SIM_LIBUSB, "", "bin", ""},
+      {nullptr, SIM_LIBUSB, "", "lib", ""},
+      {nullptr, nullptr, "", nullptr, ""},
+      {NOT_LIBUSB, SIM_LIBUSB, "", "-", "open=-600\n"},
+      {SIM_LIBUSB, nullptr, "attach", "bin", "open=0\n"},
+      {SIM_NOCAP_LIBUSB, nullptr, "attach", "bin", "open=-260\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.inBin ? c.inBin : "-") + " " + (c.inLib ? c.inLib : "-"));
+    layout(c.inBin, c.inLib);
+    const std::string output = run(c.extra);
+    if (c.bound == nullptr && !kstest::kSystemLibusb) {
+      EXPECT_EQ(output, "open=-600\nlibusb=none\n");  // nothing to bind: the open is refused
+    } else if (c.bound == nullptr) {
+      EXPECT_EQ(output.rfind("open=-260\nlibusb=/", 0), 0u) << output;
+      EXPECT_EQ(output.find(root_.string()), std::string::npos) << output;
+    } else if (std::string(c.bound) == "-") {
+      EXPECT_EQ(output.rfind(c.printed, 0), 0u) << output;
+    } else {
+      EXPECT_EQ(output, "open=-260\nlibusb=" + path(c.bound) + "\n" + c.printed);
+    }
   }
-  EXPECT_EQ(output.rfind("open=-260\nlibusb=/", 0), 0u) << output;
-  EXPECT_EQ(output.find(root_.string()), std::string::npos) << output;
-}
-
-TEST_F(BindingTest, ALibraryMissingRequiredFunctionsIsRefused) {
-  place(NOT_LIBUSB, "bin");
-  place(SIM_LIBUSB, "lib");  // not tried: the first candidate that loads is the one used
-  EXPECT_EQ(run().rfind("open=-600\n", 0), 0u);
-}
-
-TEST_F(BindingTest, KernelDriversAreDetachedWhereLibusbCanSayItCan) {
-  place(SIM_LIBUSB, "bin");
-  EXPECT_EQ(run("attach"), "open=-260\nlibusb=" + path("bin") + "\nopen=0\n");
-}
-
-TEST_F(BindingTest, ALibusbWithoutHasCapabilityIsAcceptedButDetachesNothing) {
-  place(SIM_NOCAP_LIBUSB, "bin");
-  EXPECT_EQ(run("attach"), "open=-260\nlibusb=" + path("bin") + "\nopen=-260\n");
 }
 
 }  // namespace

@@ -15,14 +15,6 @@ class EventLogTest : public JscTest {
     ASSERT_EQ(s_->createHandle(), 0);
     h_ = s_->handle();
   }
-  void TearDown() override {
-    s_.reset();
-    JscTest::TearDown();
-  }
-  template <class Fn>
-  Fn op(int slot) const {
-    return s_->operation<Fn>(slot);
-  }
   // Reads into an array of capacity words; returns the words the log gave.
   std::vector<uint32_t> read(uint32_t capacity, uint32_t* needed = nullptr) {
     std::vector<uint32_t> words(capacity, 0xAAAAAAAA);
@@ -35,8 +27,6 @@ class EventLogTest : public JscTest {
     words.resize(count);
     return words;
   }
-
-  std::unique_ptr<loomhost::Session> s_;
   JscHandle* h_ = nullptr;
   uint8_t done_ = 0;
 };

@@ -6,8 +6,9 @@ namespace {
 
 class ExampleConfig : public JscTest {
  protected:
-  std::unique_ptr<loomhost::Session> load(const char* file) {
+  std::unique_ptr<loomhost::Session> load(const char* file, uint32_t firmware = 0x03000029) {
     ksim::ProbeConfig config;
+    config.firmwareVersion = firmware;
     config.chain = ksim::demoChain();
     attach(config);
     auto s = std::make_unique<loomhost::Session>();
@@ -17,17 +18,50 @@ class ExampleConfig : public JscTest {
   }
 };
 
-TEST_F(ExampleConfig, JtagDetectsTheChainAtTenMegahertzAndIsolatesOnClose) {
-  auto s = load("jtag.cfg");
-  ASSERT_EQ(s->start(), 0);
-  EXPECT_EQ(KST_GetHandle(s->scanManager())->tclkFrequency, 10000000u);
-  ASSERT_EQ(s->resetChain(), 0);
-  Bytes ids(8, 0xFF);
-  ASSERT_EQ(s->exchange(2, 64, Bytes(8, 0xFF).data(), ids.data()), 0);
-  EXPECT_EQ(ids, (Bytes{0x77, 0x04, 0xA0, 0x4B, 0x2F, 0xC0, 0x97, 0x0B}));
-  EXPECT_EQ(ksim::probeStatus(device_).cjtagFormat, 1u);
-  EXPECT_EQ(s->finish(), 0);
-  EXPECT_TRUE(ksim::probeStatus(device_).jtagIsolated);
+// jtag.cfg as a framework's whole session: the probe's outdated firmware updated at open with
+// the console notice, the chain found through ExchangeScan at 10 MHz, target memory reached
+// through CMAPI_* on the scan-manager handle, and nothing left open after the close.
+TEST_F(ExampleConfig, JtagUpdatesDetectsReadsMemoryAndLeavesNothingOpen) {
+  {
+    auto s = load("jtag.cfg", 0x03000028);
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(s->start(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Updating the Kestrel firmware ... complete.\n");
+    KSTInform* probe = KST_GetHandle(s->scanManager());
+    ASSERT_NE(probe, nullptr);
+    EXPECT_EQ(probe->tclkFrequency, 10000000u);
+    uint32_t firmware = 0;
+    uint16_t hardware = 0;
+    ASSERT_EQ(KST_Version(probe, &firmware, &hardware), 0);
+    EXPECT_EQ(firmware, 0x03000029u) << "the probe came back running the new image";
+
+    ASSERT_EQ(s->resetChain(), 0);
+    Bytes ids(8, 0);
+    ASSERT_EQ(s->exchange(2, 64, Bytes(8, 0xFF).data(), ids.data()), 0);
+    EXPECT_EQ(ids, (Bytes{0x77, 0x04, 0xA0, 0x4B, 0x2F, 0xC0, 0x97, 0x0B}));
+
+    uint32_t dpIdcode = 0;
+    ASSERT_EQ(CMAPI_Connect(s->scanManager(), &dpIdcode), 0);
+    EXPECT_EQ(dpIdcode, 0x2BA01477u);
+    const Bytes written{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+    Bytes read(12, 0);
+    constexpr uint8_t kAp = 0, kWords = 2, kIncrement = 0;
+    ASSERT_EQ(
+        CMAPI_MemWrite(s->scanManager(), kAp, kWords, kIncrement, 0x20000000, 8, 0, written.data()),
+        0);
+    ASSERT_EQ(
+        CMAPI_MemRead(s->scanManager(), kAp, kWords, kIncrement, 0x20000000, 12, 0, read.data()),
+        0);
+    EXPECT_EQ(read, (Bytes{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0xA5, 0xA5, 0xA5, 0xA5}))
+        << "what was written, then memory never written";
+    ASSERT_EQ(CMAPI_Disconnect(s->scanManager()), 0);
+    EXPECT_EQ(s->finish(), 0);
+    EXPECT_EQ(KST_GetHandle(s->scanManager()), nullptr);
+  }
+  const ksim::Resources live = ksim::resources();
+  EXPECT_EQ(live.contexts + live.deviceLists + live.devices + live.handles, 0);
+  EXPECT_TRUE(loomhost::Session::refusedHandles().empty());
 }
 
 TEST_F(ExampleConfig, CjtagConnectsInItsFormatAndDisconnectsOnClose) {

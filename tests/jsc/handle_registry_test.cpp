@@ -60,7 +60,30 @@ TEST_F(HandleRegistry, HandlesOnOneDriverAndPortShareOneRecordUntilTheLastLeaves
   EXPECT_EQ(kst::jsc::shareEntryCount(), 1u);
 }
 
-TEST_F(HandleRegistry, FailedBindingsLeaveTheHandleAllocatedAndRefusedAtDelete) {
+// A handle whose binding failed has no controller record: every probe operation refuses it
+// without reading further (a read through the null record would crash here).
+void expectOperationsRefused(JscHandle* h) {
+  JSC_Operation* table = nullptr;
+  ASSERT_EQ(JSC_CreateInterface(&table), 0);
+  auto op = [&](int slot, auto type) { return reinterpret_cast<decltype(type)>(table[slot]); };
+  const PathDescriptor p{1, 2, 1, 2, 0, 1, 0, 0, {}};
+  uint8_t bytes[8] = {};
+  uint32_t value = 0;
+  const ExchangeScanRequest exchange{1, 0, 8, bytes, bytes};
+  const ReadRestoreRequest readRestore{1, 0, 8, nullptr, bytes};
+  EXPECT_EQ(op(JSC_SLOT_EXCHANGE_SCAN, JSC_ExchangeScanFn{})(h, &p, &exchange), -122);
+  EXPECT_EQ(op(JSC_SLOT_READ_RESTORE, JSC_ReadRestoreScanFn{})(h, &p, &readRestore), -122);
+  EXPECT_EQ(op(JSC_SLOT_MOVE_PATH, JSC_MovePathFn{})(h, &p, 0, 1), -122);
+  EXPECT_EQ(op(JSC_SLOT_CYCLE_TCLK, JSC_CycleTclkFn{})(h, 8), -122);
+  EXPECT_EQ(op(JSC_SLOT_SWD_REG_READ, JSC_SwdRegReadFn{})(h, 0, 0, &value), -122);
+  EXPECT_EQ(op(JSC_SLOT_GET_TRST, JSC_GetTrstFn{})(h, bytes), -122);
+  uint16_t half = 0;
+  EXPECT_EQ(op(JSC_SLOT_REGISTER_WRITE, JSC_RegisterAccessFn{})(h, 0, 0, 0x40, 0, &half), -122);
+  EXPECT_EQ(op(JSC_SLOT_ADD_LINK_DELAY, JSC_AddLinkDelayFn{})(h, 0), -122);
+  EXPECT_EQ(JSC_DeleteInterface(&table), 0);
+}
+
+TEST_F(HandleRegistry, FailedBindingsLeaveTheHandleAllocatedRefusedAtDeleteAndByOperations) {
   struct Case {
     const char* name;
     uint32_t mode;
@@ -84,6 +107,7 @@ TEST_F(HandleRegistry, FailedBindingsLeaveTheHandleAllocatedAndRefusedAtDelete) 
     EXPECT_EQ(JSC_CreateHandle(&handle, &params), c.created);
     ASSERT_NE(handle, nullptr) << "stored before binding";
     EXPECT_EQ(controllerOf(handle), nullptr);
+    expectOperationsRefused(handle);
     EXPECT_EQ(JSC_DeleteHandle(&handle), -116);
     ASSERT_NE(handle, nullptr);
     kst::jsc::freeHandle(&handle);
@@ -93,31 +117,6 @@ TEST_F(HandleRegistry, FailedBindingsLeaveTheHandleAllocatedAndRefusedAtDelete) 
   EXPECT_EQ(JSC_CreateHandle(&handle, nullptr), -122);
   EXPECT_EQ(JSC_CreateHandle(nullptr, &params), -122);
   EXPECT_EQ(JSC_DeleteHandle(&handle), -122);
-}
-
-// A handle whose binding failed has no controller record: every probe operation refuses it
-// without reading further (a read through the null record would crash here).
-TEST_F(HandleRegistry, OperationsOnAHandleWithoutARecordAreRefused) {
-  loomhost::Host host;
-  const HandleParams params{0, 0, 16, host.services(), host.context()};
-  JscHandle* h = nullptr;
-  ASSERT_EQ(JSC_CreateHandle(&h, &params), -164);
-  JSC_Operation* table = nullptr;
-  ASSERT_EQ(JSC_CreateInterface(&table), 0);
-  auto op = [&](int slot, auto type) { return reinterpret_cast<decltype(type)>(table[slot]); };
-  const PathDescriptor p{1, 2, 1, 2, 0, 1, 0, 0, {}};
-  uint8_t bytes[8] = {};
-  uint32_t value = 0;
-  const ExchangeScanRequest exchange{1, 0, 8, bytes, bytes};
-  const ReadRestoreRequest readRestore{1, 0, 8, nullptr, bytes};
-  EXPECT_EQ(op(JSC_SLOT_EXCHANGE_SCAN, JSC_ExchangeScanFn{})(h, &p, &exchange), -122);
-  EXPECT_EQ(op(JSC_SLOT_READ_RESTORE, JSC_ReadRestoreScanFn{})(h, &p, &readRestore), -122);
-  EXPECT_EQ(op(JSC_SLOT_MOVE_PATH, JSC_MovePathFn{})(h, &p, 0, 1), -122);
-  EXPECT_EQ(op(JSC_SLOT_CYCLE_TCLK, JSC_CycleTclkFn{})(h, 8), -122);
-  EXPECT_EQ(op(JSC_SLOT_SWD_REG_READ, JSC_SwdRegReadFn{})(h, 0, 0, &value), -122);
-  EXPECT_EQ(op(JSC_SLOT_GET_TRST, JSC_GetTrstFn{})(h, bytes), -122);
-  EXPECT_EQ(JSC_DeleteInterface(&table), 0);
-  kst::jsc::freeHandle(&h);
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ void JscTest::SetUp() {
 }
 
 void JscTest::TearDown() {
+  s_.reset();
   const ksim::Resources live = ksim::resources();
   EXPECT_EQ(live.handles, 0) << "a probe was left open";
 }

@@ -58,6 +58,7 @@ enum Code : uint8_t {
   kSelectTap = 45,
   kDeselectTap = 46,
   kJtagIsolate = 47,
+  kPowerIsolate = 57,
 };
 
 inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {
@@ -81,12 +82,20 @@ class JscTest : public ::testing::Test {
   // stays bound without its record) and frees what the library allocated for it.
   static void discardRefusedHandle(loomhost::Session& session);
 
+  // An operation of the session s_ (a test's own session, closed before the check for open
+  // probes).
+  template <class Fn>
+  Fn op(int slot) const {
+    return s_->operation<Fn>(slot);
+  }
+
   std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }
   // Packets sent since the last call.
   std::vector<Bytes> newPackets();
 
   ksim::DeviceId device_ = 0;
   std::size_t seen_ = 0;
+  std::unique_ptr<loomhost::Session> s_;
 };
 
 }  // namespace jsctest

@@ -71,59 +71,25 @@ TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
     std::vector<uint8_t> openCodes;
     std::vector<uint8_t> closeCodes;
   };
+  // clang-format off
   const std::vector<Case> cases = {
-      {"power measurement",
-       21,
-       0x0002,
-       {{"LOOM.JTAG_ISOLATE", "enable"}},
-       false,
-       0,
-       {kConnectPmon, kVersion, kSetTclkDelay},
-       {kDisconnect}},
-      {"power measurement only, wrong probe",
-       23,
-       0x0002,
-       {},
-       false,
-       -120,
-       {kConnectPmon, kVersion, kDisconnect},
-       {}},
-      {"supply voltage out of range",
-       16,
-       0x21,
-       {{"HARP.POD_VOLTAGE_SELECTION", "true"}, {"HARP.POD_VOLTAGE", "5.0"}},
-       false,
-       -268,
-       {kConnect, kVersion, kDisconnect},
-       {}},
-      {"cJTAG disconnected before JTAG is isolated",
-       16,
-       0x0002,
-       {{"DOT7.DTS_USAGE", "enable"},
-        {"DOT7.TS_FORMAT", "oscan1"},
-        {"LOOM.JTAG_ISOLATE", "enable"}},
-       false,
-       0,
-       {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kSetTrst, kCycleTclk,
-        kCjtagConnect},
+      {"power measurement", 21, 0x0002, {{"LOOM.JTAG_ISOLATE", "enable"}}, false, 0,
+       {kConnectPmon, kVersion, kSetTclkDelay}, {kDisconnect}},
+      {"power measurement only, wrong probe", 23, 0x0002, {}, false, -120,
+       {kConnectPmon, kVersion, kDisconnect}, {}},
+      {"supply voltage out of range", 16, 0x21,
+       {{"HARP.POD_VOLTAGE_SELECTION", "true"}, {"HARP.POD_VOLTAGE", "5.0"}}, false, -268,
+       {kConnect, kVersion, kDisconnect}, {}},
+      {"cJTAG disconnected before JTAG is isolated", 16, 0x0002,
+       {{"DOT7.DTS_USAGE", "enable"}, {"DOT7.TS_FORMAT", "oscan1"}, {"LOOM.JTAG_ISOLATE", "enable"}}, false, 0,
+       {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kSetTrst, kCycleTclk, kCjtagConnect},
        {kSwdDisableSwo, kCjtagDisconnect, kJtagIsolate, kDisconnect}},
-      {"the serial names another probe",
-       16,
-       0x0002,
-       {{"HARP.POD_SERIAL", "KST99999"}},
-       false,
-       -260,
-       {},
-       {}},
-      {"TRST low is released, not pulsed",
-       16,
-       0x0002,
-       {},
-       true,
-       0,
+      {"the serial names another probe", 16, 0x0002, {{"HARP.POD_SERIAL", "KST99999"}}, false, -260, {}, {}},
+      {"TRST low is released, not pulsed", 16, 0x0002, {}, true, 0,
        {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kCjtagConnect},
        {kSwdDisableSwo, kDisconnect}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ksim::reset();
@@ -175,8 +141,8 @@ TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
   // A log too small for the record: the connect still moves the chain, and the first append
   // that did not fit is its result.
   uint32_t granted = 0;
-  ASSERT_EQ(s->operation<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(s->handle(), 1, &done,
-                                                                          2, &granted),
+  ASSERT_EQ(s->operation<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(s->handle(), 1, &done, 2,
+                                                                          &granted),
             0);
   EXPECT_EQ(connect(s->handle(), &recorded), -519);
   const std::vector<Bytes> moved = newPackets();
@@ -195,8 +161,11 @@ TEST_F(OpenConnect, ResetLinesWaitInTestClockCycles) {
     uint8_t done = 9;
     EXPECT_EQ(lines(s->handle(), 2, 0, &done, 0x13, 1), refused ? kProbeRefuses : 0);
     EXPECT_EQ(done, refused ? 0 : 1);
-    const std::vector<Sent> pulsed = {{kCycleTclk, 275000}, {kSetSrst, 0}, {kCycleTclk, 275000},
-                                      {kSetSrst, 1},        {kCycleTclk, 550000}};
+    const std::vector<Sent> pulsed = {{kCycleTclk, 275000},
+                                      {kSetSrst, 0},
+                                      {kCycleTclk, 275000},
+                                      {kSetSrst, 1},
+                                      {kCycleTclk, 550000}};
     const std::vector<Sent> unpulsed = {{kCycleTclk, 275000}, {kSetSrst, 0}, {kCycleTclk, 550000}};
     EXPECT_EQ(summary(newPackets()), refused ? unpulsed : pulsed);
   }
@@ -206,9 +175,34 @@ TEST_F(OpenConnect, ResetLinesWaitInTestClockCycles) {
   EXPECT_EQ(setTrst(s->handle(), 2, 0), -122) << "only line 1";
   ASSERT_EQ(setTrst(s->handle(), 1, 0), 0);
   EXPECT_EQ(summary(newPackets()), (std::vector<Sent>{{kSetTrst, 0}, {kCycleTclk, 11000}}));
-  EXPECT_EQ(lines(s->handle(), 4, 0, &done, 0, 0), -122);
-  EXPECT_EQ(lines(s->handle(), 1, 0, &done, 0, 0), 0);
-  EXPECT_EQ(done, 0);
+  // The other actions and lines, without waits: kind, query only, flags, then the commands.
+  struct Row {
+    uint32_t kind;
+    uint8_t queryOnly, flags;
+    int32_t result;
+    uint8_t done;
+    std::vector<Sent> sent;
+  };
+  const Row rows[] = {
+      {2, 0, 0x11, 0, 1, {{kSetSrst, 0}}},
+      {2, 0, 0x12, 0, 1, {{kSetSrst, 1}}},
+      {2, 0, 0x10, 0, 1, {}},
+      {2, 0, 0x03, 0, 1, {}},
+      {2, 1, 0x13, 0, 1, {}},
+      {3, 1, 0x01, 0, 1, {}},
+      {3, 0, 0x01, 0, 1, {{kPowerIsolate, 1}}},
+      {4, 0, 0, -122, 0, {}},
+      {1, 0, 0x13, 0, 0, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << row.kind << " " << int{row.queryOnly} << " " << int{row.flags});
+    done = 9;
+    EXPECT_EQ(lines(s->handle(), row.kind, row.queryOnly, &done, row.flags, 0), row.result);
+    EXPECT_EQ(done, row.done);
+    EXPECT_EQ(summary(newPackets()), row.sent);
+  }
+  EXPECT_EQ(lines(s->handle(), 2, 0, nullptr, 0x13, 0), -122);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ using kst::jsc::SharedController;
 
 class SharedOpen : public JscTest {};
 
-TEST_F(SharedOpen, TheSecondOpenerAndTheFirstCloserSendNothing) {
+TEST_F(SharedOpen, TheSecondOpenerAndTheFirstCloserSendNothingAndOpenedHandlesStay) {
   attach();
   auto a = session();
   auto b = session();
@@ -22,6 +22,9 @@ TEST_F(SharedOpen, TheSecondOpenerAndTheFirstCloserSendNothing) {
   EXPECT_FALSE(b->firstOpener());
   EXPECT_EQ(shared->chain.openCount, 2u);
   EXPECT_EQ(packets().size(), afterFirst);
+  JscHandle* opened = b->handle();
+  EXPECT_EQ(JSC_DeleteHandle(&opened), -116) << "an opened handle is refused at delete";
+  EXPECT_EQ(opened, b->handle()) << "and stays";
 
   uint8_t last = 9;
   const auto close = a->operation<JSC_CloseControllerFn>(JSC_SLOT_CLOSE_CONTROLLER);
@@ -33,16 +36,6 @@ TEST_F(SharedOpen, TheSecondOpenerAndTheFirstCloserSendNothing) {
   EXPECT_EQ(last, 1);
   EXPECT_EQ(ksim::resources().handles, 0) << "the last closer closed the probe";
   EXPECT_EQ(shared->chain.probe, nullptr);
-}
-
-TEST_F(SharedOpen, AnOpenedHandleIsRefusedAtDelete) {
-  attach();
-  auto s = session();
-  ASSERT_EQ(s->start(), 0);
-  JscHandle* handle = s->handle();
-  EXPECT_EQ(JSC_DeleteHandle(&handle), -116);
-  EXPECT_EQ(handle, s->handle()) << "the handle stays";
-  EXPECT_EQ(s->finish(), 0);
 }
 
 }  // namespace

@@ -17,14 +17,9 @@ class TapRouter : public JscTest {
     ASSERT_EQ(s_->start(), 0);
     newPackets();
   }
-  void TearDown() override {
-    s_.reset();
-    JscTest::TearDown();
-  }
   int32_t route(int slot, uint8_t kind, uint32_t device = kDevice, int32_t mode = 1) {
     return s_->operation<JSC_TapRouterFn>(slot)(s_->handle(), kind, &settings_, &device, mode);
   }
-  std::unique_ptr<loomhost::Session> s_;
   ScanSettings settings_{};
 };
 

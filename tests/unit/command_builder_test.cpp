@@ -107,12 +107,6 @@ TEST(MemoryTimeout, GrowsWithTheWordsAndSlowerClocks) {
     EXPECT_EQ(kst::link::memoryTimeoutMs(c.hz, c.bytes), c.expected) << c.hz << " Hz " << c.bytes;
 }
 
-TEST_F(CommandBuilder, TheMemoryTimeoutFollowsTheContextsTestClock) {
-  EXPECT_EQ(command().memoryTimeout(4096).timeoutMs(), 22432u);
-  context_.tclkFrequency = 10000000;
-  EXPECT_EQ(command().memoryTimeout(4096).timeoutMs(), 6048u);
-}
-
 // The output writer of runAlways sees zeros unless the result is 0, and does not run when
 // the outputs themselves are missing.
 TEST_F(CommandBuilder, OutputsWrittenWhateverTheResultReadZeroOnFailure) {

@@ -229,7 +229,7 @@ TEST(DfuClient, OpensEveryBootloaderItCanAndRefusesTheRest) {
     EXPECT_EQ(info.transferSize, c.transferSize) << c.what;
     // No extension, no download; without a transfer size the device info never came, so the
     // flash has no size and no image fits it.
-    const int32_t download = c.corvid == 0          ? dfu::DFU_ERR_UNSUPPORTED
+    const int32_t download = c.corvid == 0         ? dfu::DFU_ERR_UNSUPPORTED
                              : c.transferSize == 0 ? dfu::DFU_ERR_INVALID_ADDR
                                                    : dfu::DFU_OK;
     const uint8_t image[16] = {};
@@ -265,54 +265,37 @@ TEST(DfuClient, DownloadsVerifiesAndResetsIntoTheImage) {
   delete port;
 }
 
-// An erase that keeps the bootloader busy: the client waits every poll time-out it is given,
-// however long and however many, each in full before it asks again.
-TEST(DfuClient, WaitsOutEveryPollTimeOutOfALongErase) {
-  struct Row {
-    uint32_t pollMs;
-    uint32_t polls;
-  };
-  for (const Row row : {Row{150000, 1}, Row{1, 150000}, Row{0xFFFFFF, 1}}) {
-    ksim::BootloaderConfig config;
-    config.blockCount = 16;
-    config.erasePollMs = row.pollMs;
-    config.erasePolls = row.polls;
-    BootloaderPort port(config);
-    dfu::Handle handle{};
-    dfu::DeviceInfo info{};
-    ASSERT_EQ(port.open(handle, info), dfu::DFU_OK);
-    const std::vector<uint8_t> image = firmware(3000);
-    EXPECT_EQ(dfu::QZDFUDownloadBin(&handle, image.data(), 3000, 0x1800, 1), dfu::DFU_OK)
-        << row.pollMs << " ms " << row.polls << " times";
-    EXPECT_EQ(port.clock.pausedUnits(), uint64_t{row.pollMs} * row.polls * 1000);
-    EXPECT_EQ(port.bootloader.pollRequestedMs(), uint64_t{row.pollMs} * row.polls);
-    EXPECT_EQ(port.bootloader.earlyRequests(), 0u);
-  }
-}
-
-TEST(DfuClient, DownloadFailures) {
+// A flash of 16 blocks of 1 KiB (its top is 0x4000, the application from 0x1800). An erase
+// that keeps the bootloader busy is waited out, every poll time-out in full however long and
+// however many, before the client asks again.
+TEST(DfuClient, DownloadsWaitOutTheEraseAndFailAtEachCheck) {
   struct Case {
     const char* what;
+    uint32_t erasePollMs, erasePolls;
     int errorAtBlock;
     uint8_t errorStatus;
     bool verifyMismatch;
-    uint32_t address;
-    uint32_t size;
+    uint32_t address, size;
     int32_t result;
   };
-  // A flash of 16 blocks of 1 KiB: its top is 0x4000.
   const Case cases[] = {
-      {"up to the flash top", -1, 0, false, 0x1800, 0x4000 - 0x1800, dfu::DFU_OK},
-      {"one byte past it", -1, 0, false, 0x1800, 0x4000 - 0x1800 + 1, dfu::DFU_ERR_INVALID_ADDR},
-      {"write error at block 2", 2, 3, false, 0x1800, 4000, dfu::DFU_ERR_DNLOAD_FAIL},
-      {"address error at block 0", 0, 8, false, 0x1800, 4000, dfu::DFU_ERR_INVALID_ADDR},
-      {"verify mismatch", -1, 0, true, 0x1800, 4000, dfu::DFU_ERR_VERIFY_FAIL},
-      {"below the application", -1, 0, false, 0x1000, 100, dfu::DFU_ERR_INVALID_ADDR},
-      {"empty image", -1, 0, false, 0x1800, 0, dfu::DFU_ERR_UNKNOWN},
+      {"an erase of 150 s", 150000, 1, -1, 0, false, 0x1800, 3000, dfu::DFU_OK},
+      {"150000 polls of 1 ms", 1, 150000, -1, 0, false, 0x1800, 3000, dfu::DFU_OK},
+      {"the longest poll", 0xFFFFFF, 1, -1, 0, false, 0x1800, 3000, dfu::DFU_OK},
+      {"up to the flash top", 0, 0, -1, 0, false, 0x1800, 0x4000 - 0x1800, dfu::DFU_OK},
+      {"one byte past it", 0, 0, -1, 0, false, 0x1800, 0x2801, dfu::DFU_ERR_INVALID_ADDR},
+      {"write error at block 2", 0, 0, 2, 3, false, 0x1800, 4000, dfu::DFU_ERR_DNLOAD_FAIL},
+      {"address error at block 0", 0, 0, 0, 8, false, 0x1800, 4000, dfu::DFU_ERR_INVALID_ADDR},
+      {"verify mismatch", 0, 0, -1, 0, true, 0x1800, 4000, dfu::DFU_ERR_VERIFY_FAIL},
+      {"below the application", 0, 0, -1, 0, false, 0x1000, 100, dfu::DFU_ERR_INVALID_ADDR},
+      {"empty image", 0, 0, -1, 0, false, 0x1800, 0, dfu::DFU_ERR_UNKNOWN},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     ksim::BootloaderConfig config;
     config.blockCount = 16;
+    config.erasePollMs = c.erasePollMs;
+    config.erasePolls = c.erasePolls;
     ksim::BootloaderFaults faults;
     faults.errorAtBlock = c.errorAtBlock;
     faults.errorStatus = c.errorStatus;
@@ -322,8 +305,10 @@ TEST(DfuClient, DownloadFailures) {
     dfu::DeviceInfo info{};
     ASSERT_EQ(port.open(handle, info), dfu::DFU_OK);
     const std::vector<uint8_t> image = firmware(c.size + 1);
-    EXPECT_EQ(dfu::QZDFUDownloadBin(&handle, image.data(), c.size, c.address, 1), c.result)
-        << c.what;
+    EXPECT_EQ(dfu::QZDFUDownloadBin(&handle, image.data(), c.size, c.address, 1), c.result);
+    EXPECT_EQ(port.clock.pausedUnits(), uint64_t{c.erasePollMs} * c.erasePolls * 1000);
+    EXPECT_EQ(port.bootloader.pollRequestedMs(), uint64_t{c.erasePollMs} * c.erasePolls);
+    EXPECT_EQ(port.bootloader.earlyRequests(), 0u);
   }
 }
 

@@ -16,7 +16,7 @@ dir=build-coverage
 # rules check. CTest skips the tests of the programs left unbuilt (named ..._NOT_BUILT).
 targets=(kestrel kestrel_unit_tests kestrel_link_tests kestrel_allocation_tests kestrel_tool_tests
   kestrel_transport_tests kestrel_update_tests kestrel_jsc_unit_tests kestrel_jsc_tests kestrel_binding_tests
-  kestrel_udev_rules_file)
+  kestrel_udev_rules_file kestrel_man_page)
 scripts/build.sh "$dir" -DKESTREL_TESTS=ON -DKESTREL_COVERAGE=ON -DCMAKE_BUILD_TYPE=Debug \
   -- "${targets[@]}"
 # Counts from an earlier run would add to this one's.

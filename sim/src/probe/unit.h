@@ -44,7 +44,9 @@ struct Reply {
 // The most data bytes a reply frame carries.
 constexpr std::size_t kReplyDataLimit = 4345;
 
-class Unit {
+// On cache lines of its own: a probe's units are written by the thread driving it, and the
+// units of all probes are created one after another.
+class alignas(64) Unit {
  public:
   virtual ~Unit() = default;
   // After every command the firmware carried out, whichever unit ran it.

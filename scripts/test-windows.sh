@@ -9,21 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
 
-# The cross compiler with POSIX threads, Wine, GoogleTest's sources; the host-side packages
-# supply only headers (libusb.h, CLI11, nlohmann-json).
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest
-  libusb-1.0-0-dev libcli11-dev nlohmann-json3-dev unzip)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing ${missing[*]}"
-  $sudo apt-get update
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+scripts/setup.sh windows
 
 tree=${KESTREL_WINDOWS_BUILD:-build-windows}
 mkdir -p "$tree"

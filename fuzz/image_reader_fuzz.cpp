@@ -1,5 +1,5 @@
-// Feeds arbitrary files to the ELF reader of mem write FILE and checks what it accepts:
-// regions sorted, apart, and inside the caps.
+// Feeds arbitrary files to one image reader of mem write FILE (chosen at build time by
+// IMAGE_FORMAT) and checks what it accepts: regions sorted, apart, and inside the caps.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   tool::BufferSource source(data, size);
   tool::Image image;
   std::string error;
-  if (!tool::readElf(source, image, error)) return 0;
+  if (!tool::readImage(tool::ImageFormat::IMAGE_FORMAT, source, image, error)) return 0;
   bool first = true;
   uint64_t end = 0;
   for (const tool::ImageRegion& region : image.regions) {

@@ -61,25 +61,16 @@ TEST(KestrelRun, EverySubcommandPrintsOneJsonDocumentAndNothingElse) {
   const struct {
     std::vector<const char*> words;
     std::vector<std::pair<const char*, json::value_t>> fields;
+  // clang-format off: one case a line
   } cases[] = {
       {{"list", "--json"}, {{"devices", json::value_t::array}}},
-      {{"--json", "info"},
-       {{"probe", json::value_t::object},
-        {"firmware_version", json::value_t::string},
-        {"hardware_id", json::value_t::number_unsigned},
-        {"self_test", json::value_t::array}}},
-      {{"jtag", "detect", "--json"},
-       {{"probe", json::value_t::object},
-        {"ir_length_total", json::value_t::number_unsigned},
-        {"taps", json::value_t::array}}},
-      {{"dap", "info", "--json"},
-       {{"dp_idcode", json::value_t::number_unsigned}, {"aps", json::value_t::array}}},
-      {{"mem", "read", "0x20000000", "8", "--json"},
-       {{"data", json::value_t::string}, {"read_bytes_per_second", json::value_t::number_float}}},
-      {{"power", "info", "--json"},
-       {{"hardware_word", json::value_t::number_unsigned},
-        {"dcdc_version", json::value_t::string}}},
+      {{"--json", "info"}, {{"probe", json::value_t::object}, {"firmware_version", json::value_t::string}, {"hardware_id", json::value_t::number_unsigned}, {"self_test", json::value_t::array}}},
+      {{"jtag", "detect", "--json"}, {{"probe", json::value_t::object}, {"ir_length_total", json::value_t::number_unsigned}, {"taps", json::value_t::array}}},
+      {{"dap", "info", "--json"}, {{"dp_idcode", json::value_t::number_unsigned}, {"aps", json::value_t::array}}},
+      {{"mem", "read", "0x20000000", "8", "--json"}, {{"data", json::value_t::string}, {"read_bytes_per_second", json::value_t::number_float}}},
+      {{"power", "info", "--json"}, {{"hardware_word", json::value_t::number_unsigned}, {"dcdc_version", json::value_t::string}}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.words.front());
     const Outcome run = kestrel(c.words);
@@ -147,13 +138,10 @@ TEST(KestrelRun, ExitStatusesTellTheCausesApart) {
     std::vector<const char*> words;
     int status;
     const char* says;
+  // clang-format off: one case a line
   } cases[] = {
       {"usage", {"KST00001"}, {"jtag", "DETECT"}, tool::kExitUsage, "unknown jtag subcommand"},
-      {"several probes",
-       {"KST00001", "KST00002"},
-       {"info"},
-       tool::kExitUsage,
-       "2 probes found; choose one"},
+      {"several probes", {"KST00001", "KST00002"}, {"info"}, tool::kExitUsage, "2 probes found; choose one"},
       {"empty bus", {}, {"jtag", "detect"}, tool::kExitNoProbe, "no Kestrel probe found"},
       {"no such probe", {"KST00001"}, {"-p", "X", "info"}, tool::kExitNoProbe, "matches"},
       {"permission", {"!KST00001"}, {"info"}, tool::kExitPermission, "udev rule"},
@@ -161,6 +149,7 @@ TEST(KestrelRun, ExitStatusesTellTheCausesApart) {
       {"chosen of two", {"KST00001", "KST00002"}, {"-p", "KST00002", "info"}, tool::kExitOk, ""},
       {"empty list", {}, {"list"}, tool::kExitOk, ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ksim::reset();
@@ -202,81 +191,23 @@ TEST(KestrelRun, ConfigFilesRunAsFrameworkSessions) {
     int status;
     const char* says;    // in the document's error
     const char* notice;  // on the process's standard output
+  // clang-format off: one case a line
   } cases[] = {
       {"jtag", {"KST00001"}, 0x03000029, {"jtag", "detect", "--config", jtag.c_str()}, 0, "", ""},
       {"cjtag", {"KST00001"}, 0x03000029, {"jtag", "detect", "--config", cjtag.c_str()}, 0, "", ""},
       {"swd", {"KST00001"}, 0x03000029, {"info", "--config", swd.c_str()}, 0, "", ""},
-      {"swd refuses JTAG",
-       {"KST00001"},
-       0x03000029,
-       {"jtag", "detect", "--config", swd.c_str()},
-       tool::kExitIo,
-       "-611",
-       ""},
-      {"dap through CMAPI",
-       {"KST00001"},
-       0x03000029,
-       {"dap", "info", "--config", swd.c_str()},
-       0,
-       "",
-       ""},
-      {"mem through CMAPI",
-       {"KST00001"},
-       0x03000029,
-       {"mem", "read", "0x20000000", "8", "--config", jtag.c_str()},
-       0,
-       "",
-       ""},
-      {"outdated",
-       {"KST00001"},
-       0x03000028,
-       {"info", "--config", jtag.c_str()},
-       0,
-       "",
-       "Updating the Kestrel firmware ... complete.\n"},
-      {"file's serial",
-       {"KST00001", "KST00002"},
-       0x03000029,
-       {"info", "--config", second.c_str()},
-       0,
-       "",
-       ""},
-      {"--probe first",
-       {"KST00001", "KST00002"},
-       0x03000029,
-       {"info", "-p", "KST00001", "--config", second.c_str()},
-       0,
-       "",
-       ""},
-      {"serial as it stands",
-       {"KST00001"},
-       0x03000029,
-       {"info", "--config", prefix.c_str()},
-       tool::kExitNoProbe,
-       "no probe has the serial number KST0",
-       ""},
-      {"no driver",
-       {"KST00001"},
-       0x03000029,
-       {"info", "--config", noDriver.c_str()},
-       tool::kExitConfig,
-       "names no probe driver",
-       ""},
-      {"refused value",
-       {"KST00001"},
-       0x03000029,
-       {"info", "--config", badValue.c_str()},
-       tool::kExitConfig,
-       "the controller refused",
-       ""},
-      {"missing file",
-       {"KST00001"},
-       0x03000029,
-       {"info", "--config", "/nonexistent.cfg"},
-       tool::kExitNoInput,
-       "cannot read",
-       ""},
+      {"swd refuses JTAG", {"KST00001"}, 0x03000029, {"jtag", "detect", "--config", swd.c_str()}, tool::kExitIo, "-611", ""},
+      {"dap through CMAPI", {"KST00001"}, 0x03000029, {"dap", "info", "--config", swd.c_str()}, 0, "", ""},
+      {"mem through CMAPI", {"KST00001"}, 0x03000029, {"mem", "read", "0x20000000", "8", "--config", jtag.c_str()}, 0, "", ""},
+      {"outdated", {"KST00001"}, 0x03000028, {"info", "--config", jtag.c_str()}, 0, "", "Updating the Kestrel firmware ... complete.\n"},
+      {"file's serial", {"KST00001", "KST00002"}, 0x03000029, {"info", "--config", second.c_str()}, 0, "", ""},
+      {"--probe first", {"KST00001", "KST00002"}, 0x03000029, {"info", "-p", "KST00001", "--config", second.c_str()}, 0, "", ""},
+      {"serial as it stands", {"KST00001"}, 0x03000029, {"info", "--config", prefix.c_str()}, tool::kExitNoProbe, "no probe has the serial number KST0", ""},
+      {"no driver", {"KST00001"}, 0x03000029, {"info", "--config", noDriver.c_str()}, tool::kExitConfig, "names no probe driver", ""},
+      {"refused value", {"KST00001"}, 0x03000029, {"info", "--config", badValue.c_str()}, tool::kExitConfig, "the controller refused", ""},
+      {"missing file", {"KST00001"}, 0x03000029, {"info", "--config", "/nonexistent.cfg"}, tool::kExitNoInput, "cannot read", ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ksim::reset();
@@ -328,6 +259,7 @@ TEST(KestrelRun, RangesStopAtTheEndOfTheirAddressFamily) {
     const char* address;
     const char* length;
     int status;
+  // clang-format off: one case a line
   } cases[] = {
       {"1", "0xFFFFFFFFFFFFFFF0", "16", tool::kExitOk},
       {"1", "0xFFFFFFFFFFFFFFF0", "17", tool::kExitUsage},
@@ -339,6 +271,7 @@ TEST(KestrelRun, RangesStopAtTheEndOfTheirAddressFamily) {
       {"0", "0x100000000", "0", tool::kExitUsage},
       {"0", "0xFFFFFFFFFFFFFFF0", "64", tool::kExitUsage},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.address) + " + " + c.length + " on AP " + c.ap);
     ksim::reset();
@@ -370,38 +303,23 @@ TEST(KestrelRun, HostileInputsAreRefusedWithOneLineAndNoHarm) {
     int status;
     const char* says;
     Harm harm;
+  // clang-format off: one case a line
   } cases[] = {
-      {"range wraps past 2^64",
-       {"mem", "write", "0xFFFFFFFFFFFFFFF0", small},
-       tool::kExitUsage, "0xFFFFFFFFFFFFFFF0 + 64 bytes runs past the end", kNoTraffic},
-      {"range past 2^32 on a 32-bit AP",
-       {"mem", "write", "0xFFFFFFE0", small},
-       tool::kExitUsage, "of AP 0 (it has 32-bit addresses only)", kNoMemory},
-      {"length above 1 GiB", {"mem", "read", "0", "0x40000001"}, tool::kExitUsage, "at most 1 GiB",
-       kNoTraffic},
-      {"image above 1 GiB", {"mem", "write", "0", huge}, tool::kExitDataErr,
-       "holds 1073741825 bytes, more than the 1 GiB", kNoTraffic},
-      {"directory as image", {"mem", "write", "0", dir}, tool::kExitNoInput, "is a directory",
-       kNoTraffic},
-      {"missing image", {"mem", "write", "0", dir + "none"}, tool::kExitNoInput,
-       "No such file or directory", kNoTraffic},
-      {"endless --config", {"info", "--config", "/dev/zero"}, tool::kExitConfig,
-       "/dev/zero holds more than the 1 MiB", kNoTraffic},
-      {"directory as --config", {"info", "--config", dir}, tool::kExitNoInput, "is a directory",
-       kNoTraffic},
-      {"FIFO without a writer as --config", {"info", "--config", fifo}, tool::kExitConfig,
-       "names no probe driver", kNoTraffic},
-      {"--out that cannot be created",
-       {"mem", "read", "0x20000000", "16", "--out", dir + "none/x.bin"},
-       tool::kExitIo, "cannot create", kNoTraffic},
-      {"--out on a full disk",
-       {"mem", "read", "0x20000000", "16", "--out", "/dev/full"},
-       tool::kExitIo, "cannot write /dev/full: No space left on device", kAny},
-      {"bytes that are not UTF-8", {"-p", "\xFF\xFE\x1B[2J", "info"}, tool::kExitNoProbe,
-       "matches", kNoTraffic},
-      {"an access port the target lacks", {"mem", "read", "0x20000000", "4", "--ap", "9"},
-       tool::kExitIo, "(FW_BAD_ARGUMENTS, 0x103)", kAny},
+      {"range wraps past 2^64", {"mem", "write", "0xFFFFFFFFFFFFFFF0", small}, tool::kExitUsage, "0xFFFFFFFFFFFFFFF0 + 64 bytes runs past the end", kNoTraffic},
+      {"range past 2^32 on a 32-bit AP", {"mem", "write", "0xFFFFFFE0", small}, tool::kExitUsage, "of AP 0 (it has 32-bit addresses only)", kNoMemory},
+      {"length above 1 GiB", {"mem", "read", "0", "0x40000001"}, tool::kExitUsage, "at most 1 GiB", kNoTraffic},
+      {"image above 1 GiB", {"mem", "write", "0", huge}, tool::kExitDataErr, "holds 1073741825 bytes, more than the 1 GiB", kNoTraffic},
+      {"directory as image", {"mem", "write", "0", dir}, tool::kExitNoInput, "is a directory", kNoTraffic},
+      {"missing image", {"mem", "write", "0", dir + "none"}, tool::kExitNoInput, "No such file or directory", kNoTraffic},
+      {"endless --config", {"info", "--config", "/dev/zero"}, tool::kExitConfig, "/dev/zero holds more than the 1 MiB", kNoTraffic},
+      {"directory as --config", {"info", "--config", dir}, tool::kExitNoInput, "is a directory", kNoTraffic},
+      {"FIFO without a writer as --config", {"info", "--config", fifo}, tool::kExitConfig, "names no probe driver", kNoTraffic},
+      {"--out that cannot be created", {"mem", "read", "0x20000000", "16", "--out", dir + "none/x.bin"}, tool::kExitIo, "cannot create", kNoTraffic},
+      {"--out on a full disk", {"mem", "read", "0x20000000", "16", "--out", "/dev/full"}, tool::kExitIo, "cannot write /dev/full: No space left on device", kAny},
+      {"bytes that are not UTF-8", {"-p", "\xFF\xFE\x1B[2J", "info"}, tool::kExitNoProbe, "matches", kNoTraffic},
+      {"an access port the target lacks", {"mem", "read", "0x20000000", "4", "--ap", "9"}, tool::kExitIo, "(FW_BAD_ARGUMENTS, 0x103)", kAny},
   };
+  // clang-format on
   // FIFOs and Linux's /dev/zero and /dev/full exist on Linux only.
   const auto systemSpecific = [&](const std::vector<std::string>& words) {
     return std::any_of(words.begin(), words.end(), [&](const std::string& word) {
@@ -462,13 +380,13 @@ TEST(KestrelRun, ProbeAndTargetTroublesAreNamedWithTheWayOut) {
     bool bootloader;
     bool emptyChain;
     bool busy;
+  // clang-format off: one case a line
   } cases[] = {
-      {"empty chain", {"jtag", "detect"}, tool::kExitNoProbe, "no TAP found: is the target powered",
-       false, true, false},
+      {"empty chain", {"jtag", "detect"}, tool::kExitNoProbe, "no TAP found: is the target powered", false, true, false},
       {"busy", {"info"}, tool::kExitBusy, "is busy: another program holds it", false, false, true},
-      {"bootloader", {"-p", "0", "info"}, tool::kExitNoProbe, "left in its bootloader: unplug",
-       true, false, false},
+      {"bootloader", {"-p", "0", "info"}, tool::kExitNoProbe, "left in its bootloader: unplug", true, false, false},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ksim::reset();

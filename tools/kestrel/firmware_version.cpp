@@ -1,9 +1,9 @@
 #include "firmware_version.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "kestrel/kst_update.h"
+#include "number.h"
 #include "update/firmware_acceptance.h"
 
 namespace tool {
@@ -22,11 +22,8 @@ bool parseFirmwareVersion(const std::string& text, uint32_t& version) {
     if (part > 0 && (at >= text.size() || text[at++] != '.')) return false;
     uint32_t value = 0;
     std::size_t digits = 0;
-    for (; at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at]));
-         ++at, ++digits) {
-      const int c = std::tolower(static_cast<unsigned char>(text[at]));
-      value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
-    }
+    for (; at < text.size() && hexDigit(text[at]) >= 0; ++at, ++digits)
+      value = value * 16 + static_cast<uint32_t>(hexDigit(text[at]));
     if (digits == 0 || digits > 2) return false;
     word = word << 8 | value;
   }

@@ -9,20 +9,21 @@ bool parseNumber(const std::string& text, uint64_t max, uint64_t& value) {
   uint64_t result = 0;
   for (std::size_t i = hex ? 2 : 0; i < text.size(); ++i) {
     const char c = text[i];
-    uint64_t digit = 0;
-    if (c >= '0' && c <= '9')
-      digit = static_cast<uint64_t>(c - '0');
-    else if (hex && c >= 'a' && c <= 'f')
-      digit = static_cast<uint64_t>(c - 'a' + 10);
-    else if (hex && c >= 'A' && c <= 'F')
-      digit = static_cast<uint64_t>(c - 'A' + 10);
-    else
-      return false;
+    const int value = hexDigit(c);
+    if (value < 0 || static_cast<uint64_t>(value) >= base) return false;
+    const uint64_t digit = static_cast<uint64_t>(value);
     if (digit > max || result > (max - digit) / base) return false;
     result = result * base + digit;
   }
   value = result;
   return true;
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
 }
 
 }  // namespace tool

@@ -11,4 +11,7 @@ namespace tool {
 // signs, blanks and an empty text.
 bool parseNumber(const std::string& text, uint64_t max, uint64_t& value);
 
+// The value of a hexadecimal digit of either case, or -1.
+int hexDigit(char c);
+
 }  // namespace tool

@@ -1,6 +1,5 @@
 #include "probe_selector.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "exit_status.h"
@@ -39,8 +38,7 @@ bool readHexWord(const std::string& text, std::size_t at, uint16_t& value) {
   if (text.size() < at + 4) return false;
   value = 0;
   for (std::size_t i = at; i < at + 4; ++i) {
-    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
-    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    const int digit = hexDigit(text[i]);
     if (digit < 0) return false;
     value = static_cast<uint16_t>(value << 4 | digit);
   }

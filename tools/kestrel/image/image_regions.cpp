@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "address_range.h"
+#include "number.h"
 
 namespace tool {
 
@@ -73,13 +74,7 @@ bool RegionCollector::finish(Image& image, std::string& error) {
 }
 
 int hexByte(const char* text) {
-  const auto digit = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  };
-  const int high = digit(text[0]), low = high < 0 ? -1 : digit(text[1]);
+  const int high = hexDigit(text[0]), low = high < 0 ? -1 : hexDigit(text[1]);
   return low < 0 ? -1 : high * 16 + low;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tool_runner.h"
+#include "support/tool_runner.h"
 
 namespace {
 

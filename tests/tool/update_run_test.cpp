@@ -13,7 +13,7 @@
 #include "kestrel/update_image.h"
 #include "kestrel/update_progress.h"
 #include "support/portable.h"
-#include "tool_runner.h"
+#include "support/tool_runner.h"
 
 namespace {
 
@@ -21,12 +21,6 @@ using namespace tooltest;
 
 constexpr uint32_t kOutdated = 0x03000028;
 constexpr uint8_t kDfuModeSwitch = 38;
-
-ksim::DeviceId probeWith(uint32_t firmware) {
-  ksim::ProbeConfig config = demoProbe();
-  config.firmwareVersion = firmware;
-  return onlyProbe(config);
-}
 
 std::string libraryImage() {
   std::string path, error;
@@ -55,7 +49,9 @@ TEST(KestrelUpdate, UpdatesAnOutdatedProbeAndLeavesACurrentOneAlone) {
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.firmware);
-    const ksim::DeviceId probe = probeWith(c.firmware);
+    ksim::ProbeConfig config = demoProbe();
+    config.firmwareVersion = c.firmware;
+    const ksim::DeviceId probe = onlyProbe(config);
     const Outcome run = kestrel(c.words);
     EXPECT_EQ(run.status, tool::kExitOk) << run.err;
     EXPECT_EQ(run.err, "");

@@ -1,5 +1,5 @@
 // Runs the kestrel tool in this process, as its main would, and keeps what it wrote; and what
-// the tool's tests share: a fresh virtual bus with one probe, files in the temporary
+// the tests of whole runs share: a fresh virtual bus with one probe, files in the temporary
 // directory, the commands a probe was sent.
 #pragma once
 

@@ -18,17 +18,20 @@ using namespace tooltest;
 
 // A fresh bus of probes with the demo chain, each named by its serial number after a mark of
 // its trouble: '!' may not be opened, '#' another program holds it, '^' is left in its
-// bootloader, '0' has no TAP, '<' has outdated firmware, '?' fails its echo self-test.
+// bootloader, '0' has no TAP, '<' has outdated firmware, '?' fails its echo self-test, '>' has
+// the last USB id of the identity table.
 ksim::DeviceId bus(const std::vector<std::string>& probes) {
   ksim::reset();
   ksim::DeviceId last = 0;
   for (const std::string& probe : probes) {
-    const bool marked = std::string("!#^0<?").find(probe[0]) != std::string::npos;
+    const bool marked = std::string("!#^0<?>").find(probe[0]) != std::string::npos;
     const char mark = marked ? probe[0] : ' ';
     ksim::ProbeConfig config = demoProbe(probe.c_str() + marked, mark == '!');
     config.failClaimCommand = mark == '#';
     if (mark == '0') config.chain.clear();
     if (mark == '<') config.firmwareVersion = 0x03000028;
+    if (mark == '>') config.vendorId = 0xF055;
+    if (mark == '>') config.productId = 0x4B05;
     last = mark == '^' ? ksim::attachBootloader(config) : ksim::attachProbe(config);
     constexpr uint8_t kEcho = 0x00;
     if (mark == '?') ksim::injectFault(last, {ksim::Fault::FirmwareError, kEcho, 1, 0x55});
@@ -132,7 +135,7 @@ TEST(KestrelRun, ExitStatusesTellTheCausesApart) {
       {{"#KST00001"}, {"info"}, tool::kExitBusy, "is busy: another program holds it"},
       {{"^KST00001"}, {"-p", "0", "info"}, tool::kExitNoProbe, "left in its bootloader: unplug"},
       {{"^KST00001"}, {"info"}, tool::kExitNoProbe, "no Kestrel probe found, only:\n  0   bootloader"},
-      {{"^KST00001", ""}, {"info"}, tool::kExitOk, ""},  // the only probe, without a serial number
+      {{"^KST00001", ">"}, {"info"}, tool::kExitOk, ""},  // the only probe, without a serial number
       {{"KST00001", "KST00002"}, {"-p", "KST00002", "info"}, tool::kExitOk, ""},
       {{}, {"list"}, tool::kExitOk, ""},
       // The edges of each address family: the 64-bit commands end at 2^64, the 32-bit ones (and

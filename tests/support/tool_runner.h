@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -68,10 +69,18 @@ inline int commandsSent(ksim::DeviceId probe, std::initializer_list<uint8_t> cod
   return count;
 }
 
-// A file of this process in the temporary directory (CTest runs the tests in parallel); its path.
+// A file of this process in the temporary directory (CTest runs the tests in parallel),
+// removed when the process ends; its path.
 inline std::string file(const std::string& name, const std::string& content) {
+  static struct Created {
+    std::vector<std::string> paths;
+    ~Created() {
+      for (const std::string& path : paths) std::remove(path.c_str());
+    }
+  } created;
   const std::string path =
       ::testing::TempDir() + "kestrel-" + std::to_string(kstest::processId()) + "-" + name;
+  created.paths.push_back(path);
   std::ofstream(path, std::ios::binary) << content;
   return path;
 }

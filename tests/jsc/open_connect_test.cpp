@@ -9,19 +9,27 @@ namespace {
 
 class OpenConnect : public JscTest {};
 
-TEST_F(OpenConnect, TheFirstOpenClocksAndPulsesTrstThenConnectsPlainJtag) {
+// The whole first open of a cJTAG target at 13 MHz, and its close: cJTAG is disconnected before
+// JTAG is isolated.
+TEST_F(OpenConnect, TheFirstOpenClocksAndPulsesTrstThenConnectsInTheConfiguredFormat) {
   attach();
   auto s = session();
-  s->host().set("LOOM.TCLK_PROGRAM", "specific");
-  s->host().set("LOOM.TCLK_FREQUENCY", "13MHz");
+  for (const auto& [key, value] : {std::pair{"LOOM.TCLK_PROGRAM", "specific"},
+                                   {"LOOM.TCLK_FREQUENCY", "13MHz"},
+                                   {"DOT7.DTS_USAGE", "enable"},
+                                   {"DOT7.TS_FORMAT", "oscan1"},
+                                   {"LOOM.JTAG_ISOLATE", "enable"}})
+    s->host().set(key, value);
   ASSERT_EQ(s->start(), 0);
   const std::vector<Sent> expected = {
       {kConnect, 0}, {kVersion, 0},        {kSetTclkDelay, 0xFFFFFFFE},
       {kGetTrst, 0}, {kSetTrst, 0},        {kCycleTclk, 24000},
-      {kSetTrst, 1}, {kCycleTclk, 480000}, {kCjtagConnect, 1},
+      {kSetTrst, 1}, {kCycleTclk, 480000}, {kCjtagConnect, 7},
   };
-  EXPECT_EQ(summary(packets()), expected);
-  EXPECT_EQ(KST_GetHandle(s->scanManager())->tclkFrequency, 12000000u);
+  EXPECT_EQ(summary(newPackets()), expected);
+  EXPECT_EQ(s->close(), 0);
+  EXPECT_EQ(codes(newPackets()),
+            (std::vector<uint8_t>{kSwdDisableSwo, kCjtagDisconnect, kJtagIsolate, kDisconnect}));
 }
 
 TEST_F(OpenConnect, OutdatedFirmwareIsRefusedOrUpdatedByMode) {
@@ -68,24 +76,21 @@ TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
     std::vector<std::pair<std::string, std::string>> keys;
     bool trstLow;
     int32_t result;
+    uint32_t format;  // of the cJTAG connect
     std::vector<uint8_t> openCodes;
     std::vector<uint8_t> closeCodes;
   };
   // clang-format off
   const std::vector<Case> cases = {
-      {"power measurement", 21, 0x0002, {{"LOOM.JTAG_ISOLATE", "enable"}}, false, 0,
+      {"power measurement", 21, 0x0002, {{"LOOM.JTAG_ISOLATE", "enable"}}, false, 0, 0,
        {kConnectPmon, kVersion, kSetTclkDelay}, {kDisconnect}},
-      {"power measurement only, wrong probe", 23, 0x0002, {}, false, -120,
+      {"power measurement only, wrong probe", 23, 0x0002, {}, false, -120, 0,
        {kConnectPmon, kVersion, kDisconnect}, {}},
       {"supply voltage out of range", 16, 0x21,
-       {{"HARP.POD_VOLTAGE_SELECTION", "true"}, {"HARP.POD_VOLTAGE", "5.0"}}, false, -268,
+       {{"HARP.POD_VOLTAGE_SELECTION", "true"}, {"HARP.POD_VOLTAGE", "5.0"}}, false, -268, 0,
        {kConnect, kVersion, kDisconnect}, {}},
-      {"cJTAG disconnected before JTAG is isolated", 16, 0x0002,
-       {{"DOT7.DTS_USAGE", "enable"}, {"DOT7.TS_FORMAT", "oscan1"}, {"LOOM.JTAG_ISOLATE", "enable"}}, false, 0,
-       {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kSetTrst, kCycleTclk, kCjtagConnect},
-       {kSwdDisableSwo, kCjtagDisconnect, kJtagIsolate, kDisconnect}},
-      {"the serial names another probe", 16, 0x0002, {{"HARP.POD_SERIAL", "KST99999"}}, false, -260, {}, {}},
-      {"TRST low is released, not pulsed", 16, 0x0002, {}, true, 0,
+      {"the serial names another probe", 16, 0x0002, {{"HARP.POD_SERIAL", "KST99999"}}, false, -260, 0, {}, {}},
+      {"TRST low is released, not pulsed", 16, 0x0002, {}, true, 0, 1,
        {kConnect, kVersion, kSetTclkDelay, kGetTrst, kSetTrst, kCycleTclk, kCjtagConnect},
        {kSwdDisableSwo, kDisconnect}},
   };
@@ -105,6 +110,7 @@ TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
       discardRefusedHandle(*s);
       continue;
     }
+    EXPECT_EQ(ksim::probeStatus(device_).cjtagFormat, c.format);
     EXPECT_EQ(s->close(), 0);
     EXPECT_EQ(codes(newPackets()), c.closeCodes);
   }
@@ -112,39 +118,32 @@ TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
 
 TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
   attach();
-  auto s = session(loomhost::kModeJtag, 0, JSC_CREATE_EVENT_LOG);
-  ASSERT_EQ(s->start(), 0);
+  s_ = session(loomhost::kModeJtag, 0, JSC_CREATE_EVENT_LOG);
+  ASSERT_EQ(s_->start(), 0);
   newPackets();
-  const auto connect = s->operation<JSC_ConnectControllerFn>(JSC_SLOT_CONNECT_CONTROLLER);
+  const auto connect = op<JSC_ConnectControllerFn>(JSC_SLOT_CONNECT_CONTROLLER);
   const ConnectOptions unequal{{0, 0}, 0, {1, 0}, 0};
-  EXPECT_EQ(connect(s->handle(), &unequal), -122);
+  EXPECT_EQ(connect(s_->handle(), &unequal), -122);
   EXPECT_TRUE(newPackets().empty());
 
   const ConnectOptions recorded{{1, 0}, 0, {1, 1}, 1};
-  ASSERT_EQ(connect(s->handle(), &recorded), 0);
+  ASSERT_EQ(connect(s_->handle(), &recorded), 0);
   const std::vector<Bytes> sent = newPackets();
   ASSERT_EQ(sent.size(), 6u);
   EXPECT_EQ(codeOf(sent[5]), kGotoState);
   EXPECT_EQ(argU32(sent[5], 0), 1u);
   EXPECT_EQ(argU32(sent[5], 4), 1u);
 
-  std::vector<uint32_t> words(20);
-  uint8_t done = 0;
-  uint32_t count = 0, needed = 0;
-  ASSERT_EQ(s->operation<JSC_ReadEventLogFn>(JSC_SLOT_READ_EVENT_LOG)(
-                s->handle(), 1, &done, 20, words.data(), &count, &needed),
-            0);
-  words.resize(count);
-  EXPECT_EQ(words,
+  EXPECT_EQ(readEventLog(20),
             (std::vector<uint32_t>{13, 42, 58, 45, 9, 28, 31, 22, 25, 0xFFFFFFFF, 0, 40, 0}));
 
   // A log too small for the record: the connect still moves the chain, and the first append
   // that did not fit is its result.
+  uint8_t done = 0;
   uint32_t granted = 0;
-  ASSERT_EQ(s->operation<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(s->handle(), 1, &done, 2,
-                                                                          &granted),
+  ASSERT_EQ(op<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(s_->handle(), 1, &done, 2, &granted),
             0);
-  EXPECT_EQ(connect(s->handle(), &recorded), -519);
+  EXPECT_EQ(connect(s_->handle(), &recorded), -519);
   const std::vector<Bytes> moved = newPackets();
   ASSERT_FALSE(moved.empty());
   EXPECT_EQ(codeOf(moved.back()), kGotoState);

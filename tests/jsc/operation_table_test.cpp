@@ -10,23 +10,16 @@
 
 namespace {
 
-TEST(OperationTable, NoSlotOfAHandedOutTableHoldsTheDefault) {
+// No slot of a handed-out table holds the default. The fixed answers: a missing handle or
+// output is refused (-122) with nothing written; given both, each returns its answer and writes
+// its outputs (zeros, the record version, a capability). None looks inside the handle (a word
+// of zeros here).
+TEST(OperationTable, EverySlotIsFilledAndTheFixedAnswersWriteTheirOutputs) {
   JSC_Operation* table = nullptr;
   ASSERT_EQ(JSC_CreateInterface(&table), 0);
   const auto defaultOperation = reinterpret_cast<JSC_Operation>(&kst::jsc::notProvided);
   for (int slot = 0; slot < JSC_OPERATION_COUNT; ++slot)
     EXPECT_NE(table[slot], defaultOperation) << "slot " << slot;
-  EXPECT_EQ(JSC_DeleteInterface(&table), 0);
-  EXPECT_EQ(table, nullptr);
-  EXPECT_EQ(JSC_DeleteInterface(&table), -122);
-}
-
-// The fixed answers: a missing handle or output is refused (-122) with nothing written; given
-// both, each returns its answer and writes its outputs (zeros, the record version, a capability).
-// None looks inside the handle (a word of zeros here).
-TEST(OperationTable, FixedAnswersRefuseMissingArgumentsAndWriteTheirOutputs) {
-  JSC_Operation* table = nullptr;
-  ASSERT_EQ(JSC_CreateInterface(&table), 0);
   using H = JscHandle*;
   using B = uint8_t*;
   using W = uint32_t*;
@@ -99,6 +92,8 @@ TEST(OperationTable, FixedAnswersRefuseMissingArgumentsAndWriteTheirOutputs) {
   EXPECT_EQ(at(45, Block{})(handle, 0, &a, &b, record, 0, 0, record, 0, &word), -122);
   EXPECT_EQ(at(45, Block{})(handle, 0, &a, &b, record, 0, 0, record, 4, &word), 0);
   EXPECT_EQ(JSC_DeleteInterface(&table), 0);
+  EXPECT_EQ(table, nullptr);
+  EXPECT_EQ(JSC_DeleteInterface(&table), -122);
 }
 
 }  // namespace

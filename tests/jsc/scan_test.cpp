@@ -1,6 +1,5 @@
-// Scans and moves through the operation table against the virtual TAP chain (the chain's
-// registers as the exchange scan reads them are checked with the shipped jtag.cfg).
-#include "jsc/controller_handle.h"
+// Scans and moves through the operation table against the virtual TAP chain (the tool's tests
+// read the chain's IDCODEs with the shipped jtag.cfg).
 #include "jsc_fixture.h"
 
 namespace jsctest {
@@ -156,6 +155,7 @@ TEST_F(ScanOperations, OnePatternForEveryRepetitionIsSentOnce) {
 // The link delay is supported only at a total of 0: an addition that leaves it elsewhere is
 // refused but kept. The settings read back what was set, group by group, but for a configured
 // end delay, which overrides the framework's TCLK count; ambles equal to the handle's send nothing.
+// The probe's registers read back too, and SWD registers are refused out of SWD mode.
 TEST_F(ScanOperations, TheLinkDelayStaysAtZeroAndSettingsAndRegistersReadBackAsSet) {
   attach();
   s_ = session();
@@ -190,7 +190,6 @@ TEST_F(ScanOperations, TheLinkDelayStaysAtZeroAndSettingsAndRegistersReadBackAsS
             (std::vector<uint32_t>{77, 6, 7, 8}));
   EXPECT_EQ(op<JSC_ScanSettingsFn>(JSC_SLOT_GET_SCAN_SETTINGS)(s_->handle(), nullptr), -122);
 
-  // The probe's own registers, through slots 52 and 53.
   uint16_t written = 0xBEEF, read = 0;
   ASSERT_EQ(
       op<JSC_RegisterAccessFn>(JSC_SLOT_REGISTER_WRITE)(s_->handle(), 0, 0, 0x40, 0, &written), 0);
@@ -199,23 +198,8 @@ TEST_F(ScanOperations, TheLinkDelayStaysAtZeroAndSettingsAndRegistersReadBackAsS
   EXPECT_EQ(read, 0xBEEF);
   EXPECT_EQ(op<JSC_RegisterAccessFn>(JSC_SLOT_REGISTER_READ)(s_->handle(), 0, 0, 0x40, 0, nullptr),
             -122);
-}
-
-// JTAG and SWD exclude each other by the record's SWD-connected flag.
-TEST_F(ScanOperations, JtagAndSwdOperationsExcludeEachOther) {
-  openDemoChain();
-  uint32_t value = 0;
-  const auto swdRead = op<JSC_SwdRegReadFn>(JSC_SLOT_SWD_REG_READ);
-  EXPECT_EQ(swdRead(s_->handle(), 0, 4, &value), -612);
-  kst::jsc::controllerOf(s_->handle())->swdConnected = 1;
-  const PathDescriptor p = path(2);
-  Bytes data(2, 0);
-  const ExchangeScanRequest exchange{1, 0, 16, data.data(), data.data()};
-  EXPECT_EQ(op<JSC_ExchangeScanFn>(JSC_SLOT_EXCHANGE_SCAN)(s_->handle(), &p, &exchange), -611);
-  EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 0, 1), -611);
-  EXPECT_EQ(op<JSC_GetJtagStateFn>(JSC_SLOT_GET_JTAG_STATE)(s_->handle(), &value), -611);
-  EXPECT_TRUE(newPackets().empty());
-  kst::jsc::controllerOf(s_->handle())->swdConnected = 0;
+  EXPECT_EQ(op<JSC_SwdRegReadFn>(JSC_SLOT_SWD_REG_READ)(s_->handle(), 0, 4, &first),
+            JSC_ERR_SWD_NOT_CONNECTED);
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ bool holdsDefaults(const kst::config::Dot7Record& record) {
   return std::memcmp(&record, &defaults, sizeof record) == 0;
 }
 
-TEST(ConfigurationReader, WithoutAGroupEveryRecordKeepsItsDefaults) {
+// Without a group every record keeps its defaults; a null group or null arguments are refused.
+TEST(ConfigurationReader, WithoutAGroupEveryRecordKeepsItsDefaultsAndNullsAreRefused) {
   loomhost::Host host;
   host.setGroupPresent(false);
   host.set("LOOM.TCLK_FREQUENCY", "20");
@@ -45,6 +46,13 @@ TEST(ConfigurationReader, WithoutAGroupEveryRecordKeepsItsDefaults) {
   EXPECT_EQ(reading.records->swd.swdDebugFound, 1);
   EXPECT_TRUE(holdsDefaults(reading.records->dot7));
   EXPECT_TRUE(host.keysAsked().empty());
+  host.setGroupPresent(true);
+  host.setGroupIsNull(true);
+  EXPECT_EQ(read(host).result, -122);
+  kst::config::TclkRecord record;
+  EXPECT_EQ(kst::config::readTclkGroup({nullptr, host.services()}, &record), -122);
+  EXPECT_EQ(kst::config::readTclkGroup({host.context(), nullptr}, &record), -122);
+  EXPECT_EQ(kst::config::readTclkGroup({host.context(), host.services()}, nullptr), -122);
 }
 
 TEST(ConfigurationReader, AFailingGroupStopsTheReadingAndLaterGroupsKeepTheirDefaults) {
@@ -98,16 +106,6 @@ TEST(ConfigurationReader, TheHostsOwnCodesPassThroughUnchanged) {
       host.failEntry(entry, --code, key);
       EXPECT_EQ(read(host).result, code);
     }
-}
-
-TEST(ConfigurationReader, TheNullGroupAndNullArgumentsAreRefused) {
-  loomhost::Host host;
-  host.setGroupIsNull(true);
-  EXPECT_EQ(read(host).result, -122);
-  kst::config::TclkRecord record;
-  EXPECT_EQ(kst::config::readTclkGroup({nullptr, host.services()}, &record), -122);
-  EXPECT_EQ(kst::config::readTclkGroup({host.context(), nullptr}, &record), -122);
-  EXPECT_EQ(kst::config::readTclkGroup({host.context(), host.services()}, nullptr), -122);
 }
 
 TEST(HostStandIn, ReadsConfigurationTextAndRefusesGarbageLines) {

@@ -27,6 +27,7 @@ TEST(PodKeys, DriversPortsPowerAndConnection) {
           EXPECT_EQ(r.ecomPortGiven, 0) << "read only with a driver"; }},
       C{"windows path", {{"HARP.POD_DRVR", "C:\\drivers\\kestrel.dll"}}, 0, [](const R& r) {
           EXPECT_STREQ(r.podDriverName, "kestrel.dll");
+          EXPECT_EQ(r.firstDeviceIsCoreSight, 0) << "a Kestrel driver, but no device";
           EXPECT_EQ(r.connectionKind, 1u);
           EXPECT_EQ(r.selectedDriverName, r.podDriverName);
           EXPECT_EQ(r.selectedPort, &r.podPort); }},
@@ -63,17 +64,11 @@ TEST(PodKeys, DriversPortsPowerAndConnection) {
         [](const R& r) { EXPECT_EQ(r.selectedPort, &r.ecomLegacyPort); }},
       C{"squall port too high", {{"LOOM.ECOM_DRVR", "squallu.out"}, {"LOOM.ECOM_PORT", "4096"}}, -293, nullptr},
   });
-}
-
-TEST(PodKeys, AKestrelDriverAsksWhetherTheFirstDeviceIsACoreSightPort) {
-  using R = PodRecord;
-  using C = GroupCase<R>;
+  // A Kestrel driver asks whether the first device is a CoreSight port.
   runCases<R>(kst::config::readPodGroup,
               {C{"kestrel driver", {{"HARP.POD_DRVR", "libkestrel.so"}}, 0, expect(&R::firstDeviceIsCoreSight, 1)},
                C{"other driver", {{"HARP.POD_DRVR", "other.so"}}, 0, expect(&R::firstDeviceIsCoreSight, 0)}},
               [](loomhost::Host& host) { host.addDevice(4, "CS_DAP_PC"); });
-  runCases<R>(kst::config::readPodGroup,
-              {C{"no device", {{"HARP.POD_DRVR", "kestrel"}}, 0, expect(&R::firstDeviceIsCoreSight, 0)}});
 }
 
 TEST(RemoteLogKeys, HostTextsAndTheLogModeGate) {

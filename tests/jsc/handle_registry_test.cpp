@@ -14,17 +14,6 @@ const char* keyOf(const JscHandle* handle) {
   return static_cast<const char*>(handle->chain.shareKey);
 }
 
-TEST(ShareKey, HashesEveryByteSignExtended) {
-  char key[kst::jsc::kShareKeyLength + 1];
-  const uint32_t port42 = 0x2A, port7 = 7;
-  ASSERT_TRUE(kst::jsc::buildShareKey(key, "control", "jsckestrel.dll", "kestrel.dll", &port42));
-  EXPECT_STREQ(key, "SHK-e99e4686");
-  ASSERT_TRUE(
-      kst::jsc::buildShareKey(key, "control", "jsckestrel.dll", "k\xc3\xa9strel.dll", &port7));
-  EXPECT_STREQ(key, "SHK-de30f7dd");
-  EXPECT_FALSE(kst::jsc::buildShareKey(key, "control", "jsckestrel.dll", nullptr, &port7));
-}
-
 class HandleRegistry : public JscTest {
  protected:
   void TearDown() override {
@@ -33,14 +22,18 @@ class HandleRegistry : public JscTest {
   }
 };
 
+// The share key hashes every byte sign-extended (the é of the other driver's name).
 TEST_F(HandleRegistry, HandlesOnOneDriverAndPortShareOneRecordUntilTheLastLeaves) {
-  auto a = session(loomhost::kModeJtag, 3);
-  auto b = session(loomhost::kModeJtag, 3);
-  auto other = session(loomhost::kModeJtag, 4);
+  auto a = session(loomhost::kModeJtag, 42);
+  auto b = session(loomhost::kModeJtag, 42);
+  auto other = session(loomhost::kModeJtag, 7);
+  other->host().set("HARP.POD_DRVR", "k\xc3\xa9strel.dll");
   for (auto* s : {a.get(), b.get(), other.get()}) {
     ASSERT_EQ(s->createInterface(), 0);
     ASSERT_EQ(s->createHandle(), 0);
   }
+  EXPECT_STREQ(keyOf(a->handle()), "SHK-e99e4686");
+  EXPECT_STREQ(keyOf(other->handle()), "SHK-de30f7dd");
   SharedController* shared = controllerOf(a->handle());
   ASSERT_NE(shared, nullptr);
   EXPECT_EQ(controllerOf(b->handle()), shared);

@@ -4,26 +4,19 @@
 namespace jsctest {
 namespace {
 
-class ExampleConfig : public JscTest {
- protected:
-  std::unique_ptr<loomhost::Session> load(const char* file, uint32_t firmware = 0x03000029) {
-    ksim::ProbeConfig config;
-    config.firmwareVersion = firmware;
-    config.chain = ksim::demoChain();
-    attach(config);
-    auto s = std::make_unique<loomhost::Session>();
-    std::string error;
-    EXPECT_TRUE(s->configure(std::string(KESTREL_EXAMPLES_DIR) + "/" + file, error)) << error;
-    return s;
-  }
-};
+class ExampleConfig : public JscTest {};
 
 // SWD with SWO on the TDO pin: the probe's SWD properties, the connect and SWO at open; the
 // SWD register operations reach the target's debug port while JTAG operations are refused
 // without a command; the close takes SWO and SWD down again. (Every shipped file runs in the
 // tool's tests as well.)
 TEST_F(ExampleConfig, SwdConnectsWithSwoAndReachesTheDebugPortsRegisters) {
-  auto s = load("swd.cfg");
+  ksim::ProbeConfig config;
+  config.chain = ksim::demoChain();
+  attach(config);
+  auto s = std::make_unique<loomhost::Session>();
+  std::string error;
+  ASSERT_TRUE(s->configure(std::string(KESTREL_EXAMPLES_DIR) + "/swd.cfg", error)) << error;
   ASSERT_EQ(s->start(), 0);
   const ksim::ProbeStatus open = ksim::probeStatus(device_);
   EXPECT_EQ(open.properties.at(KST_PROPERTY_SWD_MODE), 1u);

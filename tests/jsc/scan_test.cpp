@@ -153,13 +153,15 @@ TEST_F(ScanOperations, OnePatternForEveryRepetitionIsSentOnce) {
 }
 
 // The link delay is supported only at a total of 0: an addition that leaves it elsewhere is
-// refused but kept. The settings read back what was set, group by group, but for a configured
-// end delay, which overrides the framework's TCLK count; ambles equal to the handle's send nothing.
+// refused but kept. The settings read back what was set, group by group, but for the configured
+// end delays, which override the framework's first two TCLK counts; ambles equal to the
+// handle's send nothing.
 // The probe's registers read back too, and SWD registers are refused out of SWD mode.
 TEST_F(ScanOperations, TheLinkDelayStaysAtZeroAndSettingsAndRegistersReadBackAsSet) {
   attach();
   s_ = session();
   s_->host().set("LOOM.END_DELAY_ONCE", "77");
+  s_->host().set("LOOM.END_DELAY_MANY", "88");
   ASSERT_EQ(s_->start(), 0);
   const auto setSettings = op<JSC_ScanSettingsFn>(JSC_SLOT_SET_SCAN_SETTINGS);
   newPackets();
@@ -187,7 +189,7 @@ TEST_F(ScanOperations, TheLinkDelayStaysAtZeroAndSettingsAndRegistersReadBackAsS
   EXPECT_EQ(std::vector<uint32_t>(got.pair, got.pair + 2), (std::vector<uint32_t>{3, 4}));
   EXPECT_EQ(got.ambles[0], 9u) << "a group not asked for is left alone";
   EXPECT_EQ(std::vector<uint32_t>(got.tclkCounts, got.tclkCounts + 4),
-            (std::vector<uint32_t>{77, 6, 7, 8}));
+            (std::vector<uint32_t>{77, 88, 7, 8}));
   EXPECT_EQ(op<JSC_ScanSettingsFn>(JSC_SLOT_GET_SCAN_SETTINGS)(s_->handle(), nullptr), -122);
 
   uint16_t written = 0xBEEF, read = 0;

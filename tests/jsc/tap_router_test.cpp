@@ -23,7 +23,23 @@ class TapRouter : public JscTest {
   ScanSettings settings_{};
 };
 
+// A description without router fields is type 5, port 0, and a selected TAP's ambles become
+// the handle's; then the words by type and port.
 TEST_F(TapRouter, RouterWordsByTypeAndPort) {
+  ksim::scriptReply(device_, {kSelectTap, 0, {}, 101});
+  ksim::scriptReply(device_, {kDeselectTap, 0, {}, 100});
+  settings_.ambles[0] = 4;
+  settings_.ambles[3] = 1;
+  ASSERT_EQ(route(JSC_SLOT_SELECT_TAP, 'C'), 0);
+  std::vector<Bytes> sent = newPackets();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(argU32(sent[0], 0), 0x10000000u);
+  ScanSettings held{};
+  held.amblePresent = 1;
+  ASSERT_EQ(s_->operation<JSC_ScanSettingsFn>(JSC_SLOT_GET_SCAN_SETTINGS)(s_->handle(), &held), 0);
+  EXPECT_EQ(held.ambles[0], 4u);
+  EXPECT_EQ(held.ambles[3], 1u);
+
   struct Case {
     uint32_t type;
     uint32_t port;
@@ -37,14 +53,12 @@ TEST_F(TapRouter, RouterWordsByTypeAndPort) {
       {6, 17, 'D', 0, 0x31000000}, {6, 32, 'D', -496, 0},       {7, 15, 'D', 0, 0x1F000000},
       {7, 16, 'C', -496, 0},       {2, 99, 'C', 0, 0},          {9, 5, 'D', 0, 0},
   };
-  ksim::scriptReply(device_, {kSelectTap, 0, {}, 100});
-  ksim::scriptReply(device_, {kDeselectTap, 0, {}, 100});
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.type << " port " << c.port << " " << c.kind);
     s_->host().setRouter(kDevice, c.type, c.port, 2, 0);
     for (const int slot : {JSC_SLOT_SELECT_TAP, JSC_SLOT_DESELECT_TAP}) {
       EXPECT_EQ(route(slot, c.kind), c.result);
-      const std::vector<Bytes> sent = newPackets();
+      sent = newPackets();
       ASSERT_EQ(sent.size(), c.result == 0 ? 1u : 0u);
       if (c.result == 0) {
         EXPECT_EQ(argU32(sent[0], 0), c.word);
@@ -52,21 +66,6 @@ TEST_F(TapRouter, RouterWordsByTypeAndPort) {
       }
     }
   }
-}
-
-TEST_F(TapRouter, ADescriptionWithoutRouterFieldsIsTypeFivePortZero) {
-  ksim::scriptReply(device_, {kSelectTap, 0, {}, 1});
-  settings_.ambles[0] = 4;
-  settings_.ambles[3] = 1;
-  ASSERT_EQ(route(JSC_SLOT_SELECT_TAP, 'C'), 0);
-  const std::vector<Bytes> sent = newPackets();
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(argU32(sent[0], 0), 0x10000000u);
-  ScanSettings held{};
-  held.amblePresent = 1;
-  ASSERT_EQ(s_->operation<JSC_ScanSettingsFn>(JSC_SLOT_GET_SCAN_SETTINGS)(s_->handle(), &held), 0);
-  EXPECT_EQ(held.ambles[0], 4u) << "a selected TAP's ambles become the handle's";
-  EXPECT_EQ(held.ambles[3], 1u);
 }
 
 TEST_F(TapRouter, RefusalsComeBeforeAnyCommand) {

@@ -1,5 +1,6 @@
 // Scans and moves through the operation table against the virtual TAP chain (the tool's tests
-// read the chain's IDCODEs with the shipped jtag.cfg).
+// read the chain's IDCODEs with the shipped jtag.cfg); the SWD register operations, which
+// exclude them.
 #include "jsc_fixture.h"
 
 namespace jsctest {
@@ -202,6 +203,51 @@ TEST_F(ScanOperations, TheLinkDelayStaysAtZeroAndSettingsAndRegistersReadBackAsS
             -122);
   EXPECT_EQ(op<JSC_SwdRegReadFn>(JSC_SLOT_SWD_REG_READ)(s_->handle(), 0, 4, &first),
             JSC_ERR_SWD_NOT_CONNECTED);
+}
+
+// The shipped swd.cfg, SWD with SWO on the TDO pin: the probe's SWD properties, the connect and SWO at open; the
+// SWD register operations reach the target's debug port while JTAG operations are refused
+// without a command; the close takes SWO and SWD down again.
+TEST_F(ScanOperations, SwdConnectsWithSwoAndReachesTheDebugPortsRegisters) {
+  ksim::ProbeConfig config;
+  config.chain = ksim::demoChain();
+  attach(config);
+  auto s = std::make_unique<loomhost::Session>();
+  std::string error;
+  ASSERT_TRUE(s->configure(std::string(KESTREL_EXAMPLES_DIR) + "/swd.cfg", error)) << error;
+  ASSERT_EQ(s->start(), 0);
+  const ksim::ProbeStatus open = ksim::probeStatus(device_);
+  EXPECT_EQ(open.properties.at(KST_PROPERTY_SWD_MODE), 1u);
+  EXPECT_EQ(open.properties.at(KST_PROPERTY_SWD_OPTION), 3u);
+  EXPECT_TRUE(open.swdConnected);
+  EXPECT_TRUE(open.swoEnabled);
+  EXPECT_FALSE(open.cjtagConnected);
+
+  const auto read = s->operation<JSC_SwdRegReadFn>(JSC_SLOT_SWD_REG_READ);
+  const auto write = s->operation<JSC_SwdRegWriteFn>(JSC_SLOT_SWD_REG_WRITE);
+  uint32_t value = 0;
+  ASSERT_EQ(read(s->handle(), 0, 0x0, &value), 0);
+  EXPECT_EQ(value, 0x2BA01477u) << "the DP's IDCODE";
+  uint32_t powerUp = 0x50000000;  // both power-up requests in CTRL/STAT
+  ASSERT_EQ(write(s->handle(), 0, 0x4, &powerUp, 1), 0);
+  ASSERT_EQ(read(s->handle(), 0, 0x4, &value), 0);
+  EXPECT_EQ(value & 0xF0000000u, 0xF0000000u) << "requests and their acknowledges";
+  EXPECT_EQ(s->resetChain(), JSC_ERR_SWD_CONNECTED);
+  const PathDescriptor p = path(2);
+  uint8_t bytes[2] = {};
+  const ExchangeScanRequest exchange{1, 0, 16, bytes, bytes};
+  newPackets();
+  EXPECT_EQ(s->operation<JSC_ExchangeScanFn>(JSC_SLOT_EXCHANGE_SCAN)(s->handle(), &p, &exchange),
+            JSC_ERR_SWD_CONNECTED);
+  EXPECT_EQ(s->operation<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s->handle(), &p, 0, 1),
+            JSC_ERR_SWD_CONNECTED);
+  EXPECT_EQ(s->operation<JSC_GetJtagStateFn>(JSC_SLOT_GET_JTAG_STATE)(s->handle(), &value),
+            JSC_ERR_SWD_CONNECTED);
+  EXPECT_TRUE(newPackets().empty());
+
+  EXPECT_EQ(s->finish(), 0);
+  EXPECT_FALSE(ksim::probeStatus(device_).swdConnected);
+  EXPECT_FALSE(ksim::probeStatus(device_).swoEnabled);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ TEST(TestClockTable, FixedRatesFromFiveAndAHalfMegahertzAComputedDelayBelow) {
     uint32_t delay;
   };
   const Row rows[] = {
-      {20000000, 14000000, 0},
       {13000000, 12000000, 0xFFFFFFFE},
       {10500000, 10000000, 0xFFFFFFFD},
       {9000000, 8500000, 1},

@@ -160,10 +160,11 @@ TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
   const ConnectOptions recorded{{1, 0}, 0, {1, 1}, 1};
   ASSERT_EQ(connect(s_->handle(), &recorded), 0);
   const std::vector<Bytes> sent = newPackets();
-  ASSERT_EQ(sent.size(), 6u);
-  EXPECT_EQ(codeOf(sent[5]), kGotoState);
-  EXPECT_EQ(argU32(sent[5], 0), 1u);
-  EXPECT_EQ(argU32(sent[5], 4), 1u);
+  const std::vector<Sent> pulsed = {{kGetTrst, 0},        {kSetTrst, 0},
+                                    {kCycleTclk, 11000},  {kSetTrst, 1},
+                                    {kCycleTclk, 220000}, {kGotoState, KST_STATE_TEST_LOGIC_RESET}};
+  EXPECT_EQ(summary(sent), pulsed);
+  EXPECT_EQ(argU32(sent[5], 4), 1u) << "its path mode";
 
   EXPECT_EQ(readEventLog(20),
             (std::vector<uint32_t>{13, 42, 58, 45, 9, 28, 31, 22, 25, 0xFFFFFFFF, 0, 40, 0}));
@@ -172,8 +173,8 @@ TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
   // that did not fit is its result.
   uint8_t done = 0;
   uint32_t granted = 0;
-  ASSERT_EQ(op<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(s_->handle(), 1, &done, 2, &granted),
-            0);
+  ASSERT_EQ(
+      op<JSC_CreateEventLogFn>(JSC_SLOT_CREATE_EVENT_LOG)(s_->handle(), 1, &done, 2, &granted), 0);
   EXPECT_EQ(connect(s_->handle(), &recorded), -519);
   const std::vector<Bytes> moved = newPackets();
   ASSERT_FALSE(moved.empty());

@@ -124,6 +124,14 @@ TEST_F(ScanOperations, MovePathPassesThroughTheRegistersSelectState) {
     EXPECT_EQ(argU32(sent[i + 1], 4), 3u) << "the end path mode";
   }
   EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 5, 0), 0);
+  // The count from the handle's table, as the settings stored it (no end delay configured).
+  ScanSettings settings{};
+  settings.tclkTablePresent = 1;
+  settings.tclkCounts[3] = 12;
+  ASSERT_EQ(op<JSC_ScanSettingsFn>(JSC_SLOT_SET_SCAN_SETTINGS)(s_->handle(), &settings), 0);
+  p.tclkMode = 2;
+  ASSERT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 3, 1), 0);
+  EXPECT_EQ(summary(newPackets()).back(), (Sent{kCycleTclk, 12}));
   p.scanRegister = 3;
   EXPECT_EQ(op<JSC_MovePathFn>(JSC_SLOT_MOVE_PATH)(s_->handle(), &p, 5, 1), -122);
   EXPECT_TRUE(newPackets().empty());
@@ -205,9 +213,9 @@ TEST_F(ScanOperations, TheLinkDelayStaysAtZeroAndSettingsAndRegistersReadBackAsS
             JSC_ERR_SWD_NOT_CONNECTED);
 }
 
-// The shipped swd.cfg, SWD with SWO on the TDO pin: the probe's SWD properties, the connect and SWO at open; the
-// SWD register operations reach the target's debug port while JTAG operations are refused
-// without a command; the close takes SWO and SWD down again.
+// The shipped swd.cfg, SWD with SWO on the TDO pin: the probe's SWD properties, the connect and SWO
+// at open; the SWD register operations reach the target's debug port while JTAG operations are
+// refused without a command; the close takes SWO and SWD down again.
 TEST_F(ScanOperations, SwdConnectsWithSwoAndReachesTheDebugPortsRegisters) {
   ksim::ProbeConfig config;
   config.chain = ksim::demoChain();

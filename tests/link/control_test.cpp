@@ -1,4 +1,7 @@
-// The data port and the fake scan-manager handle.
+// The data port and the scan-manager handles.
+#include <cstring>
+
+#include "link/handle_chain.h"
 #include "probe_fixture.h"
 
 namespace kstest {
@@ -24,7 +27,10 @@ TEST_F(ControlTest, TheDataPortReadsWhatTheProbeStreamsAndTimesOutOtherwise) {
   }
 }
 
-TEST_F(ControlTest, TheFakeHandleIsOnePerProcessAndFollowsTheLastContext) {
+// The fake handle is one per process and follows the last context; a host's handle leads to
+// its probe through the controller records, and a missing one leads nowhere (a null handle and
+// a null first link: the target families' refusals, command_table_test).
+TEST_F(ControlTest, HandlesLeadToTheProbeThroughTheirChain) {
   KSTInform first{}, second{};
   KST_SMG_HANDLE a = nullptr, b = nullptr;
   ASSERT_EQ(KST_CreateFakeSMGHandle(&first, &a), KST_OK);
@@ -33,6 +39,16 @@ TEST_F(ControlTest, TheFakeHandleIsOnePerProcessAndFollowsTheLastContext) {
   EXPECT_EQ(a, b);
   EXPECT_EQ(KST_GetHandle(a), &second);
   EXPECT_EQ(KST_CreateFakeSMGHandle(nullptr, &a), KST_ERR_BAD_ARGUMENT);
+
+  kst::SharedControllerHead controller{};
+  kst::ControllerHandleHead handle{};
+  alignas(8) uint8_t smg[256] = {};
+  const kst::ControllerHandleHead* link = &handle;
+  std::memcpy(smg + kst::kSmgControllerHandleOffset, &link, sizeof link);
+  EXPECT_EQ(KST_GetHandle(smg), nullptr);
+  handle.controller = &controller;
+  controller.probe = &first;
+  EXPECT_EQ(KST_GetHandle(smg), &first);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // Golden exchanges of the core, JTAG and probe control commands: what each call puts on the
 // wire, how long it waits and what it stores from a scripted reply; and that a probe error,
 // every cut of that reply and an overlong one leave its outputs as they were. Then the refused
-// null pointers and handles of every family. The size limits are in the target limits table.
+// null pointers and handles of every family, and the chain a handle leads along to its probe.
+// The size limits are in the target limits table.
+#include <cstring>
 #include <functional>
 
+#include "link/handle_chain.h"
 #include "probe_fixture.h"
 
 namespace kstest {
@@ -108,6 +111,30 @@ TEST_F(CommandTableTest, NullPointersAndBrokenHandleChainsAreRefusedBeforeAnyTra
   // clang-format on
   for (const Call& call : calls) EXPECT_EQ(call(probe_), KST_ERR_BAD_ARGUMENT);
   EXPECT_TRUE(ksim::events().empty());
+}
+
+// The fake handle is one per process and follows the last context; a host's handle leads to
+// its probe through the controller records, and a missing one leads nowhere (a null handle and
+// a null first link: the refusals above).
+TEST_F(CommandTableTest, HandlesLeadToTheProbeThroughTheirChain) {
+  KSTInform first{}, second{};
+  KST_SMG_HANDLE a = nullptr, b = nullptr;
+  ASSERT_EQ(KST_CreateFakeSMGHandle(&first, &a), KST_OK);
+  EXPECT_EQ(KST_GetHandle(a), &first);
+  ASSERT_EQ(KST_CreateFakeSMGHandle(&second, &b), KST_OK);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(KST_GetHandle(a), &second);
+  EXPECT_EQ(KST_CreateFakeSMGHandle(nullptr, &a), KST_ERR_BAD_ARGUMENT);
+
+  kst::SharedControllerHead controller{};
+  kst::ControllerHandleHead handle{};
+  alignas(8) uint8_t smg[256] = {};
+  const kst::ControllerHandleHead* link = &handle;
+  std::memcpy(smg + kst::kSmgControllerHandleOffset, &link, sizeof link);
+  EXPECT_EQ(KST_GetHandle(smg), nullptr);
+  handle.controller = &controller;
+  controller.probe = &first;
+  EXPECT_EQ(KST_GetHandle(smg), &first);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The command exchange: framing, reply validation, the attempt loop and the size limits.
+// The command exchange: framing, reply validation, the attempt loop and the size limits; and
+// the data port's stream.
 #include <cstring>
 
 #include "probe_fixture.h"
@@ -81,6 +82,24 @@ TEST_F(ExchangeTest, ExecuteWithNoAttemptsJudgesTheReplyBufferAsItStands) {
   EXPECT_EQ(KST_Execute(probe_, 4, 7, 0, 0), 0x21);
   EXPECT_EQ(KST_Execute(probe_, 4, 8, 0, 0), KST_ERR_NO_REPLY);
   EXPECT_TRUE(ksim::events().empty());
+}
+
+TEST_F(ExchangeTest, TheDataPortReadsWhatTheProbeStreamsAndTimesOutOtherwise) {
+  attachAndOpen();
+  ksim::pushDataPort(device_, {9, 8, 7});
+  uint8_t buffer[8] = {};
+  int32_t count = -1;
+  ASSERT_EQ(KST_ReadDataPort(probe_, buffer, sizeof buffer, &count), KST_OK);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(Bytes(buffer, buffer + 3), (Bytes{9, 8, 7}));
+  EXPECT_EQ(KST_ReadDataPort(probe_, buffer, sizeof buffer, &count), KST_ERR_DATA_PORT);
+  EXPECT_EQ(count, 0);
+  const auto reads = eventsOf(ksim::EventKind::BulkIn);
+  ASSERT_EQ(reads.size(), 2u);
+  for (const auto& read : reads) {
+    EXPECT_EQ(read.endpoint, 0x87);
+    EXPECT_EQ(read.timeoutMs, 500u);
+  }
 }
 
 }  // namespace

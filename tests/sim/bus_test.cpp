@@ -1,8 +1,8 @@
 // The emulated bus: arrivals after bus scans, the C entry points, the unit table's start-up
 // check, and its timing model: packets per (micro)frame, completion at the frame's end, the
-// firmware's service time, time-outs, and the switch that keeps it out of everyone else's way. Its
-// standard requests are seen in captures (capture_test, and tshark's reading of a run's capture),
-// the serial number whenever a probe is opened by it.
+// firmware's service time, time-outs, and the switch that keeps it out of everyone else's way. The
+// string descriptors are read whenever a probe is opened by its serial number, and seen in
+// tshark's reading of a run's capture.
 #include <gtest/gtest.h>
 #include <libusb.h>
 
@@ -29,6 +29,22 @@ TEST(Bus, TheCEntryPointsSetTheBusUp) {
   EXPECT_EQ(scanBus(), (Ids{0x12094B01, 0xF0554B04}));
   ksim_reset();
   EXPECT_EQ(scanBus(), Ids{});
+}
+
+// The device descriptor on the control pipe, as a host reads it at enumeration; requests of
+// other types stall.
+TEST(Bus, TheDeviceDescriptorIsAnsweredAndOtherRequestsStall) {
+  ksim::reset();
+  ksim::attachProbe({});
+  libusb_device_handle* handle = kstest::openOnly();
+  uint8_t bytes[64] = {};
+  ASSERT_EQ(libusb_control_transfer(handle, 0x80, LIBUSB_REQUEST_GET_DESCRIPTOR,
+                                    LIBUSB_DT_DEVICE << 8, 0, bytes, sizeof bytes, 100),
+            18);
+  EXPECT_EQ(bytes[8] | bytes[9] << 8, 0x1209);
+  EXPECT_EQ(bytes[10] | bytes[11] << 8, 0x4B01);
+  EXPECT_EQ(libusb_control_transfer(handle, 0xC1, 0x03, 0, 0, bytes, 6, 100), LIBUSB_ERROR_PIPE);
+  libusb_close(handle);
 }
 
 void noop(ksim::Unit&, ksim::Firmware&, ksim::Reader&, ksim::Reply&) {}

@@ -82,15 +82,14 @@ TEST(Ieee1149, KnownPaths) {
 
 // A probe's firmware with helpers to drive its JTAG unit as the commands do.
 struct Bench {
-  explicit Bench(std::vector<TapConfig> taps) : firmware(config(std::move(taps))) {}
-  static ksim::ProbeConfig config(std::vector<TapConfig> taps) {
-    ksim::ProbeConfig probe;
-    probe.chain = std::move(taps);
-    return probe;
-  }
+  explicit Bench(std::vector<TapConfig> taps)
+      : firmware([&] {
+          ksim::ProbeConfig probe;
+          probe.chain = std::move(taps);
+          return probe;
+        }()) {}
 
   JtagUnit& jtag() { return firmware.unit<JtagUnit>(); }
-  TapState state() { return jtag().chain.state(); }
   void go(TapState to, uint32_t mode = ksim::kPathShortest) { jtag().moveTo(to, mode); }
   // Shifts bits (LSB first) staying in the shift state; returns what came out of TDO.
   uint64_t shift(unsigned bits, uint64_t in) {

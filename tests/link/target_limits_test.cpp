@@ -87,11 +87,5 @@ TEST_F(TargetLimitsTest, WrenCountsThatWouldWrapAreRefused) {
   EXPECT_EQ(eventsOf(ksim::EventKind::BulkIn).at(0).lengthAsked, 7);
 }
 
-TEST_F(TargetLimitsTest, PowerParameterBlocksAlwaysFit) {
-  ksim::scriptReply(device_, {68, 0, {}});
-  EXPECT_EQ(PMON_Setup_Dig_Params(probe_, 255, data.data()), KST_OK);
-  EXPECT_EQ(packets().at(0).size(), 260u);
-}
-
 }  // namespace
 }  // namespace kstest

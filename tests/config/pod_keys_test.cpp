@@ -33,8 +33,9 @@ TEST(PodKeys, DriversPortsPowerAndConnection) {
       C{"dotted port", {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "10.0.0.2"}}, 0, expect(&R::podPort, 0x0A000002u)},
       C{"number port", {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "42"}}, 0, expect(&R::podPort, 42u)},
       C{"bad port", {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "forty"}}, loomhost::kConversionFailed, nullptr},
-      C{"serial hash replaces the port", {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "42"}, {"HARP.POD_SERIAL", "abc"}}, 0,
-        [](const R& r) { EXPECT_EQ(r.podPort, 0x0B873285u); EXPECT_STREQ(r.podSerial, "abc"); }},
+      // The hash takes every byte sign-extended: 0xFF mixes in as 0xFFFFFFFF.
+      C{"serial hash replaces the port", {{"HARP.POD_DRVR", "k"}, {"HARP.POD_PORT", "42"}, {"HARP.POD_SERIAL", "abc\xff"}}, 0,
+        [](const R& r) { EXPECT_EQ(r.podPort, 0x83927CDAu); EXPECT_STREQ(r.podSerial, "abc\xff"); }},
       C{"supply on", {{"HARP.POD_SUPPLY", "on"}}, -446, nullptr},
       C{"supply high", {{"HARP.POD_SUPPLY", "high"}}, 0, [](const R& r) {
           EXPECT_EQ(r.supply, 1); EXPECT_EQ(r.supplyGiven, 1); }},

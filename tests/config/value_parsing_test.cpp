@@ -1,5 +1,5 @@
-// Value parsing where it bites: the frequency grammar, keyword matching, boolean words,
-// dotted addresses and the serial hash.
+// Value parsing where it bites: the frequency grammar, keyword matching, boolean words
+// and dotted addresses.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -130,12 +130,6 @@ TEST(DottedAddress, ReadsFourShortRunsAndRefusesTheRest) {
                            "12.34.567",  "11.22.33.", "12.34.56.78.9"};
   for (const char* text : refused)
     EXPECT_FALSE(readDottedAddress(text, std::strlen(text), address)) << text;
-}
-
-TEST(SerialHash, MixesSignedBytes) {
-  EXPECT_EQ(serialHash("abc"), 0x0B873285u);
-  EXPECT_EQ(serialHash(""), 5381u);
-  EXPECT_EQ(serialHash("\xff"), (5381u * 33u) ^ 0xFFFFFFFFu);
 }
 
 }  // namespace

@@ -34,7 +34,6 @@ TEST(JtagDetect, FindsEveryTapOfChainsOfManyShapes) {
     const char* name;
     std::vector<ksim::TapConfig> chain;
   } cases[] = {
-      {"demo", ksim::demoChain()},
       {"no IDCODEs", {tap(4, false), tap(7, false)}},
       {"long IR", {tap(2, true, 0x0000003F), tap(300, true, 0x7FFFFFFF)}},
       {"one TAP", {tap(9, true, 0x4BA00477)}},

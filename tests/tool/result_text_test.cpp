@@ -8,9 +8,6 @@ namespace {
 TEST(ResultText, EveryCodeIsShownWithItsNameAndMeaning) {
   EXPECT_EQ(tool::resultText(-260),
             "no Kestrel probe could be found, opened and claimed on USB (KST_ERR_NO_PROBE, -260)");
-  EXPECT_EQ(tool::resultText(0x103),
-            "the probe refused the command's arguments (an address, size or port out of range) "
-            "(FW_BAD_ARGUMENTS, 0x103)");
   EXPECT_EQ(tool::resultText(-1), "probe error 0xffffffff (a code kestrel has no name for)")
       << "not a DFU client result";
 }

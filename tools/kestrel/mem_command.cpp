@@ -124,10 +124,11 @@ struct Span {
 
 // A transfer over spans with one progress bar and rate (on standard error, in the document
 // under --json): 0, or the exit status after saying where it stopped. The sink or source
-// reports its own failures and returns false, which ends the transfer with `stopped`.
+// reports its own failures and returns false, which ends the transfer with `stopped`. The
+// action names a failure ("write failed in ..."), the verb the rate line ("wrote 4 KiB ...").
 template <class Move>
-int transfer(Invocation& run, const char* verb, const char* key, const std::vector<Span>& spans,
-             int& stopped, Move move) {
+int transfer(Invocation& run, const char* action, const char* verb, const char* key,
+             const std::vector<Span>& spans, int& stopped, Move move) {
   uint64_t length = 0;
   for (const Span& span : spans) length += span.length;
   TransferReport report(verb, static_cast<std::size_t>(length),
@@ -141,7 +142,7 @@ int transfer(Invocation& run, const char* verb, const char* key, const std::vect
       // The reply of a failed piece carries no data, so the piece is as close as it can be told.
       const uint64_t last =
           result.stoppedAt + (result.pieceLength == 0 ? 0 : result.pieceLength - 1);
-      run.console.error(std::string(verb) + " failed in " + hexAddress(result.stoppedAt) + ".." +
+      run.console.error(std::string(action) + " failed in " + hexAddress(result.stoppedAt) + ".." +
                         hexAddress(last) + ": " + resultText(result.result));
       run.console.document()["stopped_at"] = result.stoppedAt;
       return kExitIo;
@@ -187,7 +188,7 @@ int runMemRead(Invocation& run) {
   std::ostream& text = run.console.text();
   int stopped = kExitIo;
   uint64_t received = 0;
-  int status = transfer(run, "read", "read_bytes_per_second", {{options.address, options.length}},
+  int status = transfer(run, "read", "read", "read_bytes_per_second", {{options.address, options.length}},
                         stopped, [&](std::size_t, const Progress& progress) {
                           return readMemory(
                               port, options.address, options.length,
@@ -273,7 +274,7 @@ int runMemWrite(Invocation& run) {
     return true;
   };
   int stopped = kExitIo;
-  if (const int status = transfer(run, "wrote", "write_bytes_per_second", spans, stopped,
+  if (const int status = transfer(run, "write", "wrote", "write_bytes_per_second", spans, stopped,
                                   [&](std::size_t i, const Progress& progress) {
                                     uint64_t offset = 0;
                                     return writeMemory(
@@ -292,7 +293,7 @@ int runMemWrite(Invocation& run) {
   }
   // Each piece read back is compared with the file's bytes at the same place.
   if (const int status =
-          transfer(run, "read back", "read_bytes_per_second", spans, stopped,
+          transfer(run, "read back", "read back", "read_bytes_per_second", spans, stopped,
                    [&](std::size_t i, const Progress& progress) {
                      uint64_t offset = 0;
                      return readMemory(

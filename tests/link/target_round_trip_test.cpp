@@ -49,10 +49,10 @@ TEST_F(TargetRoundTripTest, TransfersAcrossPacketsAndAddressWidthsComeBackByteEx
     uint64_t address;
     std::size_t size;
   } cases[] = {
-      {0, 0x20000000, 3 * 4344 + 10},  // word pieces and a byte tail
-      {0, 0x20100003, 9000},           // unaligned: byte pieces
-      {1, 0xFFFFF000, 12000},          // across 4 GiB on the 64-bit AP
-      {1, 0x7'0000'0000, 5000},
+      {0, 0x20000000, 3 * 4344 + 10},    // word pieces and a byte tail
+      {0, 0x20100003, 9000},             // unaligned: byte pieces
+      {1, 0xFFFFF000, 12000},            // across 4 GiB on the 64-bit AP
+      {1, 0xFFFF'FFFF'FFFF'EFFE, 4098},  // up to the top of the 64-bit space, across pages
   };
   uint8_t seed = 1;
   for (const auto& c : cases) {

@@ -1,12 +1,12 @@
 // The virtual probe's target units: the order the power unit insists on, the DC-DC
-// controller, STEM, the SPI transceiver's register file, the DSP memories' status bytes and the
-// ARM target's memory.
+// controller, STEM, the SPI transceiver's register file and the DSP memories' status bytes (and
+// what unwritten memory reads). The ARM target's memory and debug port are checked through the
+// library (tests/link/target_round_trip_test, up to the top of the 64-bit space).
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-#include "arm/debug_port.h"
 #include "dsp/dsp_unit.h"
 #include "power/power_unit.h"
 #include "probe/firmware.h"
@@ -147,26 +147,6 @@ TEST(DspUnit, FamilyAAddressesWordsInTwoSpaces) {
   EXPECT_EQ(run(unit, 51, wren(0x11, 0x12, 0)).data, (Bytes{0xA5, 0xA5}));
   EXPECT_EQ(run(unit, 51, wren(0x12, 0x11, 1)).result, ksim::kFirmwareBadArguments);
   EXPECT_EQ(run(unit, 51, wren(0x10, 0x12, 2)).result, ksim::kFirmwareBadArguments);
-}
-
-// The ARM target's memory: sparse pages up to the top of the 64-bit space, and faulting ranges.
-// Its debug port and MEM-APs are checked through the library (tests/link/target_round_trip_test:
-// handshake, increment, refusals, sticky error; trace_test: what the probe's log sees of them).
-TEST(SparseMemory, UnwrittenBytesReadTheFillAndWritesCrossPagesAndHighAddresses) {
-  ksim::SparseMemory memory;
-  const uint64_t high = 0xFFFF'FFFF'FFFF'F000 - 2;  // a write across the last two pages
-  const uint8_t data[5] = {1, 2, 3, 4, 5};
-  memory.write(high, data, 5);
-  uint8_t out[7] = {};
-  memory.read(high - 1, out, 7);
-  EXPECT_EQ(
-      std::vector<uint8_t>(out, out + 7),
-      (std::vector<uint8_t>{ksim::SparseMemory::kFill, 1, 2, 3, 4, 5, ksim::SparseMemory::kFill}));
-  memory.addFault(0x100, 0x200);
-  EXPECT_FALSE(memory.faults(0xF0, 0x10));
-  EXPECT_TRUE(memory.faults(0xF0, 0x11));
-  EXPECT_TRUE(memory.faults(0x1FF));
-  EXPECT_FALSE(memory.faults(0x200, 4));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // Golden exchanges of the core, JTAG and probe control commands: what each call puts on the
 // wire, how long it waits and what it stores from a scripted reply; and that a probe error,
 // every cut of that reply and an overlong one leave its outputs as they were. Then the refused
-// null pointers. The size limits are in the target limits table.
+// null pointers and handles of every family, and the chain a handle leads along to its probe.
+// The size limits are in the target limits table.
+#include <cstring>
 #include <functional>
 
+#include "link/handle_chain.h"
 #include "probe_fixture.h"
 
 namespace kstest {
@@ -11,11 +14,12 @@ namespace {
 
 using Call = std::function<int32_t(KSTInform*)>;
 
-class CommandTableTest : public ProbeTest {};
+class CommandTableTest : public TargetTest {};
 
-TEST_F(CommandTableTest, CoreAndJtagCommands) {
-  attachAndOpen();
+TEST_F(CommandTableTest, CoreJtagAndControlCommands) {
   const uint8_t data[4] = {0xA1, 0xB2, 0xC3, 0xD4};
+  const uint16_t value = 0xBEEF;
+  const uint8_t u = kUntouched;
   uint8_t* bytes = out_.bytes;
   uint32_t* word = &out_.w.word;
   // clang-format off
@@ -44,18 +48,7 @@ TEST_F(CommandTableTest, CoreAndJtagCommands) {
       {"DeselectTap", [](auto p) { return KST_DeselectTap(p, 2, 0, 0, 0, 0, 'D'); }, 46, {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'D'}},
       {"JTAG_Connect 1", [](auto p) { return JTAG_Connect(p, 1); }, 69, {0, 0, 0, 0}},
       {"JTAG_Connect 2", [](auto p) { return JTAG_Connect(p, 2); }, 69, {3, 0, 0, 0}},
-  };
-  // clang-format on
-  for (const Golden& row : rows) checkGolden(row);
-}
-
-TEST_F(CommandTableTest, ControlCommands) {
-  attachAndOpen();
-  const uint16_t value = 0xBEEF;
-  const uint8_t data[3] = {7, 8, 9};
-  const uint8_t u = kUntouched;
-  // clang-format off
-  const Golden rows[] = {
+      // Probe control.
       {"SetSrst", [](auto p) { return KST_SetSrst(p, 0); }, 14, {0}},
       {"ProductTest", [&](auto p) { return KST_ProductTest(p, 2, &out_.w.word); }, 39, {2, 0, 0, 0}, {4, 3, 2, 1}, {4, 3, 2, 1}},
       {"ConnectPMON", [](auto p) { return KST_ConnectPMON(p); }, 40},
@@ -65,15 +58,25 @@ TEST_F(CommandTableTest, ControlCommands) {
       {"SetSupply", [](auto p) { return KST_SetSupply(p, 1, 3300); }, 50, {0xE4, 0x0C, 0, 0, 1}},
       {"PowerIsolate", [](auto p) { return KST_PowerIsolate(p, 1); }, 57, {1}},
       {"EEPROMRead", [&](auto p) { return KST_EEPROMRead(p, 0x0102, 3, out_.bytes); }, 63, {2, 1, 3, 0}, {9, 8, 7}, {9, 8, 7}},
-      {"EEPROMWrite", [&](auto p) { return KST_EEPROMWrite(p, 0x0102, 3, data); }, 64, {2, 1, 3, 0, 7, 8, 9}},
+      {"EEPROMWrite", [&](auto p) { return KST_EEPROMWrite(p, 0x0102, 3, data); }, 64, {2, 1, 3, 0, 0xA1, 0xB2, 0xC3}},
       {"SetProperty", [](auto p) { return KST_SetProperty(p, 2, 0x01020304); }, 73, {2, 0, 0, 0, 4, 3, 2, 1}},
   };
   // clang-format on
   for (const Golden& row : rows) checkGolden(row);
 }
 
-TEST_F(CommandTableTest, NullPointersAreRefusedBeforeAnyTraffic) {
-  attachAndOpen();
+// Null pointers, and handle chains that lead to no probe (the controller-handle link null).
+TEST_F(CommandTableTest, NullPointersAndBrokenHandleChainsAreRefusedBeforeAnyTraffic) {
+  EXPECT_EQ(CMAPI_Acquire(nullptr), KST_OK);
+  EXPECT_EQ(CMAPI_Release(handle_), KST_OK);
+  alignas(8) uint8_t brokenChain[256] = {};
+  uint32_t word = 0;
+  for (KST_SMG_HANDLE h : {KST_SMG_HANDLE{nullptr}, KST_SMG_HANDLE{brokenChain}}) {
+    EXPECT_EQ(CMAPI_Connect(h, &word), KST_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(CMAPI_MemRead(h, 0, 0, 0, 0, 4, 0, &word), KST_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(WREN_MemRead(h, 0, 2, 0, 0, 0, 0, 0, 0, &word), KST_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(TERN_MemReadWithStat(h, 0, 0, 4, 0, 0, &word, nullptr), KST_ERR_BAD_ARGUMENT);
+  }
   uint8_t byte = 0;
   int32_t count = 0;
   uint16_t hardware = 0;
@@ -102,10 +105,36 @@ TEST_F(CommandTableTest, NullPointersAreRefusedBeforeAnyTraffic) {
       [](KSTInform*) { return KST_Open(nullptr, 0, nullptr, 0); },
       [](KSTInform*) { return KST_Close(nullptr); },
       [&](KSTInform*) { return KST_Close(&none); },
+      [&](KSTInform*) { return CMAPI_DapRegWrite(handle_, 0, 0, 4, nullptr); },
+      [](KSTInform* p) { return SWD_RegRead(p, 0, 0, nullptr); },
   };
   // clang-format on
   for (const Call& call : calls) EXPECT_EQ(call(probe_), KST_ERR_BAD_ARGUMENT);
   EXPECT_TRUE(ksim::events().empty());
+}
+
+// The fake handle is one per process and follows the last context; a host's handle leads to
+// its probe through the controller records, and a missing one leads nowhere (a null handle and
+// a null first link: the refusals above).
+TEST_F(CommandTableTest, HandlesLeadToTheProbeThroughTheirChain) {
+  KSTInform first{}, second{};
+  KST_SMG_HANDLE a = nullptr, b = nullptr;
+  ASSERT_EQ(KST_CreateFakeSMGHandle(&first, &a), KST_OK);
+  EXPECT_EQ(KST_GetHandle(a), &first);
+  ASSERT_EQ(KST_CreateFakeSMGHandle(&second, &b), KST_OK);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(KST_GetHandle(a), &second);
+  EXPECT_EQ(KST_CreateFakeSMGHandle(nullptr, &a), KST_ERR_BAD_ARGUMENT);
+
+  kst::SharedControllerHead controller{};
+  kst::ControllerHandleHead handle{};
+  alignas(8) uint8_t smg[256] = {};
+  const kst::ControllerHandleHead* link = &handle;
+  std::memcpy(smg + kst::kSmgControllerHandleOffset, &link, sizeof link);
+  EXPECT_EQ(KST_GetHandle(smg), nullptr);
+  handle.controller = &controller;
+  controller.probe = &first;
+  EXPECT_EQ(KST_GetHandle(smg), &first);
 }
 
 }  // namespace

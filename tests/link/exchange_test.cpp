@@ -1,4 +1,5 @@
-// The command exchange: framing, reply validation, the attempt loop and the size limits.
+// The command exchange: framing, reply validation, the attempt loop and the size limits; and
+// the data port's stream.
 #include <cstring>
 
 #include "probe_fixture.h"
@@ -43,27 +44,33 @@ TEST_F(ExchangeTest, ExecuteRetriesLostRepliesButNotBadFrames) {
   }
 }
 
-TEST_F(ExchangeTest, ExecuteLeavesTheReplyInTheReplyBuffer) {
+// Sizes outside the packet limits are refused without traffic; a whole reply is left in the
+// reply buffer; a well-formed error reply shorter than the reply asked for is no reply, and the
+// rest of it is drained.
+TEST_F(ExchangeTest, ExecuteChecksSizesKeepsTheReplyAndDrainsAShortOne) {
   attachAndOpen();
-  const uint8_t arguments[] = {3, 0, 0, 0, 'a', 'b', 'c'};
-  probe_->commandBuffer[3] = 0;
-  std::memcpy(probe_->commandBuffer + 4, arguments, sizeof arguments);
+  for (const auto& [packetSize, replySize] :
+       std::vector<std::pair<uint32_t, uint32_t>>{{3, 7}, {4353, 7}, {4, 6}, {4, 4353}, {0, 0}})
+    EXPECT_EQ(KST_Execute(probe_, packetSize, replySize, 1, 0), KST_ERR_BAD_ARGUMENT)
+        << packetSize << "/" << replySize;
+  EXPECT_EQ(KST_Execute(nullptr, 4, 7, 1, 0), KST_ERR_BAD_ARGUMENT);
+  EXPECT_TRUE(ksim::events().empty());
+
+  const uint8_t arguments[] = {0, 3, 0, 0, 0, 'a', 'b', 'c'};  // echo: code 0, count 3
+  std::memcpy(probe_->commandBuffer + 3, arguments, sizeof arguments);
   ASSERT_EQ(KST_Execute(probe_, 11, 10, 1, 0), KST_OK);
   EXPECT_EQ(Bytes(probe_->replyBuffer, probe_->replyBuffer + 10),
             (Bytes{'*', 7, 0, 0, 0, 0, 0, 'a', 'b', 'c'}));
   EXPECT_EQ(eventsOf(EventKind::BulkIn).at(0).timeoutMs, 5000u) << "a time-out of 0 is 5000 ms";
-}
 
-TEST_F(ExchangeTest, ExecuteRefusesSizesOutsideThePacketLimits) {
-  attachAndOpen();
-  const struct {
-    uint32_t packetSize, replySize;
-  } cases[] = {{3, 7}, {4353, 7}, {4, 6}, {4, 4353}, {0, 0}};
-  for (const auto& c : cases)
-    EXPECT_EQ(KST_Execute(probe_, c.packetSize, c.replySize, 1, 0), KST_ERR_BAD_ARGUMENT)
-        << c.packetSize << "/" << c.replySize;
-  EXPECT_EQ(KST_Execute(nullptr, 4, 7, 1, 0), KST_ERR_BAD_ARGUMENT);
-  EXPECT_TRUE(ksim::events().empty());
+  ksim::clearEvents();
+  probe_->commandBuffer[3] = 77;  // a code the firmware does not know: it answers 7 bytes
+  EXPECT_EQ(KST_Execute(probe_, 4, 11, 1, 0), KST_ERR_NO_REPLY);
+  const auto in = eventsOf(EventKind::BulkIn);
+  ASSERT_EQ(in.size(), 2u);
+  EXPECT_EQ(in[0].data.size(), 7u);
+  EXPECT_EQ(in[1].lengthAsked, 4352 - 7);
+  EXPECT_EQ(in[1].timeoutMs, 500u);
 }
 
 TEST_F(ExchangeTest, ExecuteWithNoAttemptsJudgesTheReplyBufferAsItStands) {
@@ -77,15 +84,22 @@ TEST_F(ExchangeTest, ExecuteWithNoAttemptsJudgesTheReplyBufferAsItStands) {
   EXPECT_TRUE(ksim::events().empty());
 }
 
-TEST_F(ExchangeTest, AShortWellFormedErrorReplyIsStillNoReply) {
+TEST_F(ExchangeTest, TheDataPortReadsWhatTheProbeStreamsAndTimesOutOtherwise) {
   attachAndOpen();
-  probe_->commandBuffer[3] = 77;  // a code the firmware does not know: it answers 7 bytes
-  EXPECT_EQ(KST_Execute(probe_, 4, 11, 1, 0), KST_ERR_NO_REPLY);
-  const auto in = eventsOf(EventKind::BulkIn);
-  ASSERT_EQ(in.size(), 2u);
-  EXPECT_EQ(in[0].data.size(), 7u);
-  EXPECT_EQ(in[1].lengthAsked, 4352 - 7);
-  EXPECT_EQ(in[1].timeoutMs, 500u);
+  ksim::pushDataPort(device_, {9, 8, 7});
+  uint8_t buffer[8] = {};
+  int32_t count = -1;
+  ASSERT_EQ(KST_ReadDataPort(probe_, buffer, sizeof buffer, &count), KST_OK);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(Bytes(buffer, buffer + 3), (Bytes{9, 8, 7}));
+  EXPECT_EQ(KST_ReadDataPort(probe_, buffer, sizeof buffer, &count), KST_ERR_DATA_PORT);
+  EXPECT_EQ(count, 0);
+  const auto reads = eventsOf(ksim::EventKind::BulkIn);
+  ASSERT_EQ(reads.size(), 2u);
+  for (const auto& read : reads) {
+    EXPECT_EQ(read.endpoint, 0x87);
+    EXPECT_EQ(read.timeoutMs, 500u);
+  }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Finding, opening and closing probes across the identity table.
 #include <cstring>
 
-#include "link/handle_chain.h"
 #include "probe_fixture.h"
 
 namespace kstest {
@@ -14,7 +13,8 @@ class OpenCloseTest : public ProbeTest {};
 
 // Which probe an index or a serial number opens, on busses with several probes, and what the
 // open sends: the connect (40 with the power measurement flag) through the endpoints of the
-// probe's interface layout, and nothing when no probe fits.
+// probe's interface layout, and nothing when no probe fits. (The open forms the real USB stack
+// must agree on, kernel drivers and busy interfaces included, are in the transport suite.)
 TEST_F(OpenCloseTest, IndexSerialAndTheBusDecideWhatOpens) {
   using ksim::ProbeConfig;
   const ProbeConfig a = probeAt(0x1209, 0x4B01, "A"), b = probeAt(0x1209, 0x4B01, "B");
@@ -31,23 +31,17 @@ TEST_F(OpenCloseTest, IndexSerialAndTheBusDecideWhatOpens) {
     uint8_t out;         // its command OUT endpoint (IN is 0x80 more)
   } cases[] = {
       // clang-format off
-      {"index 1 takes the second", {a, b}, 1, nullptr, 0, none, KST_OK, "B", 0x03},
-      {"index past the probes", {a, b}, 2, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
       {"an empty bus", {}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
       {"earlier row wins", {probeAt(0xF055, 0x4B05, "E"), probeAt(0x1209, 0x4B02, "D")}, 0, nullptr, 0, none, KST_OK, "D", 0x03},
       {"index counts within a row", {a, probeAt(0xF055, 0x4B03, "C1"), probeAt(0xF055, 0x4B03, "C2")}, 1, nullptr, 0, none, KST_OK, "C2", 0x03},
       {"the last row", {probeAt(0xF055, 0x4B05, "E")}, 0, nullptr, 0, none, KST_OK, "E", 0x01},
       {"empty serial means by index", {a}, 0, "", 0, none, KST_OK, "A", 0x03},
-      {"serial in a later row", {a, probeAt(0xF055, 0x4B04, "B")}, 0, "B", 0, none, KST_OK, "B", 0x01},
       {"serial ignores the index", {a, b}, 1, "A", 0, none, KST_OK, "A", 0x03},
       {"serial is case-sensitive", {probeAt(0x1209, 0x4B01, "Ab")}, 0, "ab", 0, none, KST_ERR_NO_PROBE, nullptr, 0},
       {"serial must match whole", {probeAt(0x1209, 0x4B01, "AB")}, 0, "A", 0, none, KST_ERR_NO_PROBE, nullptr, 0},
       {"no serial number matches none", {probeAt(0x1209, 0x4B01, "")}, 0, "A", 0, none, KST_ERR_NO_PROBE, nullptr, 0},
       {"unknown ids are not probes", {probeAt(0x1209, 0x4B00, "X")}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
       {"a device that cannot be opened is not counted", {probeWith(&ProbeConfig::failOpen), b}, 0, nullptr, 0, none, KST_OK, "B", 0x03},
-      {"a kernel driver is detached", {probeWith(&ProbeConfig::kernelDriverActive)}, 0, nullptr, 0, none, KST_OK, "A", 0x03},
-      {"a busy data interface does not matter", {probeWith(&ProbeConfig::failClaimData)}, 0, nullptr, 0, none, KST_OK, "A", 0x03},
-      {"a busy command interface does", {probeWith(&ProbeConfig::failClaimCommand)}, 0, nullptr, 0, none, KST_ERR_NO_PROBE, nullptr, 0},
       {"power measurement connect", {a}, 0, nullptr, 1, none, KST_OK, "A", 0x03},
       {"failed connect", {a}, 0, nullptr, 1, {{Fault::FirmwareError, 40, 1, 0x1234}}, 0x1234, nullptr, 0},
       {"lost connect", {a}, 0, nullptr, 0, {{Fault::NoReply, 1}}, KST_ERR_NO_REPLY, nullptr, 0},
@@ -91,7 +85,8 @@ TEST_F(OpenCloseTest, IndexSerialAndTheBusDecideWhatOpens) {
 }
 
 // Opening a probe opens (and closes again) the others it passes over; that must leave a probe
-// already open elsewhere working, and a probe that is open must not be opened twice.
+// already open elsewhere working, and a probe that is open must not be opened twice. (Probes
+// opened by serial number on threads of their own: tests/threads.)
 TEST_F(OpenCloseTest, ASecondProbeOpenedAfterTheFirstLeavesBothWorking) {
   const struct {
     const char* name;
@@ -99,9 +94,7 @@ TEST_F(OpenCloseTest, ASecondProbeOpenedAfterTheFirstLeavesBothWorking) {
     const char *firstSerial, *secondSerial;
   } cases[] = {
       {"by index", 0, 1, nullptr, nullptr},
-      {"by serial, in bus order", 0, 0, "A", "B"},
       {"by serial, against bus order", 0, 0, "B", "A"},
-      {"by index, then by serial", 0, 0, nullptr, "B"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -142,24 +135,6 @@ TEST_F(OpenCloseTest, CloseDisconnectsOnlyAnOpenProbe) {
   probe_->openFlag = 0;
   ASSERT_EQ(KST_Close(&probe_), KST_OK);
   EXPECT_TRUE(packets().empty());
-}
-
-TEST_F(OpenCloseTest, GetHandleFollowsTheChainToTheFirstNullLink) {
-  KSTInform context{};
-  kst::SharedControllerHead controller{};
-  kst::ControllerHandleHead handle{};
-  alignas(8) uint8_t smg[256] = {};
-  auto link = [&](kst::ControllerHandleHead* to) {
-    std::memcpy(smg + kst::kSmgControllerHandleOffset, &to, sizeof to);
-  };
-  EXPECT_EQ(KST_GetHandle(nullptr), nullptr);
-  EXPECT_EQ(KST_GetHandle(smg), nullptr);
-  link(&handle);
-  EXPECT_EQ(KST_GetHandle(smg), nullptr);
-  handle.controller = &controller;
-  EXPECT_EQ(KST_GetHandle(smg), nullptr);
-  controller.probe = &context;
-  EXPECT_EQ(KST_GetHandle(smg), &context);
 }
 
 }  // namespace

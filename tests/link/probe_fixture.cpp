@@ -1,22 +1,11 @@
 #include "probe_fixture.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "nimbus_logger/control.h"
 
 namespace kstest {
-
-std::string hex(const Bytes& bytes) {
-  std::string text;
-  char byte[4];
-  for (const uint8_t b : bytes) {
-    std::snprintf(byte, sizeof byte, "%02X ", b);
-    text += byte;
-  }
-  return text;
-}
 
 void ProbeTest::SetUp() {
   // Whatever the environment says, the logger wants nothing unless a test asks for it.
@@ -30,10 +19,7 @@ void ProbeTest::TearDown() {
     EXPECT_EQ(KST_Close(&probe_), KST_OK);
   }
   const ksim::Resources live = ksim::resources();
-  EXPECT_EQ(live.contexts, 0);
-  EXPECT_EQ(live.deviceLists, 0);
-  EXPECT_EQ(live.devices, 0);
-  EXPECT_EQ(live.handles, 0);
+  EXPECT_EQ(live.contexts + live.deviceLists + live.devices + live.handles, 0);
 }
 
 ksim::DeviceId ProbeTest::attach(const ksim::ProbeConfig& config) {
@@ -69,7 +55,7 @@ void ProbeTest::checkGolden(const Golden& row) {
   auto area = [&] {
     Bytes image(sizeof out_);
     std::memcpy(image.data(), &out_, sizeof out_);
-    return hex(image);
+    return image;
   };
   ASSERT_EQ(call(KST_OK, nullptr), KST_OK);
   EXPECT_EQ(packets(), std::vector<Bytes>{packet(row.code, row.arguments)});
@@ -78,9 +64,9 @@ void ProbeTest::checkGolden(const Golden& row) {
   const int whole = static_cast<int>(7 + row.reply.size());
   EXPECT_EQ(in[0].lengthAsked, whole);
   EXPECT_EQ(in[0].timeoutMs, row.timeoutMs);
-  EXPECT_EQ(area(), hex(outputArea(row.outputs)));
+  EXPECT_EQ(area(), outputArea(row.outputs));
 
-  const std::string failed = hex(outputArea(row.outputsOnFailure));
+  const Bytes failed = outputArea(row.outputsOnFailure);
   EXPECT_EQ(call(0x77, nullptr), 0x77);
   EXPECT_EQ(area(), failed) << "probe error";
   for (int cut = 1; cut <= whole + 1; ++cut) {

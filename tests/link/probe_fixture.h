@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "kestrel/kestrel.h"
@@ -12,8 +12,6 @@
 #include "support/bus.h"
 
 namespace kstest {
-
-std::string hex(const Bytes& bytes);
 
 // Where the call of a golden row stores its outputs; compared as it lies in memory
 // (little-endian host), so a row names its outputs as bytes.
@@ -64,5 +62,23 @@ class ProbeTest : public ::testing::Test {
   ksim::DeviceId device_ = 0;
   KSTInform* probe_ = nullptr;
 };
+
+// An open probe with the fake scan-manager handle around it, for the target families.
+class TargetTest : public ProbeTest {
+ protected:
+  void SetUp() override {
+    ProbeTest::SetUp();
+    attachAndOpen();
+    ASSERT_EQ(KST_CreateFakeSMGHandle(probe_, &handle_), KST_OK);
+  }
+
+  // Bytes the command builder leaves alone: what the command buffer held before the call.
+  void hold(std::size_t at, std::initializer_list<uint8_t> values) {
+    std::copy(values.begin(), values.end(), probe_->commandBuffer + at);
+  }
+
+  KST_SMG_HANDLE handle_ = nullptr;
+};
+
 
 }  // namespace kstest

@@ -4,7 +4,7 @@
 // units' own rules (status cells, the power unit's order, the SPI registers) are checked on the
 // units themselves.
 #include "kestrel/memory_transfer.h"
-#include "target_fixture.h"
+#include "probe_fixture.h"
 
 namespace kstest {
 namespace {
@@ -24,6 +24,16 @@ class TargetRoundTripTest : public TargetTest {
     EXPECT_EQ(idcode, target.dpIdcode);
   }
 
+  // A debug port (AP 0) or AP register, written and read back.
+  void write(uint8_t ap, uint8_t address, uint32_t value) {
+    ASSERT_EQ(CMAPI_DapRegWrite(handle_, ap, 0, address, &value), KST_OK);
+  }
+  uint32_t read(uint8_t ap, uint8_t address) {
+    uint32_t value = 0;
+    EXPECT_EQ(CMAPI_DapRegRead(handle_, ap, 0, address, &value), KST_OK);
+    return value;
+  }
+
   static Bytes pattern(std::size_t size, uint8_t seed) {
     Bytes bytes(size);
     for (std::size_t i = 0; i < size; ++i)
@@ -39,10 +49,10 @@ TEST_F(TargetRoundTripTest, TransfersAcrossPacketsAndAddressWidthsComeBackByteEx
     uint64_t address;
     std::size_t size;
   } cases[] = {
-      {0, 0x20000000, 3 * 4344 + 10},  // word pieces and a byte tail
-      {0, 0x20100003, 9000},           // unaligned: byte pieces
-      {1, 0xFFFFF000, 12000},          // across 4 GiB on the 64-bit AP
-      {1, 0x7'0000'0000, 5000},
+      {0, 0x20000000, 3 * 4344 + 10},    // word pieces and a byte tail
+      {0, 0x20100003, 9000},             // unaligned: byte pieces
+      {1, 0xFFFFF000, 12000},            // across 4 GiB on the 64-bit AP
+      {1, 0xFFFF'FFFF'FFFF'EFFE, 4098},  // up to the top of the 64-bit space, across pages
   };
   uint8_t seed = 1;
   for (const auto& c : cases) {
@@ -75,14 +85,11 @@ TEST_F(TargetRoundTripTest, ArmV7AndSecureApReachTheSameMemory) {
   ASSERT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x20000100, 64, 0, back.data()), KST_OK);
   EXPECT_EQ(back, data);
   // SecAP blocks start at the AP's TAR and leave it after the last word.
-  const uint32_t tar = 0x20000110;
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x04, &tar), KST_OK);
+  write(1, 0x04, 0x20000110);
   Bytes words(8);
   ASSERT_EQ(SecAP_BulkRead(handle_, 0, 2, words.data()), KST_OK);
   EXPECT_EQ(words, Bytes(data.begin() + 16, data.begin() + 24));
-  uint32_t after = 0;
-  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x04, &after), KST_OK);
-  EXPECT_EQ(after, tar + 8);
+  EXPECT_EQ(read(1, 0x04), 0x20000118u);
   const Bytes secure = {1, 2, 3, 4};
   ASSERT_EQ(SecAP_BulkWrite(handle_, 0, 1, secure.data()), KST_OK);
   ASSERT_EQ(ARMv7_MemRead(handle_, 0, 1, 0x20000118, 0, 4, back.data()), KST_OK);
@@ -126,30 +133,21 @@ TEST_F(TargetRoundTripTest, TheFirmwaresRefusalsAndTheDebugPortsStateComeBackAsT
   Bytes buffer(8, 0x11);
   EXPECT_EQ(CMAPI_MemWrite(handle_, 0, 2, 0, 0x40000FFC, 8, 0, buffer.data()),
             ksim::kFirmwareMemoryFault);
-  uint32_t value = 0;
-  ASSERT_EQ(CMAPI_DapRegRead(handle_, 0, 0, 0x04, &value), KST_OK);
-  EXPECT_NE(value & 0x20, 0u) << "STICKYERR";
-  const uint32_t clear = 0x4, csw = 0x12, tar = 0x200003FC, word = 0x11223344, bytes = 0;
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 0, 0, 0x00, &clear), KST_OK);
-  ASSERT_EQ(CMAPI_DapRegRead(handle_, 0, 0, 0x04, &value), KST_OK);
-  EXPECT_EQ(value & 0x20, 0u) << "ABORT cleared it";
+  EXPECT_NE(read(0, 0x04) & 0x20, 0u) << "STICKYERR";
+  write(0, 0x00, 0x4);
+  EXPECT_EQ(read(0, 0x04) & 0x20, 0u) << "ABORT cleared it";
   // CSW: words, single increment; a DRW write at the last word of a kilobyte.
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x00, &csw), KST_OK);
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x04, &tar), KST_OK);
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x0C, &word), KST_OK);
-  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x04, &value), KST_OK);
-  EXPECT_EQ(value, 0x20000000u);
+  write(1, 0x00, 0x12);
+  write(1, 0x04, 0x200003FC);
+  write(1, 0x0C, 0x11223344);
+  EXPECT_EQ(read(1, 0x04), 0x20000000u);
   // Bytes without increment: a byte comes in the lane of its address.
-  const uint32_t byteAddress = 0x200003FE;
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x00, &bytes), KST_OK);
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 1, 0, 0x04, &byteAddress), KST_OK);
-  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x0C, &value), KST_OK);
-  EXPECT_EQ(value, 0x00220000u);
-  ASSERT_EQ(CMAPI_DapRegRead(handle_, 1, 0, 0x04, &value), KST_OK);
-  EXPECT_EQ(value, byteAddress);
+  write(1, 0x00, 0);
+  write(1, 0x04, 0x200003FE);
+  EXPECT_EQ(read(1, 0x0C), 0x00220000u);
+  EXPECT_EQ(read(1, 0x04), 0x200003FEu);
   // Powered down, the AP answers no longer.
-  const uint32_t off = 0;
-  ASSERT_EQ(CMAPI_DapRegWrite(handle_, 0, 0, 0x04, &off), KST_OK);
+  write(0, 0x04, 0);
   EXPECT_EQ(CMAPI_MemRead(handle_, 0, 2, 0, 0x20000000, 4, 0, buffer.data()),
             ksim::kFirmwarePoweredDown);
 }
@@ -167,12 +165,10 @@ TEST_F(TargetRoundTripTest, SwdRegistersNeedTheLinkAndSwoIsRecorded) {
   ASSERT_EQ(SWD_RegWrite(probe_, 0, 0x8, &select, 0), KST_OK);
   ASSERT_EQ(SWD_RegRead(probe_, 1, 0xC, &value), KST_OK);
   EXPECT_EQ(value, 0x44770004u);
-  ksim::ProbeStatus status = ksim::probeStatus(device_);
-  EXPECT_TRUE(status.swdConnected && status.swoEnabled && status.dapConnected);
+  EXPECT_TRUE(ksim::probeStatus(device_).swoEnabled && ksim::probeStatus(device_).dapConnected);
   ASSERT_EQ(SWD_DisableSwo(probe_), KST_OK);
   ASSERT_EQ(SWD_Disconnect(probe_), KST_OK);
-  status = ksim::probeStatus(device_);
-  EXPECT_FALSE(status.swdConnected || status.swoEnabled);
+  EXPECT_FALSE(ksim::probeStatus(device_).swdConnected || ksim::probeStatus(device_).swoEnabled);
 }
 
 }  // namespace

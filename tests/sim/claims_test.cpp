@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <libusb.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "kestrel_sim/sim.h"
@@ -15,6 +17,7 @@ constexpr int kCommand = 2;
 constexpr int kData = 6;
 constexpr int kOther = 3;  // in no configuration of the probe
 
+// In the order of run()'s operations.
 enum class Op { Open, Claim, Release, Send, ReadData, Close, DetachKernelDriver, Leave, Return };
 
 struct Step {
@@ -30,32 +33,18 @@ int run(const Step& step, ksim::DeviceId probe, std::vector<libusb_device_handle
   unsigned char version[] = {'*', 1, 0, 3};
   unsigned char data[64];
   int moved = 0;
-  switch (step.op) {
-    case Op::Open:
-      handle = kstest::openOnly();
-      return handle != nullptr ? LIBUSB_SUCCESS : LIBUSB_ERROR_NO_DEVICE;
-    case Op::Claim:
-      return libusb_claim_interface(handle, step.interface);
-    case Op::Release:
-      return libusb_release_interface(handle, step.interface);
-    case Op::Send:
-      return libusb_bulk_transfer(handle, 0x03, version, sizeof version, &moved, 100);
-    case Op::ReadData:
-      return libusb_bulk_transfer(handle, 0x87, data, sizeof data, &moved, 100);
-    case Op::Close:
-      libusb_close(handle);
-      handle = nullptr;
-      return 0;
-    case Op::DetachKernelDriver:
-      return libusb_detach_kernel_driver(handle, step.interface);
-    case Op::Leave:
-      ksim::detach(probe);
-      return 0;
-    case Op::Return:
-      ksim::appearAfterScans(probe, 0);
-      return 0;
-  }
-  return 1;
+  const std::function<int()> ops[] = {
+      [&] { return (handle = kstest::openOnly()) != nullptr ? 0 : LIBUSB_ERROR_NO_DEVICE; },
+      [&] { return libusb_claim_interface(handle, step.interface); },
+      [&] { return libusb_release_interface(handle, step.interface); },
+      [&] { return libusb_bulk_transfer(handle, 0x03, version, sizeof version, &moved, 100); },
+      [&] { return libusb_bulk_transfer(handle, 0x87, data, sizeof data, &moved, 100); },
+      [&] { return libusb_close(std::exchange(handle, nullptr)), 0; },
+      [&] { return libusb_detach_kernel_driver(handle, step.interface); },
+      [&] { return ksim::detach(probe), 0; },
+      [&] { return ksim::appearAfterScans(probe, 0), 0; },
+  };
+  return ops[static_cast<int>(step.op)]();
 }
 
 TEST(Claims, EachHandleHoldsItsOwnClaimsAsUsbfsKeepsThem) {

@@ -17,29 +17,25 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::string hex(unsigned value) {
-  char text[4];
-  std::snprintf(text, sizeof text, "%02x", value & 0xFF);
-  return text;
-}
-
 // "x<config extra>" then per interface " |" and per alternate setting
 // " <number>.<setting> <class>/<subclass>/<protocol> x<extra>" and its endpoints' addresses
 // (with "+<extra>" when they carry extra bytes).
 std::string summary(const libusb_config_descriptor& config) {
   std::string out = "x" + std::to_string(config.extra_length);
+  char text[48];
   for (int i = 0; i < config.bNumInterfaces; ++i) {
     out += " |";
     for (int a = 0; a < config.interface[i].num_altsetting; ++a) {
       const libusb_interface_descriptor& alt = config.interface[i].altsetting[a];
-      out += " " + std::to_string(alt.bInterfaceNumber) + "." +
-             std::to_string(alt.bAlternateSetting) + " " + hex(alt.bInterfaceClass) + "/" +
-             hex(alt.bInterfaceSubClass) + "/" + hex(alt.bInterfaceProtocol) + " x" +
-             std::to_string(alt.extra_length);
+      std::snprintf(text, sizeof text, " %d.%d %02x/%02x/%02x x%d", alt.bInterfaceNumber,
+                    alt.bAlternateSetting, alt.bInterfaceClass, alt.bInterfaceSubClass,
+                    alt.bInterfaceProtocol, alt.extra_length);
+      out += text;
       for (int e = 0; e < alt.bNumEndpoints; ++e) {
-        out += " " + hex(alt.endpoint[e].bEndpointAddress);
-        if (alt.endpoint[e].extra_length != 0)
-          out += "+" + std::to_string(alt.endpoint[e].extra_length);
+        const libusb_endpoint_descriptor& endpoint = alt.endpoint[e];
+        std::snprintf(text, sizeof text, endpoint.extra_length != 0 ? " %02x+%d" : " %02x",
+                      endpoint.bEndpointAddress, endpoint.extra_length);
+        out += text;
       }
     }
   }
@@ -61,24 +57,20 @@ Bytes bootloaderConfig(ksim::DescriptorFault fault) {
   return ksim::Bootloader({}, faults).configDescriptor();
 }
 
-// A configuration of bNumInterfaces `interfaces` around these descriptors, wTotalLength right.
 // Joined into a vector of the final size: GCC 12 at -O3 warns falsely (-Warray-bounds) about
 // the reallocating path of vector::insert after a short initializer list.
-Bytes joined(const Bytes& a, const Bytes& b) {
+Bytes operator+(const Bytes& a, const Bytes& b) {
   Bytes out(a.size() + b.size());
   std::copy(a.begin(), a.end(), out.begin());
   std::copy(b.begin(), b.end(), out.begin() + static_cast<std::ptrdiff_t>(a.size()));
   return out;
 }
 
+// A configuration of bNumInterfaces `interfaces` around these descriptors, wTotalLength right.
 Bytes configuration(uint8_t interfaces, const Bytes& body) {
-  Bytes out = joined({9, 2, 0, 0, interfaces, 1, 0, 0x80, 50}, body);
+  Bytes out = Bytes{9, 2, 0, 0, interfaces, 1, 0, 0x80, 50} + body;
   out[2] = static_cast<uint8_t>(out.size());
   return out;
-}
-
-Bytes operator+(const Bytes& a, const Bytes& b) {
-  return joined(a, b);
 }
 
 Bytes interface(uint8_t number, uint8_t setting, uint8_t endpoints) {

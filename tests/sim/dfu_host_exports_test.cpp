@@ -20,17 +20,12 @@ TEST(DfuHostExports, TheBootloadersDfuInterfaceIsFoundAndSelected) {
   ASSERT_EQ(libusb_get_device_list(nullptr, &list), 1);
   // Addresses go on counting across resets, as a host's do across arrivals.
   EXPECT_EQ(libusb_get_device_address(list[0]), 1 + (id - 1) % 127);
+  // Its one configuration: what it holds is read by dfu-util (dfu_util_host.sh) and checked
+  // in the parser's own test (config_descriptor_test).
   libusb_config_descriptor* config = nullptr;
   EXPECT_EQ(libusb_get_config_descriptor(list[0], 1, &config), LIBUSB_ERROR_NOT_FOUND);
   ASSERT_EQ(libusb_get_active_config_descriptor(list[0], &config), LIBUSB_SUCCESS);
-  ASSERT_EQ(config->bNumInterfaces, 1);
-  const libusb_interface_descriptor& dfu = config->interface[0].altsetting[0];
-  EXPECT_EQ(dfu.bInterfaceClass, 0xFE);
-  EXPECT_EQ(dfu.bInterfaceProtocol, 2);
-  // The DFU functional descriptor, wTransferSize at offset 5.
-  ASSERT_EQ(dfu.extra_length, 9);
-  EXPECT_EQ(dfu.extra[1], 0x21);
-  EXPECT_EQ(dfu.extra[5] | dfu.extra[6] << 8, 1024);
+  EXPECT_EQ(config->interface[0].altsetting[0].bInterfaceClass, 0xFE);
   libusb_free_config_descriptor(config);
   libusb_free_device_list(list, 1);
 

@@ -1,5 +1,7 @@
-// The virtual probe's other target units: the order the power unit insists on, the DC-DC
-// controller, STEM, the SPI transceiver's register file and the DSP memories' status bytes.
+// The virtual probe's target units: the order the power unit insists on, the DC-DC
+// controller, STEM, the SPI transceiver's register file and the DSP memories' status bytes (and
+// what unwritten memory reads). The ARM target's memory and debug port are checked through the
+// library (tests/link/target_round_trip_test, up to the top of the 64-bit space).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,15 +27,16 @@ ksim::Reply run(ksim::Firmware& firmware, uint8_t code, const Bytes& arguments =
           Bytes(frame.begin() + 7, frame.end())};
 }
 
-TEST(PowerUnit, RefusesOutOfOrderUse) {
-  enum Step { Setup, Calibrate, Start, Stop, Cleanup };
-  struct Case {
+// The power unit and STEM insist on their order: set up, (calibrate,) start, stop, clean up.
+TEST(PowerUnit, PowerMeasurementAndStemRefuseOutOfOrderUse) {
+  enum Step { Setup, Calibrate, Start, Stop, Cleanup, StemSetup, StemStart, StemStop };
+  const struct {
     const char* name;
     std::vector<Step> before;
     Step step;
     int32_t result;
-  };
-  const Case cases[] = {
+  } cases[] = {
+      // clang-format off
       {"start before set-up", {}, Start, kFirmwareOutOfOrder},
       {"calibrate before set-up", {}, Calibrate, kFirmwareOutOfOrder},
       {"stop when idle", {Setup}, Stop, kFirmwareOutOfOrder},
@@ -43,14 +46,23 @@ TEST(PowerUnit, RefusesOutOfOrderUse) {
       {"start after clean-up", {Setup, Start, Stop, Cleanup}, Start, kFirmwareOutOfOrder},
       {"restart after stop", {Setup, Calibrate, Start, Stop}, Start, 0},
       {"clean-up when idle", {}, Cleanup, 0},
+      {"STEM start before set-up", {}, StemStart, kFirmwareOutOfOrder},
+      {"STEM stop when idle", {StemSetup}, StemStop, kFirmwareOutOfOrder},
+      {"STEM set-up while running", {StemSetup, StemStart}, StemSetup, kFirmwareOutOfOrder},
+      {"STEM start while running", {StemSetup, StemStart}, StemStart, kFirmwareOutOfOrder},
+      {"STEM stop when running", {StemSetup, StemStart}, StemStop, 0},
+      // clang-format on
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ksim::PowerMeasurement unit(2);
+    ksim::StemUnit stem;
     uint32_t a = 0, b = 0;
     const std::function<int32_t()> steps[] = {
         [&] { return unit.setup(1, 0, 0, 0); }, [&] { return unit.calibrate(1, a, b); },
-        [&] { return unit.start(); }, [&] { return unit.stop(); }, [&] { return unit.cleanup(); }};
+        [&] { return unit.start(); },           [&] { return unit.stop(); },
+        [&] { return unit.cleanup(); },         [&] { return stem.setup(1, 2); },
+        [&] { return stem.start(); },           [&] { return stem.stop(); }};
     for (const Step step : c.before) ASSERT_EQ(steps[step](), 0);
     EXPECT_EQ(steps[c.step](), c.result);
   }
@@ -82,17 +94,6 @@ TEST(PowerUnit, ThePoweredDownConverterAnswersOnlyRestart) {
   EXPECT_EQ(run(unit, 34).data, (Bytes{7, 0, 4, 1}));
   EXPECT_EQ(unit.unit<ksim::units::power::PowerUnit>().converter.vcc(), 3300)
       << "restart brings the default supply back";
-}
-
-TEST(PowerUnit, StemStartsOnlyWhenSetUpAndStopsOnlyWhenRunning) {
-  ksim::StemUnit stem;
-  EXPECT_EQ(stem.start(), kFirmwareOutOfOrder);
-  EXPECT_EQ(stem.stop(), kFirmwareOutOfOrder);
-  ASSERT_EQ(stem.setup(1, 2), 0);
-  ASSERT_EQ(stem.start(), 0);
-  EXPECT_EQ(stem.setup(1, 2), kFirmwareOutOfOrder);
-  EXPECT_EQ(stem.start(), kFirmwareOutOfOrder);
-  EXPECT_EQ(stem.stop(), 0);
 }
 
 TEST(SpiUnit, RegisterWritesAreReadBackThroughARequestedAnswer) {

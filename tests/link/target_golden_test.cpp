@@ -1,21 +1,56 @@
-// Golden exchanges of the DSP, power-measurement, STEM and SPI transceiver families.
-#include "target_fixture.h"
+// Golden exchanges of the target families: ARM (CMAPI, SWD, ARMv7, SecAP), the DSP memories,
+// power measurement, STEM and the SPI transceiver. Their refused handles are in
+// command_table_test.
+#include "probe_fixture.h"
 
 namespace kstest {
 namespace {
 
-class UnitsGoldenTest : public TargetTest {
- protected:
-  // Bytes the command builder leaves alone: what the command buffer held before the call.
-  void hold(std::size_t at, std::initializer_list<uint8_t> values) {
-    std::copy(values.begin(), values.end(), probe_->commandBuffer + at);
-  }
-};
+class TargetGoldenTest : public TargetTest {};
 
-TEST_F(UnitsGoldenTest, DspMemories) {
+TEST_F(TargetGoldenTest, ArmFamilies) {
   const uint8_t four[4] = {9, 8, 7, 6};
+  const uint32_t value = 0x50000000;
+  uint32_t* word = &out_.w.word;
+  uint8_t* buf = out_.bytes;
+  KST_SMG_HANDLE h = handle_;
+  // clang-format off
+  const Golden rows[] = {
+      {"CMAPI_Connect", [&](auto) { return CMAPI_Connect(h, word); }, 15, {}, {0x77, 0x14, 0xA0, 0x2B}, {0x77, 0x14, 0xA0, 0x2B}},
+      {"CMAPI_Disconnect", [&](auto) { return CMAPI_Disconnect(h); }, 16},
+      {"CMAPI_MemRead", [&](auto) { return CMAPI_MemRead(h, 1, 2, 0, 0x20000010, 4, 0x0A000000, buf); }, 19,
+       {1, 2, 0, 0x10, 0, 0, 0x20, 4, 0, 0, 0, 0, 0x0A}, {1, 2, 3, 4}, {1, 2, 3, 4}, 4018},
+      {"CMAPI_MemWrite", [&](auto) { return CMAPI_MemWrite(h, 1, 2, 0, 0x20000010, 4, 0x0A000000, four); }, 20, {1, 2, 0, 0x10, 0, 0, 0x20, 4, 0, 0, 0, 0, 0x0A, 9, 8, 7, 6}, {}, {}, 4018},
+      {"CMAPI_MemRead64", [&](auto) { return CMAPI_MemRead64(h, 1, 2, 3, 0x0123456789ABCDEF, 2, 0x11223344, buf); }, 61,
+       {1, 2, 3, 0xEF, 0xCD, 0xAB, 0x89, 0x67, 0x45, 0x23, 0x01, 2, 0, 0x44, 0x33, 0x22, 0x11}, {0xAA, 0xBB}, {0xAA, 0xBB}},
+      {"CMAPI_MemWrite64", [&](auto) { return CMAPI_MemWrite64(h, 0, 0, 0, 0x100000000, 3, 0, four); }, 62, {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 0, 0, 9, 8, 7}},
+      {"CMAPI_DapRegRead", [&](auto) { return CMAPI_DapRegRead(h, 1, 0, 0xFC, word); }, 21, {1, 0, 0xFC}, {4, 0, 0x77, 0x44}, {4, 0, 0x77, 0x44}},
+      {"CMAPI_DapRegWrite", [&](auto) { return CMAPI_DapRegWrite(h, 0, 0, 4, &value); }, 22, {0, 0, 4, 0, 0, 0, 0x50}},
+      {"SWD_Connect", [](auto p) { return SWD_Connect(p); }, 23},
+      {"SWD_Disconnect", [](auto p) { return SWD_Disconnect(p); }, 24},
+      {"SWD_EnableSwo", [](auto p) { return SWD_EnableSwo(p); }, 25},
+      {"SWD_DisableSwo", [](auto p) { return SWD_DisableSwo(p); }, 26},
+      {"SWD_RegRead", [&](auto p) { return SWD_RegRead(p, 1, 0x0C, word); }, 27, {1, 0x0C}, {1, 2, 3, 4}, {1, 2, 3, 4}},
+      {"SWD_RegWrite", [&](auto p) { return SWD_RegWrite(p, 0, 8, &value, 1); }, 28, {0, 8, 0, 0, 0, 0x50, 1}},
+      {"ARMv7_MemRead", [&](auto) { return ARMv7_MemRead(h, 0x0102, 0x0304, 0x20000000, 0x55, 8, buf); }, 71,
+       {2, 1, 4, 3, 0, 0, 0, 0x20, 0x55, 0, 0, 0, 8, 0, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 8}, 4036},
+      {"ARMv7_MemWrite", [&](auto) { return ARMv7_MemWrite(h, 1, 4, 0x20000000, 0, 4, four); }, 72, {1, 0, 4, 0, 0, 0, 0, 0x20, 0, 0, 0, 0, 4, 0, 0, 0, 9, 8, 7, 6}, {}, {}, 4018},
+      {"SecAP_BulkWrite", [&](auto) { return SecAP_BulkWrite(h, 2, 1, four); }, 80, {2, 1, 0, 9, 8, 7, 6}, {}, {}, 4018},
+      {"SecAP_BulkRead", [&](auto) { return SecAP_BulkRead(h, 2, 2, buf); }, 81, {2, 2, 0}, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 8}, 4036},
+  };
+  // clang-format on
+  for (const Golden& row : rows) checkGolden(row);
+}
+TEST_F(TargetGoldenTest, DspMemoriesPowerMeasurementStemAndSpi) {
+  const uint8_t four[4] = {9, 8, 7, 6}, params[3] = {9, 8, 7}, op[3] = {0x10, 1, 2};
   KST_SMG_HANDLE h = handle_;
   uint8_t* buf = out_.bytes;  // status bytes follow the data bytes in the output area
+  const uint8_t u = kUntouched;
+  auto read = [this](KSTInform* p) {
+    return TRXSPI_OpRead(p, 4, &out_.w.half, &out_.w.byte, out_.bytes + 8);
+  };
+  // An SPI read's failure: length and status 0, the data buffer as it was.
+  const Bytes cleared = {u, u, u, u, 0, 0, 0};
   // clang-format off
   const Golden rows[] = {
       {"WREN_MemRead", [&](auto) { return WREN_MemRead(h, 0x100, 0x102, 1, 2, 3, 4, 0xA0B0C0D0, 5, buf); }, 51,
@@ -35,16 +70,7 @@ TEST_F(UnitsGoldenTest, DspMemories) {
        {2, 1, 0, 0x30, 0, 0, 2, 0, 4, 3, 8, 7, 6, 5}, {1, 2, 0, 1}, {1, 2, 0, 1}, 4018},
       {"TERN_MemWrite", [&](auto) { return TERN_MemWriteWithStat(h, 1, 0x3000, 2, 3, 4, four, nullptr); }, 83, {1, 0, 0, 0x30, 0, 0, 2, 0, 3, 0, 4, 0, 0, 0, 9, 8}},
       {"TERN_MemWriteStat", [&](auto) { return TERN_MemWriteWithStat(h, 1, 0x3000, 2, 3, 4, four, buf); }, 85, {1, 0, 0, 0x30, 0, 0, 2, 0, 3, 0, 4, 0, 0, 0, 9, 8}, {1, 0}, {1, 0}},
-  };
-  // clang-format on
-  for (const Golden& row : rows) checkGolden(row);
-}
-
-TEST_F(UnitsGoldenTest, PowerMeasurementAndStem) {
-  const uint8_t params[3] = {9, 8, 7};
-  const uint8_t u = kUntouched;
-  // clang-format off
-  const Golden rows[] = {
+      // Power measurement and STEM.
       {"PMON_Setup", [](auto p) { return PMON_Setup(p, 1, 0x11223344, 2, 3); }, 29, {1, 2, 0x44, 0x33, 0x22, 0x11, 3}},
       {"PMON_Calibrate", [&](auto p) { return PMON_Calibrate(p, 0x0102, &out_.w.word, reinterpret_cast<uint32_t*>(out_.bytes + 8)); }, 30,
        {2, 1}, {1, 0, 0, 0, 2, 0, 0, 0}, {1, 0, 0, 0, u, u, u, u, 2, 0, 0, 0}},
@@ -68,21 +94,7 @@ TEST_F(UnitsGoldenTest, PowerMeasurementAndStem) {
       {"STEM_Setup", [](auto p) { return STEM_Setup(p, 1, 0x0A0B0C0D); }, 65, {1, 0x0D, 0x0C, 0x0B, 0x0A}},
       {"STEM_Start", [](auto p) { return STEM_Start(p); }, 66},
       {"STEM_Stop", [](auto p) { return STEM_Stop(p); }, 67},
-  };
-  // clang-format on
-  for (const Golden& row : rows) checkGolden(row);
-}
-
-TEST_F(UnitsGoldenTest, SpiTransceiver) {
-  const uint8_t op[3] = {0x10, 1, 2};
-  const uint8_t u = kUntouched;
-  auto read = [this](KSTInform* p) {
-    return TRXSPI_OpRead(p, 4, &out_.w.half, &out_.w.byte, out_.bytes + 8);
-  };
-  // Failure: length and status 0, the data buffer as it was.
-  const Bytes cleared = {u, u, u, u, 0, 0, 0};
-  // clang-format off
-  const Golden rows[] = {
+      // The SPI transceiver.
       {"TRXSPI_Connect", [](auto p) { return TRXSPI_Connect(p, 3, 8); }, 86, {3, 8}},
       {"TRXSPI_Disconnect", [](auto p) { return TRXSPI_Disconnect(p); }, 87},
       {"TRXSPI_OpWrite", [&](auto p) { return TRXSPI_OpWrite(p, 0, 1, 3, op); }, 88, {0, 1, 0x10, 1, 2}},

@@ -136,14 +136,6 @@ TEST(CommandLine, HelpAndRefusalsAreShortAndGoWhereTheyBelong) {
   }
 }
 
-TEST(CommandLine, UpdateTakesItsOptionsAndTheVirtualProbesFirmware) {
-  const Parsed parsed = parse("--sim --firmware 3.0.0.2A update --force --image f.bin");
-  ASSERT_EQ(parsed.status, tool::kRunCommand) << parsed.err;
-  EXPECT_EQ(parsed.options.simFirmware, 0x0300002Au);  // the bytes as `kestrel info` shows them
-  EXPECT_TRUE(parsed.options.command == Command::Update && parsed.options.force);
-  EXPECT_EQ(parsed.options.image, "f.bin");
-}
-
 TEST(CommandLine, KestrelProbeStandsInForAMissingProbeOption) {
   kstest::setEnvironment("KESTREL_PROBE", "KST7");
   const Parsed fromEnvironment = parse("info");

@@ -107,24 +107,4 @@ TEST_F(ProbeSelector, ResolvesEveryFormToTheProbeKstOpenThenOpens) {
   }
 }
 
-// As a production line opens the probes of one listing one after another and keeps them open.
-TEST_F(ProbeSelector, ProbesOpenedOneAfterAnotherByPrefixAndPathStayUsable) {
-  ids_ = {attach(0x1209, 0x4B01, "KST00001"), attach(0x1209, 0x4B01, "KST00002"),
-          attach(0x1209, 0x4B01, "KST10001")};
-  const std::vector<tool::ListedDevice> devices = list();
-  std::vector<KSTInform*> probes;
-  for (const std::string& selector : {std::string("KST1"), devices[1].path, std::string("0")}) {
-    SCOPED_TRACE(selector);
-    const tool::Selection selection = tool::selectProbe(devices, selector);
-    ASSERT_EQ(selection.status, 0) << selection.message;
-    const char* serial = selection.openSerial.empty() ? nullptr : selection.openSerial.c_str();
-    KSTInform* probe = nullptr;
-    ASSERT_EQ(KST_Open(&probe, selection.openIndex, serial, 0), KST_OK);
-    probes.push_back(probe);
-  }
-  // Each selection, made before the opens, named a probe of its own.
-  for (const ksim::DeviceId id : ids_) EXPECT_TRUE(ksim::probeStatus(id).connected) << id;
-  for (KSTInform* probe : probes) KST_Close(&probe);
-}
-
 }  // namespace

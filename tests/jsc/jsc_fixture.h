@@ -11,6 +11,7 @@
 #include "kestrel/kestrel.h"
 #include "kestrel_sim/sim.h"
 #include "loom_host/session.h"
+#include "probe/command_codes.h"
 
 namespace jsctest {
 
@@ -36,30 +37,8 @@ struct Sent {
 std::vector<Sent> summary(const std::vector<Bytes>& packets);
 std::vector<uint8_t> codes(const std::vector<Bytes>& packets);
 
-// Probe command codes the tests look for.
-enum Code : uint8_t {
-  kConnect = 1,
-  kDisconnect = 2,
-  kVersion = 3,
-  kSetTclkDelay = 4,
-  kSetTrst = 5,
-  kGetTrst = 6,
-  kCycleTclk = 7,
-  kGotoState = 9,
-  kSetSrst = 14,
-  kFixedScan = 10,
-  kSendScan = 11,
-  kSendRecvScan = 12,
-  kSetAmbles = 13,
-  kSwdDisableSwo = 26,
-  kConnectPmon = 40,
-  kCjtagConnect = 43,
-  kCjtagDisconnect = 44,
-  kSelectTap = 45,
-  kDeselectTap = 46,
-  kJtagIsolate = 47,
-  kPowerIsolate = 57,
-};
+// The probe's command codes, as the virtual probe's firmware answers them.
+using namespace ksim::command;
 
 inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {
   return out << "(" << int{sent.code} << ", " << sent.argument << ")";

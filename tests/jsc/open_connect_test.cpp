@@ -85,9 +85,9 @@ TEST_F(OpenConnect, OpenAndCloseCommandsByModeProbeAndConfiguration) {
   // clang-format off
   const std::vector<Case> cases = {
       {"power measurement", 21, 0x0002, {{"LOOM.JTAG_ISOLATE", "enable"}}, false, 0, 0,
-       {kConnectPmon, kVersion, kSetTclkDelay}, {kDisconnect}},
+       {kConnectPowerMeasurement, kVersion, kSetTclkDelay}, {kDisconnect}},
       {"power measurement only, wrong probe", 23, 0x0002, {}, false, -120, 0,
-       {kConnectPmon, kVersion, kDisconnect}, {}},
+       {kConnectPowerMeasurement, kVersion, kDisconnect}, {}},
       {"supply voltage out of range", 16, 0x21,
        {{"HARP.POD_VOLTAGE_SELECTION", "true"}, {"HARP.POD_VOLTAGE", "5.0"}}, false, -268, 0,
        {kConnect, kVersion, kDisconnect}, {}},
@@ -162,7 +162,7 @@ TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
   const std::vector<Bytes> sent = newPackets();
   const std::vector<Sent> pulsed = {{kGetTrst, 0},        {kSetTrst, 0},
                                     {kCycleTclk, 11000},  {kSetTrst, 1},
-                                    {kCycleTclk, 220000}, {kGotoState, KST_STATE_TEST_LOGIC_RESET}};
+                                    {kCycleTclk, 220000}, {kGotoJtagState, KST_STATE_TEST_LOGIC_RESET}};
   EXPECT_EQ(summary(sent), pulsed);
   EXPECT_EQ(argU32(sent[5], 4), 1u) << "its path mode";
 
@@ -178,7 +178,7 @@ TEST_F(OpenConnect, TheConnectRecordsItsEventsAndRefusesUnequalTrstBytes) {
   EXPECT_EQ(connect(s_->handle(), &recorded), -519);
   const std::vector<Bytes> moved = newPackets();
   ASSERT_FALSE(moved.empty());
-  EXPECT_EQ(codeOf(moved.back()), kGotoState);
+  EXPECT_EQ(codeOf(moved.back()), kGotoJtagState);
 }
 
 TEST_F(OpenConnect, ResetLinesWaitInTestClockCycles) {

@@ -119,7 +119,7 @@ TEST_F(ScanOperations, MovePathPassesThroughTheRegistersSelectState) {
   ASSERT_EQ(sent.size(), 6u);
   for (std::size_t i : {0, 3}) {
     EXPECT_EQ(summary({sent[i], sent[i + 1], sent[i + 2]}),
-              (std::vector<Sent>{{kGotoState, 9}, {kGotoState, 2}, {kCycleTclk, 5}}));
+              (std::vector<Sent>{{kGotoJtagState, 9}, {kGotoJtagState, 2}, {kCycleTclk, 5}}));
     EXPECT_EQ(argU32(sent[i], 4), 2u) << "the start path mode";
     EXPECT_EQ(argU32(sent[i + 1], 4), 3u) << "the end path mode";
   }

@@ -6,16 +6,6 @@
 
 namespace jsctest {
 
-uint32_t argU32(const Bytes& packet, std::size_t at) {
-  const std::size_t i = 4 + at;
-  return packet.at(i) | packet.at(i + 1) << 8 | packet.at(i + 2) << 16 |
-         static_cast<uint32_t>(packet.at(i + 3)) << 24;
-}
-
-uint16_t argU16(const Bytes& packet, std::size_t at) {
-  return static_cast<uint16_t>(packet.at(4 + at) | packet.at(5 + at) << 8);
-}
-
 std::vector<Sent> summary(const std::vector<Bytes>& packets) {
   std::vector<Sent> sent;
   for (const Bytes& p : packets) {
@@ -23,12 +13,6 @@ std::vector<Sent> summary(const std::vector<Bytes>& packets) {
     sent.push_back({codeOf(p), arguments >= 4 ? argU32(p, 0) : arguments == 1 ? p[4] : 0u});
   }
   return sent;
-}
-
-std::vector<uint8_t> codes(const std::vector<Bytes>& packets) {
-  std::vector<uint8_t> list;
-  for (const Bytes& p : packets) list.push_back(codeOf(p));
-  return list;
 }
 
 void JscTest::SetUp() {

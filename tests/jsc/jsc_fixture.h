@@ -10,8 +10,10 @@
 
 #include "kestrel/kestrel.h"
 #include "kestrel_sim/sim.h"
+#include "link/wire.h"
 #include "loom_host/session.h"
 #include "probe/command_codes.h"
+#include "support/bus.h"
 
 namespace jsctest {
 
@@ -21,9 +23,14 @@ using Bytes = std::vector<uint8_t>;
 inline uint8_t codeOf(const Bytes& packet) {
   return packet.at(3);
 }
-// The u32 argument at byte offset at (after the code) of a packet.
-uint32_t argU32(const Bytes& packet, std::size_t at);
-uint16_t argU16(const Bytes& packet, std::size_t at);
+// The u32 or u16 argument at byte offset at (after the code) of a packet; at() checks that its
+// last byte is there.
+inline uint32_t argU32(const Bytes& packet, std::size_t at) {
+  return kst::wire::getU32(&packet.at(4 + at + 3) - 3);
+}
+inline uint16_t argU16(const Bytes& packet, std::size_t at) {
+  return kst::wire::getU16(&packet.at(4 + at + 1) - 1);
+}
 
 // A command as a test compares it: its code and its first argument (a byte or a word; 0 when
 // it has none).
@@ -35,7 +42,7 @@ struct Sent {
   }
 };
 std::vector<Sent> summary(const std::vector<Bytes>& packets);
-std::vector<uint8_t> codes(const std::vector<Bytes>& packets);
+using kstest::codes;
 
 // The probe's command codes, as the virtual probe's firmware answers them.
 using namespace ksim::command;

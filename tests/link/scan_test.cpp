@@ -2,17 +2,13 @@
 // the chain captures (IDCODE, BYPASS, Capture-IR) is checked on the chain itself (ieee1149) and
 // by the tool's chain detection (tests/tool/jtag_detect_test, kestrel --sim jtag detect);
 // ambles and repetitions at a stride through the framework (tests/jsc/scan_test).
+#include "link/wire.h"
 #include "probe_fixture.h"
 
 namespace kstest {
 namespace {
 
 constexpr uint8_t kIdle = KST_STATE_RUN_TEST_IDLE;
-
-uint32_t word(const Bytes& bytes, std::size_t at) {
-  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-         static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
 
 class ScanTest : public ProbeTest {
  protected:
@@ -85,7 +81,7 @@ TEST_F(ScanTest, StateMovesScansTrstAndTheRouterChangeWhatTheChainShows) {
   ASSERT_EQ(KST_SelectTap(probe_, 1, 0, 0, 1, 0, 'C', 0, 0), KST_OK);
   EXPECT_EQ(ksim::probeStatus(device_).tapVisible, (std::vector<bool>{true, true}));
   const Bytes in = scan(KST_STATE_SHIFT_DR, 64, Bytes(8, 0xFF));
-  EXPECT_EQ(word(in, 4), 0x0BADC0DFu);
+  EXPECT_EQ(kst::wire::getU32(in.data() + 4), 0x0BADC0DFu);
   ASSERT_EQ(KST_DeselectTap(probe_, 1, 0, 0, 0, 0, 'D'), KST_OK);
   EXPECT_EQ(ksim::probeStatus(device_).tapVisible, (std::vector<bool>{true, false}));
 }

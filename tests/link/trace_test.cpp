@@ -16,12 +16,6 @@ std::vector<std::string> texts(const Lines& lines, uint32_t level = 0) {
   return out;
 }
 
-std::vector<uint8_t> codesSent(const std::vector<Bytes>& packets) {
-  std::vector<uint8_t> codes;
-  for (const Bytes& p : packets) codes.push_back(p.at(3));
-  return codes;
-}
-
 class TraceTest : public ProbeTest {
  protected:
   void SetUp() override {
@@ -109,7 +103,7 @@ TEST_F(TraceTest, AFailedCommandFetchesTheLogAndEveryRecordTypeHasItsLine) {
   };
   for (const auto& record : later) ksim::appendProbeLog(device_, record);
   failVersion();
-  EXPECT_EQ(codesSent(packets()), (std::vector<uint8_t>{3, 74}));
+  EXPECT_EQ(codes(packets()), (std::vector<uint8_t>{3, 74}));
   EXPECT_EQ(eventsOf(ksim::EventKind::BulkIn).back().lengthAsked, 4336);
   EXPECT_EQ(eventsOf(ksim::EventKind::BulkIn).back().timeoutMs, 4000u);
   const Lines lines = nimbus::takeCaptured();
@@ -184,7 +178,7 @@ TEST_F(TraceTest, AtLevelSixEverySuccessfulCommandFetchesTheLog) {
           "Depth0: DebugLog@F1:L21( arg1 = 00000015, arg2 = 0x00000000, arg3 = 0x00000000 )"}));
   ASSERT_EQ(CMAPI_DapRegRead(handle, 1, 1, 0xF8, &value), KST_OK);
   EXPECT_EQ(texts(nimbus::takeCaptured(), 6).size(), 3u) << "SELECT already holds the bank";
-  EXPECT_EQ(codesSent(packets()), (std::vector<uint8_t>{21, 74, 21, 74}));
+  EXPECT_EQ(codes(packets()), (std::vector<uint8_t>{21, 74, 21, 74}));
 }
 
 TEST_F(TraceTest, RefusedArgumentsAreUntracedButExecuteTracesItsOwnRefusal) {
@@ -198,7 +192,7 @@ TEST_F(TraceTest, RefusedArgumentsAreUntracedButExecuteTracesItsOwnRefusal) {
             (std::vector<std::string>{
                 "Executing command 0x4e (unknown command)",
                 "Executed command 0x4e (unknown command), return code: 0xffffff86"}));
-  EXPECT_EQ(codesSent(packets()), std::vector<uint8_t>{74}) << "only the log after the failure";
+  EXPECT_EQ(codes(packets()), std::vector<uint8_t>{74}) << "only the log after the failure";
 }
 
 }  // namespace

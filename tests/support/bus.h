@@ -1,5 +1,6 @@
 // What tests on the virtual bus share: a probe of a given identity, a TAP of its chain, a
-// command packet as the probe must see it, and the bus's events of one kind.
+// command packet as the probe must see it, the codes of the packets sent, and the bus's events
+// of one kind.
 #pragma once
 
 #include <algorithm>
@@ -48,6 +49,13 @@ inline Bytes packet(uint8_t code, const Bytes& arguments = {}) {
   bytes[3] = code;
   std::copy(arguments.begin(), arguments.end(), bytes.begin() + 4);
   return bytes;
+}
+
+// The command code of every packet, in order.
+inline std::vector<uint8_t> codes(const std::vector<Bytes>& packets) {
+  std::vector<uint8_t> list;
+  for (const Bytes& p : packets) list.push_back(p.at(3));
+  return list;
 }
 
 inline std::vector<ksim::Event> eventsOf(ksim::EventKind kind) {

@@ -1,9 +1,9 @@
-// The nimbus logger as a user installs it: level filter, file sink, several threads.
+// The nimbus logger as a user installs it: level filter and file sink. (Lines captured from
+// many threads at once: tests/threads.)
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "kestrel/logging.h"
@@ -39,18 +39,6 @@ TEST(NimbusLogger, FiltersByLevelAndWritesTimestampedLinesToAFile) {
   std::filesystem::remove_all(directory);
   EXPECT_NE(nimbus_logger_configure(1, "/nonexistent-dir/trace.log"), 0);
   nimbus_logger_configure(0, nullptr);
-}
-
-TEST(NimbusLogger, CapturesLinesFromSeveralThreads) {
-  nimbus::capture(6);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([t] {
-      for (int i = 0; i < 100; ++i) GetLogger()->Log(nullptr, 48, 3, 6, "thread %d line %d", t, i);
-    });
-  for (auto& thread : threads) thread.join();
-  EXPECT_EQ(nimbus::takeCaptured().size(), 400u);
-  nimbus::capture(0);
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
-// The emulated bus: arrivals after bus scans, the C entry points, the unit table's start-up
-// check, and its timing model: packets per (micro)frame, completion at the frame's end, the
-// firmware's service time, time-outs, and the switch that keeps it out of everyone else's way. The
-// string descriptors are read whenever a probe is opened by its serial number, and seen in
-// tshark's reading of a run's capture.
+// The emulated bus: arrivals after bus scans, the C entry points, and its timing model: packets
+// per (micro)frame, completion at the frame's end, the firmware's service time, time-outs, and
+// the switch that keeps it out of everyone else's way. The string descriptors are read whenever
+// a probe is opened by its serial number, and seen in tshark's reading of a run's capture.
 #include <gtest/gtest.h>
 #include <libusb.h>
 
 #include "kestrel_sim/sim.h"
 #include "probe/command_codes.h"
-#include "probe/dispatch.h"
 #include "support/libusb_bus.h"
 
 extern "C" int ksim_test_c_entry_points(void);
@@ -45,16 +43,6 @@ TEST(Bus, TheDeviceDescriptorIsAnsweredAndOtherRequestsStall) {
   EXPECT_EQ(bytes[10] | bytes[11] << 8, 0x4B01);
   EXPECT_EQ(libusb_control_transfer(handle, 0xC1, 0x03, 0, 0, bytes, 6, 100), LIBUSB_ERROR_PIPE);
   libusb_close(handle);
-}
-
-void noop(ksim::Unit&, ksim::Firmware&, ksim::Reader&, ksim::Reply&) {}
-
-TEST(BusDeathTest, ACommandCodeClaimedByTwoUnitsStopsTheFirmwareNamingIt) {
-  static const ksim::CommandHandler first[] = {{3, 0, noop}, {7, 0, noop}};
-  static const ksim::CommandHandler second[] = {{7, 0, noop}};
-  const std::vector<ksim::UnitSpec> units{{"first", first, 2, nullptr},
-                                          {"second", second, 1, nullptr}};
-  EXPECT_DEATH(ksim::buildDispatch(units), "code 7 claimed by units first and second");
 }
 
 TEST(BusTiming, ACommandTakesTheFramesOfItsPacketsAndTheServiceTime) {

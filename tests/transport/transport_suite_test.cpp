@@ -216,13 +216,4 @@ TEST_F(TransportSuite, ABootloaderAlreadyOnTheBusIsRefusedBeforeTheSwitch) {
     EXPECT_NE(sent, (Bytes{'*', 1, 0, kDfuModeSwitch}));
 }
 
-TEST_F(TransportSuite, CommandsOnAClosedDeviceFailWithoutTraffic) {
-  attachAndOpen();
-  const uint32_t flag = probe_->openFlag;
-  probe_->openFlag = 0;
-  EXPECT_EQ(KST_Connect(probe_), KST_ERR_NO_REPLY);
-  EXPECT_TRUE(ksim::events().empty());
-  probe_->openFlag = flag;
-}
-
 }  // namespace

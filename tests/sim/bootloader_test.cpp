@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "support/bus.h"
+
 namespace {
 
 using ksim::Bootloader;
@@ -170,13 +172,6 @@ std::vector<uint8_t> command(uint8_t code, uint32_t address = 0, uint32_t count 
   // clang-format on
 }
 
-std::vector<uint8_t> image(std::size_t size, uint32_t version) {
-  std::vector<uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
-  for (int i = 0; i < 4; ++i) bytes[0x1C + i] = static_cast<uint8_t>(version >> (8 * i));
-  return bytes;
-}
-
 // The Corvid path the library takes: program, data blocks, read back, reset.
 // A count larger than the bytes leaves the program unfinished.
 void program(Device& device, const std::vector<uint8_t>& bytes, uint32_t address,
@@ -195,7 +190,7 @@ void program(Device& device, const std::vector<uint8_t>& bytes, uint32_t address
 
 TEST(Bootloader, ProgramsReadsBackInBothFormatsAndRestartsIntoTheImage) {
   Device device;
-  const std::vector<uint8_t> bytes = image(2500, 0x03000029);
+  const std::vector<uint8_t> bytes = kstest::firmwareImage(2500, 0x03000029);
   program(device, bytes, 0x1800);
   EXPECT_EQ(device.bootloader.state(), 2);
   EXPECT_EQ(device.bootloader.status(), 0);

@@ -1,6 +1,6 @@
 // What tests on the virtual bus share: a probe of a given identity, a TAP of its chain, a
-// command packet as the probe must see it, the codes of the packets sent, and the bus's events
-// of one kind.
+// command packet as the probe must see it, a firmware image, the codes of the packets sent, and
+// the bus's events of one kind.
 #pragma once
 
 #include <algorithm>
@@ -48,6 +48,16 @@ inline Bytes packet(uint8_t code, const Bytes& arguments = {}) {
   bytes[2] = static_cast<uint8_t>(length >> 8);
   bytes[3] = code;
   std::copy(arguments.begin(), arguments.end(), bytes.begin() + 4);
+  return bytes;
+}
+
+// A firmware image of size bytes: a pattern, and the version in the word at 0x1C, where the
+// firmware keeps it, when the image reaches that far.
+inline Bytes firmwareImage(std::size_t size, uint32_t version) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+  for (std::size_t i = 0; i < 4 && 0x1C + i < size; ++i)
+    bytes[0x1C + i] = static_cast<uint8_t>(version >> (8 * i));
   return bytes;
 }
 

@@ -12,6 +12,7 @@
 
 #include "kestrel/kestrel.h"
 #include "kestrel_sim/sim.h"
+#include "support/bus.h"
 #include "support/portable.h"
 #include "support/virtual_clock.h"
 
@@ -56,9 +57,8 @@ void install(Image image) {
     ASSERT_TRUE(std::filesystem::create_directory(ModuleDirectory::image()));
     return;
   }
-  std::vector<uint8_t> bytes(5000, 0x5A);
-  const uint32_t version = image == Image::kCurrent ? 0x03000029 : 0x03010000;
-  for (int i = 0; i < 4; ++i) bytes[0x1C + i] = static_cast<uint8_t>(version >> (8 * i));
+  const std::vector<uint8_t> bytes =
+      kstest::firmwareImage(5000, image == Image::kCurrent ? 0x03000029 : 0x03010000);
   std::FILE* file = std::fopen(ModuleDirectory::image().c_str(), "wb");
   ASSERT_NE(file, nullptr);
   ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());

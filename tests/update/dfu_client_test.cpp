@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dfu_ports.h"
+#include "support/bus.h"
 #include "update/dfu_corvid.h"
 #include "update/dfu_descriptors.h"
 #include "update/dfu_parts.h"
@@ -231,12 +232,6 @@ TEST(DfuClient, OpensEveryBootloaderItCanAndRefusesTheRest) {
   }
 }
 
-std::vector<uint8_t> firmware(std::size_t size) {
-  std::vector<uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 13 + 1);
-  return bytes;
-}
-
 // A flash of 16 blocks of 1 KiB (its top is 0x4000, the application from 0x1800). An erase
 // that keeps the bootloader busy is waited out, every poll time-out in full however long and
 // however many, before the client asks again. Downloads and read-backs share one block counter;
@@ -277,7 +272,7 @@ TEST(DfuClient, DownloadsWaitOutTheEraseAndFailAtEachCheck) {
     auto* handle = new dfu::Handle{};
     dfu::DeviceInfo info{};
     ASSERT_EQ(port.open(*handle, info), dfu::DFU_OK);
-    const std::vector<uint8_t> image = firmware(c.size + 1);
+    const std::vector<uint8_t> image = kstest::firmwareImage(c.size + 1, 0x03000029);
     EXPECT_EQ(dfu::QZDFUDownloadBin(handle, image.data(), c.size, c.address, 1), c.result);
     EXPECT_EQ(port.clock.pausedUnits(), uint64_t{c.erasePollMs} * c.erasePolls * 1000);
     EXPECT_EQ(port.bootloader.pollRequestedMs(), uint64_t{c.erasePollMs} * c.erasePolls);

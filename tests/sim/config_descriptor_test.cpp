@@ -4,18 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "bootloader/bootloader.h"
+#include "support/bus.h"
 #include "usb/descriptors.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using kstest::Bytes;
+using kstest::configuration;
+using kstest::join;
 
 // "x<config extra>" then per interface " |" and per alternate setting
 // " <number>.<setting> <class>/<subclass>/<protocol> x<extra>" and its endpoints' addresses
@@ -57,22 +58,6 @@ Bytes bootloaderConfig(ksim::DescriptorFault fault) {
   return ksim::Bootloader({}, faults).configDescriptor();
 }
 
-// Joined into a vector of the final size: GCC 12 at -O3 warns falsely (-Warray-bounds) about
-// the reallocating path of vector::insert after a short initializer list.
-Bytes operator+(const Bytes& a, const Bytes& b) {
-  Bytes out(a.size() + b.size());
-  std::copy(a.begin(), a.end(), out.begin());
-  std::copy(b.begin(), b.end(), out.begin() + static_cast<std::ptrdiff_t>(a.size()));
-  return out;
-}
-
-// A configuration of bNumInterfaces `interfaces` around these descriptors, wTotalLength right.
-Bytes configuration(uint8_t interfaces, const Bytes& body) {
-  Bytes out = Bytes{9, 2, 0, 0, interfaces, 1, 0, 0x80, 50} + body;
-  out[2] = static_cast<uint8_t>(out.size());
-  return out;
-}
-
 Bytes interface(uint8_t number, uint8_t setting, uint8_t endpoints) {
   return {9, 4, number, setting, endpoints, 0xFF, 0, 0, 0};
 }
@@ -105,21 +90,22 @@ TEST(ConfigDescriptor, ParsesWhatTheDeviceSentUpToTheFirstDamage) {
        "x0 | 2.0 ff/00/00 x0 83 03 | 6.0 ff/00/00 x0 87 05"},
       // Class descriptors belong to what they follow; settings group by interface number.
       {"extras and settings",
-       configuration(2, kClassDescriptor + interface(1, 0, 0) + interface(3, 0, 1) +
-                            endpoint(0x81) + kClassDescriptor + interface(1, 1, 0) +
-                            kClassDescriptor),
+       configuration(join({kClassDescriptor, interface(1, 0, 0), interface(3, 0, 1), endpoint(0x81),
+                           kClassDescriptor, interface(1, 1, 0), kClassDescriptor}),
+                     2),
        "x5 | 1.0 ff/00/00 x0 1.1 ff/00/00 x5 | 3.0 ff/00/00 x0 81+5"},
-      {"fewer endpoints than declared", configuration(1, interface(0, 0, 3) + endpoint(0x81)),
+      {"fewer endpoints than declared", configuration(join({interface(0, 0, 3), endpoint(0x81)})),
        "x0 | 0.0 ff/00/00 x0 81"},
-      {"more interfaces than declared", configuration(1, interface(0, 0, 0) + interface(1, 0, 0)),
+      {"more interfaces than declared",
+       configuration(join({interface(0, 0, 0), interface(1, 0, 0)})), "x0 | 0.0 ff/00/00 x0"},
+      {"interface too short",
+       configuration(join({interface(0, 0, 0), {8, 4, 1, 0, 0, 0, 0, 0}}), 2),
        "x0 | 0.0 ff/00/00 x0"},
-      {"interface too short", configuration(2, interface(0, 0, 0) + Bytes{8, 4, 1, 0, 0, 0, 0, 0}),
+      {"endpoint too short", configuration(join({interface(0, 0, 1), {6, 5, 0x81, 2, 0, 2}})),
        "x0 | 0.0 ff/00/00 x0"},
-      {"endpoint too short", configuration(1, interface(0, 0, 1) + Bytes{6, 5, 0x81, 2, 0, 2}),
+      {"descriptor past the end", configuration(join({interface(0, 0, 0), {9, 0x21, 1}})),
        "x0 | 0.0 ff/00/00 x0"},
-      {"descriptor past the end", configuration(1, interface(0, 0, 0) + Bytes{9, 0x21, 1}),
-       "x0 | 0.0 ff/00/00 x0"},
-      {"bLength 1", configuration(1, Bytes{1, 0x24} + interface(0, 0, 0)), "x0"},
+      {"bLength 1", configuration(join({{1, 0x24}, interface(0, 0, 0)})), "x0"},
       {"empty", {}, "LIBUSB_ERROR_IO"},
       {"a device descriptor", Bytes{18, 1, 0, 2, 0, 0, 0, 64, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
        "LIBUSB_ERROR_IO"},

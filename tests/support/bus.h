@@ -1,10 +1,11 @@
 // What tests on the virtual bus share: a probe of a given identity, a TAP of its chain, a
-// command packet as the probe must see it, a firmware image, the codes of the packets sent, and
-// the bus's events of one kind.
+// command packet as the probe must see it, descriptors, a firmware image, the codes of the packets
+// sent, and the bus's events of one kind.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "kestrel_sim/sim.h"
@@ -49,6 +50,24 @@ inline Bytes packet(uint8_t code, const Bytes& arguments = {}) {
   bytes[3] = code;
   std::copy(arguments.begin(), arguments.end(), bytes.begin() + 4);
   return bytes;
+}
+
+// Descriptors one after another. Built at its final size: GCC 12 at -O3 warns falsely
+// (-Warray-bounds) about vector::insert after a short initializer list.
+inline Bytes join(std::initializer_list<Bytes> parts) {
+  std::size_t size = 0;
+  for (const Bytes& part : parts) size += part.size();
+  Bytes out(size);
+  auto at = out.begin();
+  for (const Bytes& part : parts) at = std::copy(part.begin(), part.end(), at);
+  return out;
+}
+
+// A configuration descriptor of bNumInterfaces interfaces around body, wTotalLength right.
+inline Bytes configuration(const Bytes& body, uint8_t interfaces = 1) {
+  Bytes out = join({{9, 2, 0, 0, interfaces, 1, 0, 0x80, 50}, body});
+  out[2] = static_cast<uint8_t>(out.size());
+  return out;
 }
 
 // A firmware image of size bytes: a pattern, and the version in the word at 0x1C, where the

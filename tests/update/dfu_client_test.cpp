@@ -16,6 +16,8 @@ namespace {
 using dfutest::BootloaderPort;
 using dfutest::ScriptPort;
 using dfutest::statusReply;
+using kstest::configuration;
+using kstest::join;
 using Request = kst::update::Setup;
 namespace dfu = kst::update;
 
@@ -119,21 +121,8 @@ TEST(DfuClient, BlockFailures) {
   }
 }
 
-std::vector<uint8_t> config(std::vector<uint8_t> body, uint8_t interfaces = 1) {
-  std::vector<uint8_t> out = {9, 2, 0, 0, interfaces, 1, 0, 0x80, 50};
-  for (const uint8_t byte : body) out.push_back(byte);
-  out[2] = static_cast<uint8_t>(out.size());
-  return out;
-}
-
 const std::vector<uint8_t> kDfuInterface = {9, 4, 3, 0, 0, 0xFE, 1, 2, 7};
 const std::vector<uint8_t> kFunctional = {9, 0x21, 0x07, 0xFF, 0, 0x00, 0x04, 0x10, 0x01};
-
-std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
-  std::vector<uint8_t> out;
-  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
-  return out;
-}
 
 TEST(DfuClient, WalksOnlyWhatTheDeviceReturned) {
   const std::vector<uint8_t> vendor = {9, 4, 0, 0, 0, 0xFF, 0, 0, 0};
@@ -144,19 +133,19 @@ TEST(DfuClient, WalksOnlyWhatTheDeviceReturned) {
     uint16_t transferSize;
   };
   const Case cases[] = {
-      {"DFU interface and functional", config(join({kDfuInterface, kFunctional})), true, 1024},
-      {"after a vendor interface", config(join({vendor, kDfuInterface, kFunctional}), 2), true,
-       1024},
-      {"beyond bNumInterfaces", config(join({vendor, kDfuInterface, kFunctional}), 1), false, 0},
-      {"bLength 0", config(join({{0, 4}, kDfuInterface, kFunctional})), false, 0},
-      {"bLength 1", config(join({{1, 4}, kDfuInterface, kFunctional})), false, 0},
-      {"bLength past the end", config({9, 4, 3, 0, 0, 0xFE, 1, 2}), false, 0},
-      {"short interface", config(join({{5, 4, 3, 0, 0}, kFunctional})), false, 0},
-      {"functional cut off", config(join({kDfuInterface, {9, 0x21, 7, 0xFF}})), true, 0},
-      {"functional before the interface", config(join({kFunctional, kDfuInterface})), true, 0},
-      {"DFU 1.0 functional of 7 bytes",
-       config(join({kDfuInterface, {7, 0x21, 0x05, 0x10, 0, 0x40, 0}})), true, 64},
-      {"header only", config({}), false, 0},
+      // clang-format off
+      {"DFU interface and functional", configuration(join({kDfuInterface, kFunctional})), true, 1024},
+      {"after a vendor interface", configuration(join({vendor, kDfuInterface, kFunctional}), 2), true, 1024},
+      {"beyond bNumInterfaces", configuration(join({vendor, kDfuInterface, kFunctional}), 1), false, 0},
+      {"bLength 0", configuration(join({{0, 4}, kDfuInterface, kFunctional})), false, 0},
+      {"bLength 1", configuration(join({{1, 4}, kDfuInterface, kFunctional})), false, 0},
+      {"bLength past the end", configuration({9, 4, 3, 0, 0, 0xFE, 1, 2}), false, 0},
+      {"short interface", configuration(join({{5, 4, 3, 0, 0}, kFunctional})), false, 0},
+      {"functional cut off", configuration(join({kDfuInterface, {9, 0x21, 7, 0xFF}})), true, 0},
+      {"functional before the interface", configuration(join({kFunctional, kDfuInterface})), true, 0},
+      {"DFU 1.0 functional of 7 bytes", configuration(join({kDfuInterface, {7, 0x21, 0x05, 0x10, 0, 0x40, 0}})), true, 64},
+      {"header only", configuration({}), false, 0},
+      // clang-format on
   };
   for (const Case& c : cases) {
     const dfu::DfuInterface found =

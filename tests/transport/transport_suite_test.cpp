@@ -205,15 +205,4 @@ TEST_F(TransportSuite, AnOutdatedProbeIsUpdatedThroughItsBootloaderAndComesBack)
   EXPECT_EQ(sent[sent.size() - 2], (Bytes{'*', 1, 0, 2}));
 }
 
-TEST_F(TransportSuite, ABootloaderAlreadyOnTheBusIsRefusedBeforeTheSwitch) {
-  ksim::ProbeConfig outdated;
-  outdated.firmwareVersion = kOutdated;
-  ksim::attachBootloader(outdated);
-  attachAndOpen(outdated);
-  EXPECT_EQ(KST_AutoUpdate(&probe_, 0, nullptr, 0, nullptr), KST_ERR_DFU_ALREADY_ON_BUS);
-  EXPECT_EQ(probe_, nullptr);
-  for (const Bytes& sent : ksim::commandPackets(device_))
-    EXPECT_NE(sent, (Bytes{'*', 1, 0, kDfuModeSwitch}));
-}
-
 }  // namespace

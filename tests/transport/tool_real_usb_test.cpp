@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <string>
 
-#include "kestrel_sim/sim.h"
-#include "tool/tool_runner.h"
 #include "kestrel/kestrel.h"
+#include "kestrel_sim/sim.h"
+#include "support/tool_runner.h"
 #include "transport.h"
 
 namespace {

@@ -21,7 +21,11 @@ export WINEPREFIX=$tree/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;wi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
 fi
-wineserver -p 2>/dev/null || true  # one already serving this prefix is as good
+# The server wineboot (or anything else) left behind exits once idle, and a test program that
+# starts as it goes loses its connection: it is stopped, and a persistent one takes its place.
+wineserver -k 2>/dev/null || true
+wineserver -w
+wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 # The build runs a program of its own under Wine (the virtual probe's firmware image).
@@ -32,9 +36,9 @@ built=$(date +%s)
 # Test programs import the library and the logger from lib/ and, most of them, the virtual
 # probe as their libusb-1.0.dll from sim/: the tests that must not find it say so themselves.
 export WINEPATH="$(winepath -w "$tree/lib");$(winepath -w "$tree/sim")"
-# A Wine process sometimes loses its connection to the server under load ("wine client error:
-# ... recvmsg: Connection reset by peer") and dies before the test begins; only a run whose
-# failures all say so runs its failed tests once more. Any other failure stands.
+# Should a Wine process still lose its connection to the server ("wine client error: ...
+# recvmsg: Connection reset by peer") and die before its test begins, a run whose failures all
+# say so runs its failed tests once more. Any other failure stands.
 log=$tree/ctest.log
 if ! (cd "$tree" && ctest --output-on-failure -j2 --timeout 120) | tee "$log"; then
   failed=$(grep -c '\*\*\*Failed\|\*\*\*Exception\|\*\*\*Timeout' "$log" || true)

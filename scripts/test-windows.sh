@@ -23,9 +23,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # The server wineboot (or anything else) left behind exits once idle, and a test program that
 # starts as it goes loses its connection: it is stopped, and a persistent one takes its place.
+# Wine's own services start with the first program: started here, they hold no build step's
+# output open (ninja would wait for it).
 wineserver -k 2>/dev/null || true
 wineserver -w
 wineserver -p
+wineboot </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 # The build runs a program of its own under Wine (the virtual probe's firmware image).

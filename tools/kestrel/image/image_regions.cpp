@@ -73,9 +73,15 @@ bool RegionCollector::finish(Image& image, std::string& error) {
   return true;
 }
 
-int hexByte(const char* text) {
-  const int high = hexDigit(text[0]), low = high < 0 ? -1 : hexDigit(text[1]);
-  return low < 0 ? -1 : high * 16 + low;
+bool hexBytes(const char* text, std::size_t count, uint8_t* bytes, int& sum) {
+  sum = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int high = hexDigit(text[2 * i]), low = high < 0 ? -1 : hexDigit(text[2 * i + 1]);
+    if (low < 0) return false;
+    bytes[i] = static_cast<uint8_t>(high * 16 + low);
+    sum += bytes[i];
+  }
+  return true;
 }
 
 }  // namespace tool

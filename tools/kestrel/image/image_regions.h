@@ -1,6 +1,7 @@
 // Collects the pieces a reader decodes into an image's regions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,7 +21,8 @@ class RegionCollector {
   uint64_t total_ = 0;
 };
 
-// Two hexadecimal digits at text: the byte, or -1.
-int hexByte(const char* text);
+// The count bytes written as pairs of hexadecimal digits at text, into bytes, and their sum;
+// false at the first pair that is not two hexadecimal digits.
+bool hexBytes(const char* text, std::size_t count, uint8_t* bytes, int& sum);
 
 }  // namespace tool

@@ -27,14 +27,9 @@ bool readIntelHex(ImageSource& source, Image& image, std::string& error) {
     }
     const std::size_t count = (line.size() - 1) / 2;
     int sum = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      const int byte = hexByte(&line[1 + 2 * i]);
-      if (byte < 0) {
-        error = where + " has a character that is not a hexadecimal digit";
-        return false;
-      }
-      bytes[i] = static_cast<uint8_t>(byte);
-      sum += byte;
+    if (!hexBytes(&line[1], count, bytes, sum)) {
+      error = where + " has a character that is not a hexadecimal digit";
+      return false;
     }
     const std::size_t length = bytes[0];
     if (count != length + 5) {

@@ -35,14 +35,9 @@ bool readSRecord(ImageSource& source, Image& image, std::string& error) {
     const int type = line[1] - '0';
     const std::size_t count = (line.size() - 2) / 2;
     int sum = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      const int byte = hexByte(&line[2 + 2 * i]);
-      if (byte < 0) {
-        error = where + " has a character that is not a hexadecimal digit";
-        return false;
-      }
-      bytes[i] = static_cast<uint8_t>(byte);
-      sum += byte;
+    if (!hexBytes(&line[2], count, bytes, sum)) {
+      error = where + " has a character that is not a hexadecimal digit";
+      return false;
     }
     const std::size_t addressBytes = kAddressBytes[type];
     if (addressBytes == 0) {

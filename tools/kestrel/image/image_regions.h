@@ -1,4 +1,5 @@
-// Collects the pieces a reader decodes into an image's regions.
+// What the image readers share: the collector of the pieces they decode into an image's regions,
+// the S-record address widths and the decoding of hexadecimal byte pairs.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,10 @@ class RegionCollector {
   Image collected_;
   uint64_t total_ = 0;
 };
+
+// The address bytes of each S-record type S0..S9 (0: S4, which is refused), for reading and
+// writing them.
+constexpr std::size_t kSRecordAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
 
 // The count bytes written as pairs of hexadecimal digits at text, into bytes, and their sum;
 // false at the first pair that is not two hexadecimal digits.

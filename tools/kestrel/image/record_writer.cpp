@@ -1,6 +1,7 @@
 #include "image/record_writer.h"
 
 #include "address_range.h"
+#include "image/image_regions.h"
 
 namespace tool {
 namespace {
@@ -17,9 +18,10 @@ void hexPair(std::string& text, uint8_t byte) {
 
 std::string recordRangeProblem(ImageFormat format, uint64_t address, uint64_t length) {
   if (format != ImageFormat::IntelHex && format != ImageFormat::SRecord) return {};
-  if (rangeProblem(address, length, AddressFamily::Bits32).empty()) return {};
+  const std::string problem = rangeProblem(address, length, AddressFamily::Bits32);
+  if (problem.empty()) return {};
   return std::string(format == ImageFormat::IntelHex ? "Intel HEX" : "S-records") +
-         " hold 32-bit addresses only: " + rangeProblem(address, length, AddressFamily::Bits32);
+         " hold 32-bit addresses only: " + problem;
 }
 
 RecordWriter::RecordWriter(std::ostream& out, ImageFormat format, uint64_t address, uint64_t length)
@@ -48,11 +50,7 @@ void RecordWriter::record(int type, uint64_t address, const uint8_t* data, std::
     for (std::size_t i = 0; i < count; ++i) put(data[i]);
     hexPair(text, static_cast<uint8_t>(-sum));
   } else {
-    // S0, S5 and S9 carry 16-bit fields; data and termination records the chosen width.
-    const std::size_t width = type == 0 || type == 5 ? 2
-                              : type == 6            ? 3
-                              : type >= 7            ? 11 - type
-                                                     : addressBytes_;
+    const std::size_t width = kSRecordAddressBytes[type];
     text = "S" + std::to_string(type);
     put(static_cast<uint8_t>(width + count + 1));
     for (std::size_t i = width; i-- > 0;) put(static_cast<uint8_t>(address >> 8 * i));

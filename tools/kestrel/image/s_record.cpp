@@ -7,12 +7,6 @@
 #include "image/text_lines.h"
 
 namespace tool {
-namespace {
-
-// The address bytes of each record type S0..S9 (0: the type is refused).
-constexpr std::size_t kAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
-
-}  // namespace
 
 bool readSRecord(ImageSource& source, Image& image, std::string& error) {
   TextLines lines(source);
@@ -39,7 +33,7 @@ bool readSRecord(ImageSource& source, Image& image, std::string& error) {
       error = where + " has a character that is not a hexadecimal digit";
       return false;
     }
-    const std::size_t addressBytes = kAddressBytes[type];
+    const std::size_t addressBytes = kSRecordAddressBytes[type];
     if (addressBytes == 0) {
       error = where + " is an S4 record, which no image uses";
       return false;
